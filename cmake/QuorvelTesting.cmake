@@ -1,0 +1,17 @@
+# quorvel_add_gtest(<name> LABEL <label> SOURCES <files...> LIBS <libs...>)
+# One GoogleTest executable registered with CTest as a single test carrying
+# the label of the subsystem it covers.
+function(quorvel_add_gtest name)
+  if(NOT QUORVEL_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT})
+endfunction()
