@@ -1,0 +1,47 @@
+# Shared set-up of scripts/run and scripts/test: Debian packages, configure, build.
+# Sourced, not run.
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BUILD="${BUILD:-$ROOT/build}"
+JOBS="${JOBS:-$(nproc 2>/dev/null || echo 2)}"
+
+# Packages the build and the tests need on a fresh Debian 12 machine.
+BASE_PACKAGES=(cmake ninja-build g++ make pkg-config
+  qtbase5-dev qtbase5-dev-tools qttranslations5-l10n
+  libgtest-dev libgmock-dev googletest libbenchmark-dev)
+
+missing_packages() {
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+  done
+}
+
+# install_packages PKG...: installs what is missing with apt-get when root;
+# otherwise prints the one line to run and fails.
+install_packages() {
+  local missing
+  missing=$(missing_packages "$@" | tr '\n' ' ')
+  [ -z "${missing// /}" ] && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "== Installing: $missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq || return 1
+    # shellcheck disable=SC2086
+    apt-get install -y -qq --no-install-recommends $missing >/dev/null || return 1
+  else
+    echo "Missing packages. Install them with:"
+    echo "  sudo apt-get install -y $missing"
+    return 1
+  fi
+}
+
+configure_and_build() {
+  install_packages "${BASE_PACKAGES[@]}" || exit 1
+  echo "== Configuring in $BUILD"
+  mkdir -p "$BUILD"
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$BUILD/configure.log" 2>&1 \
+    || { cat "$BUILD/configure.log"; exit 1; }
+  echo "== Building"
+  cmake --build "$BUILD" -j "$JOBS" || exit 1
+}
