@@ -2,12 +2,14 @@
 
 #include <rs485/SerialPlatform.h>
 
+#include <map>
 #include <string>
 
 namespace rs485 {
 
 // POSIX serial ports through termios2, with the port lists taken from sysfs.
 // A name without '/' means /dev/<name>; a name with '/' is used as a path.
+// The handle is the file descriptor.
 class LinuxSerialPlatform : public SerialPlatform {
 public:
     explicit LinuxSerialPlatform(std::string sysfsTtyRoot = "/sys/class/tty");
@@ -28,6 +30,8 @@ public:
     std::vector<std::string> converterPortNames() override;
 
 private:
+    // The kernel has no notion of these; read() applies them itself.
+    std::map<PortHandle, ReadTimeouts> readTimeouts;
     std::string sysfsRoot;
 };
 
