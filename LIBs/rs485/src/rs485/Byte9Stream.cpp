@@ -36,6 +36,9 @@ Byte9Stream& Byte9Stream::operator<<(const std::vector<std::uint16_t>& character
     for (const std::uint16_t c : characters) {
         const bool bit = (c & 0x100) != 0;
         if (bit == pendingNinthBit) {
+            // A full run is left over only by a flush that failed earlier.
+            if (pending >= bufferSize)
+                flush();
             writeBuffer[pending++] = static_cast<std::uint8_t>(c & 0xFF);
             if (pending >= bufferSize)
                 flush();
