@@ -1,0 +1,188 @@
+#include <MainWindow.h>
+
+#include "ui_MainWindow.h"
+
+#include <ConnectDialog.h>
+#include <ProgramInfo.h>
+#include <ProgressDialog.h>
+#include <QAboutDialog.h>
+
+#include <config_quorvel/ConfiguratorError.h>
+#include <rs485/SerialPlatform.h>
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+
+// A link to a file in the program's directory, for the about box.
+QString fileLink(const QString& fileName, const QString& text)
+{
+    const QUrl url =
+        QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName);
+    return QStringLiteral("<a href=\"%1\">%2</a>")
+        .arg(url.toString(QUrl::FullyEncoded).toHtmlEscaped(), text);
+}
+
+// The maker's texts of the about box, built once.
+const QString& contactsText()
+{
+    static const QString text = QStringLiteral(
+        "<html>Сайт: <a href=\"https://quorvel-viewer.example.invalid/\">"
+        "quorvel-viewer.example.invalid</a><br>"
+        "E-mail: <a href=\"mailto:support@quorvel-viewer.example.invalid\">"
+        "support@quorvel-viewer.example.invalid</a></html>");
+    return text;
+}
+
+const QString& thirdPartiesText()
+{
+    static const QString licensingPage = QStringLiteral("https://qt-licensing.example.invalid/");
+    static const QString text =
+        QStringLiteral("<html>") + QString::fromUtf8("Данная программа использует Qt версии ") + QString::fromUtf8(qVersion())
+        + QStringLiteral(".<br>Copyright (C) ") + QString::fromUtf8("2019")
+        + QStringLiteral(" The Qt Toolkit Authors.<br>") + QString::fromUtf8("Указанное программное обеспечение, его распространение, модификация и использование подпадают под действие положений лицензии GNU Lesser General Public License Version 3, полный текст которой представлен в файле ")
+        + fileLink(QStringLiteral("LGPL.txt"), QStringLiteral("LGPL.txt"))
+        + QString::fromUtf8(", расположенном в установочной директории, а также по адресу ") + QStringLiteral("<a href=\"%1\">%1</a>").arg(licensingPage)
+        + QStringLiteral(".</html>");
+    return text;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : MainWindow(rs485::nativeSerialPlatform(), parent) {}
+
+MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
+    : QMainWindow(parent), ui(new Ui::MainWindow), platform(platform), device(platform)
+{
+    ui->setupUi(this);
+    setWindowTitle(QString::fromUtf8(programCaption) + QStringLiteral(" - ")
+                   + QString::fromUtf8(programVersion));
+
+    connect(ui->loadFromDevice, &QAction::triggered, this, &MainWindow::onLoadFromDevice);
+    connect(ui->saveToFile, &QAction::triggered, this, &MainWindow::onSaveToFile);
+    connect(ui->quit, &QAction::triggered, this, &MainWindow::close);
+    connect(ui->about, &QAction::triggered, this, &MainWindow::onAbout);
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+    delete progressDialog;
+}
+
+int MainWindow::runDialog(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+QString MainWindow::askSaveFileName()
+{
+    return QFileDialog::getSaveFileName(
+        this, QString(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+        tr("Текстовые документы (*.txt)"));
+}
+
+void MainWindow::showCritical(const QString& text)
+{
+    QMessageBox::critical(this, tr("Ошибка"), text, QMessageBox::Ok);
+}
+
+std::unique_ptr<QSaveFile> MainWindow::createSaveFile(const QString& fileName)
+{
+    return std::make_unique<QSaveFile>(fileName);
+}
+
+void MainWindow::onLoadFromDevice()
+{
+    QString port;
+    {
+        ConnectDialog dialog(platform, this);
+        if (runDialog(dialog) != QDialog::Accepted)
+            return;
+        port = dialog.selectedPort();
+        device.setTurbo(dialog.isTurbo());
+    }
+
+    if (!device.openPort(port.toStdString())) {
+        showCritical(tr("Ошибка при открытии порта ") + port);
+        return;
+    }
+    // Closed on every way out of the read, also an unforeseen one.
+    struct PortCloser {
+        config_quorvel::ConfigQuorvel& device;
+        ~PortCloser() { device.closePort(); }
+    } closer{device};
+    readFromDevice();
+}
+
+void MainWindow::readFromDevice()
+{
+    progressDialog = new ProgressDialog(this, false);
+    progressDialog->show();
+    // The window refuses to close; only deleting it takes it off the screen.
+    struct ProgressRemover {
+        ProgressDialog*& dialog;
+        ~ProgressRemover()
+        {
+            dialog->close();
+            delete dialog;
+            dialog = nullptr;
+        }
+    } remover{progressDialog};
+
+    try {
+        events = device.readArchive(configuration, this);
+        ui->eventsView->showEvents(events);
+        statusBar()->showMessage(tr("Данные успешно загружены из памяти прибора"));
+        ui->saveToFile->setEnabled(true);
+    } catch (const config_quorvel::ConfiguratorError& error) {
+        ui->saveToFile->setEnabled(false);
+        showCritical(QString::fromUtf8(error.what()));
+    }
+}
+
+void MainWindow::onProgress(float value)
+{
+    if (progressDialog)
+        progressDialog->setProgress(value);
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::onSaveToFile()
+{
+    const QString fileName = askSaveFileName();
+    if (fileName.isEmpty())
+        return;
+
+    // Written to a temporary file that replaces the target only when complete,
+    // so a failed write (a full disk) leaves an existing file as it was.
+    const std::unique_ptr<QSaveFile> file = createSaveFile(fileName);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Text)) {
+        showCritical(tr("Невозможно открыть файл для записи"));
+        return;
+    }
+    if (!ui->eventsView->exportToText(file.get()) || !file->commit()) {
+        file->cancelWriting();
+        showCritical(tr("Ошибка при записи файла"));
+    }
+}
+
+void MainWindow::onAbout()
+{
+    QAboutDialog about(this);
+    about.setCaption(QString::fromUtf8(programCaption));
+    about.setVersion(QString::fromUtf8(programVersionPrefix) + QString::fromUtf8(programVersion));
+    about.setDescription(QString::fromUtf8(programDescription));
+    about.setCopyright(QStringLiteral("© 2019 Quorvel Viewer Developers. Все права защищены."));
+    about.setLicense(QStringLiteral("<html>")
+                     + fileLink(QStringLiteral("License.txt"), QStringLiteral("Посмотреть текст лицензионного соглашения"))
+                     + QStringLiteral("</html>"));
+    about.setContacts(contactsText());
+    about.setThirdParties(thirdPartiesText());
+    about.show();
+}
