@@ -1,0 +1,163 @@
+#include <config_quorvel/ConfigQuorvel.h>
+
+#include <config_quorvel/ConfigDecoder.h>
+#include <config_quorvel/ConfiguratorError.h>
+#include <config_quorvel/MemoryMap.h>
+#include <config_quorvel/ProgressHandlerAdapter.h>
+
+#include <boot_loader/BootloaderException.h>
+#include <rs485/SerialPlatform.h>
+
+namespace config_quorvel {
+
+namespace mm = memory_map;
+
+namespace {
+
+// What the loader must report to be one of our panels.
+const std::string panelType = "Q-QRV";
+constexpr std::uint8_t loaderVersion = 0x12;
+
+constexpr int normalBaud = 19200;
+constexpr int turboBaud = 345600;
+constexpr int turboSpeed = 0x01;
+constexpr int normalSpeed = 0x23;
+
+} // namespace
+
+ConfigQuorvel::ConfigQuorvel() : ConfigQuorvel(rs485::nativeSerialPlatform()) {}
+
+ConfigQuorvel::ConfigQuorvel(rs485::SerialPlatform& platform)
+    : connection(platform), stream(connection), protocol(stream),
+      settingsImage(mm::settingsSpace, mm::settingsStart, mm::pageSize, mm::settingsPages),
+      configImage(mm::configSpace, mm::configStart, mm::pageSize, mm::configPages),
+      archiveImage(mm::archiveSpace, mm::archiveStart, mm::pageSize, mm::archivePages)
+{
+}
+
+ConfigQuorvel::~ConfigQuorvel() = default;
+
+bool ConfigQuorvel::openPort(const std::string& portName)
+{
+    return connection.open(portName, normalBaud);
+}
+
+bool ConfigQuorvel::closePort()
+{
+    return connection.close();
+}
+
+void ConfigQuorvel::setTurbo(bool turbo)
+{
+    this->turbo = turbo;
+}
+
+std::vector<Event> ConfigQuorvel::readArchive(Configuration& configuration, ProgressHandler* handler)
+{
+    // The two range checksums count in the total but are never stepped.
+    const int total = static_cast<int>(settingsImage.pages.size() + configImage.pages.size() + 2
+                                       + archiveImage.pages.size());
+    ProgressHandlerAdapter progress(total, handler);
+
+    identifyDevice();
+    progress.step();
+
+    try {
+        enterTurbo();
+        settingsImage.read(protocol, &progress);
+        if (settingsImage.byteAt(mm::settingsStart + mm::identification) != mm::identificationValue) {
+            leaveTurbo();
+            throw ConfiguratorError(ConfiguratorError::IncompatibleFirmware);
+        }
+        configImage.read(protocol, &progress);
+        archiveImage.read(protocol, &progress);
+        settingsChecksum = protocol.rangeChecksum(mm::settingsSpace, mm::settingsStart,
+                                                  mm::pageSize * mm::settingsPages);
+        configChecksum = protocol.rangeChecksum(mm::configSpace, mm::configStart,
+                                                mm::pageSize * mm::configPages);
+        leaveTurbo();
+        progress.finish();
+    } catch (const boot_loader::BootloaderException& e) {
+        leaveTurbo();
+        throw ConfiguratorError(e);
+    }
+
+    // The link is quiet from here on; decoding cannot fail.
+    configuration.reset();
+    decoder().decodeSettings(configuration);
+    if (configuration.pultType)
+        decodeSections(configuration);
+    else
+        decodeZoneDevices(configuration);
+    decodeCommands(configuration);
+    decodeEventTables(configuration);
+    configuration.rebuildEventTables();
+    return decodeArchive(configuration);
+}
+
+void ConfigQuorvel::identifyDevice()
+{
+    boot_loader::BootloaderInfo info;
+    try {
+        info = protocol.readInfo();
+    } catch (const boot_loader::BootloaderException& e) {
+        throw ConfiguratorError(e);
+    }
+    if (info.loaderVersion != loaderVersion)
+        throw ConfiguratorError(ConfiguratorError::IncompatibleLoader);
+    if (info.deviceType != panelType || info.pageSize != mm::pageSize)
+        throw ConfiguratorError(ConfiguratorError::UnsupportedDevice);
+}
+
+void ConfigQuorvel::enterTurbo()
+{
+    if (!turbo)
+        return;
+    protocol.setSpeed(turboSpeed);
+    connection.setBaudRate(turboBaud);
+}
+
+void ConfigQuorvel::leaveTurbo()
+{
+    if (!turbo)
+        return;
+    try {
+        protocol.setSpeed(normalSpeed);
+        connection.setBaudRate(normalBaud);
+    } catch (const boot_loader::BootloaderException&) {
+        // Best effort on the way out: the port is closed next and reopens
+        // at the normal speed, and the read's own outcome matters more.
+    }
+}
+
+ConfigDecoder ConfigQuorvel::decoder() const
+{
+    return ConfigDecoder(settingsImage, configImage, archiveImage);
+}
+
+void ConfigQuorvel::decodeEventTables(Configuration& configuration) const
+{
+    decoder().decodeEventTables(configuration);
+}
+
+std::vector<Event> ConfigQuorvel::decodeArchive(const Configuration& configuration) const
+{
+    return decoder().decodeArchive(configuration);
+}
+
+void ConfigQuorvel::decodeZoneDevices(Configuration& configuration) const
+{
+    decoder().decodeZoneDevices(configuration);
+}
+
+void ConfigQuorvel::decodeSections(Configuration& configuration) const
+{
+    decoder().decodeSections(configuration);
+}
+
+void ConfigQuorvel::decodeCommands(Configuration& configuration) const
+{
+    decoder().decodeCommands(configuration);
+}
+
+} // namespace config_quorvel

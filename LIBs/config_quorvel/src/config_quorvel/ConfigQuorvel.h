@@ -1,0 +1,79 @@
+#pragma once
+
+#include <config_quorvel/Configuration.h>
+#include <config_quorvel/DeviceNames.h>
+#include <config_quorvel/Event.h>
+#include <config_quorvel/EventTable.h>
+
+#include <boot_loader/BootloaderProtocol.h>
+#include <boot_loader/MemoryImage.h>
+#include <rs485/Byte9Stream.h>
+#include <rs485/RS485Connection.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rs485 {
+class SerialPlatform;
+}
+
+namespace config_quorvel {
+
+class ConfigDecoder;
+class ProgressHandler;
+
+// The device model's entry point: owns the link to the panel's loader and
+// the images of the three memory regions, and reads a panel into a
+// configuration and its list of archive events.
+class ConfigQuorvel {
+public:
+    ConfigQuorvel();                                      // the native serial ports
+    explicit ConfigQuorvel(rs485::SerialPlatform& platform);
+    virtual ~ConfigQuorvel();
+
+    ConfigQuorvel(const ConfigQuorvel&) = delete;
+    ConfigQuorvel& operator=(const ConfigQuorvel&) = delete;
+
+    // Opens the port at 19200 baud; false when it cannot be opened.
+    bool openPort(const std::string& portName);
+    bool closePort();
+    // Whether the next read switches the line to 345600 baud.
+    void setTurbo(bool turbo);
+
+    // Identifies the panel, reads its memory with progress (handler may be
+    // null) and decodes it into `configuration`, which the events refer to.
+    // Throws ConfiguratorError; `configuration` is untouched when the read
+    // fails.
+    std::vector<Event> readArchive(Configuration& configuration, ProgressHandler* handler);
+
+    // The panel's range checksums from the last read that got that far.
+    std::uint32_t settingsChecksumValue() const { return settingsChecksum; }
+    std::uint32_t configChecksumValue() const { return configChecksum; }
+
+private:
+    void identifyDevice();
+    void enterTurbo();
+    void leaveTurbo();
+
+    // The decoders read the images as the last read left them.
+    ConfigDecoder decoder() const;
+    void decodeEventTables(Configuration& configuration) const;
+    std::vector<Event> decodeArchive(const Configuration& configuration) const;
+    void decodeZoneDevices(Configuration& configuration) const;
+    void decodeSections(Configuration& configuration) const;
+    void decodeCommands(Configuration& configuration) const;
+
+    rs485::RS485Connection connection;
+    rs485::Byte9Stream stream;
+    boot_loader::BootloaderProtocol protocol;
+    boot_loader::MemoryImage settingsImage;
+    boot_loader::MemoryImage configImage;
+    boot_loader::MemoryImage archiveImage;
+    std::uint32_t settingsChecksum = 0;
+    std::uint32_t configChecksum = 0;
+    bool turbo = false;
+};
+
+} // namespace config_quorvel

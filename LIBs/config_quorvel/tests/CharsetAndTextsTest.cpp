@@ -1,0 +1,183 @@
+#include <config_quorvel/ConfiguratorError.h>
+#include <config_quorvel/Crc8.h>
+#include <config_quorvel/DeviceNames.h>
+#include <config_quorvel/EventTable.h>
+#include <config_quorvel/LCDCharset.h>
+#include <config_quorvel/ProgressHandler.h>
+#include <config_quorvel/ProgressHandlerAdapter.h>
+#include <config_quorvel/Section.h>
+
+#include <boot_loader/BootloaderException.h>
+#include <boot_loader/BufferedMemoryPage.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace config_quorvel;
+
+TEST(LcdCharset, MapsAsciiCyrillicAndTheGaps)
+{
+    EXPECT_EQ(lcdToUnicode(0x41), u'\u0041');
+    EXPECT_EQ(lcdToUnicode(0x20), u' ');
+    EXPECT_EQ(lcdToUnicode(0x7A), u'\u007A');
+    for (int b : {0x00, 0x1F, 0x7B, 0x9F, 0xC8, 0xDF, 0xE7, 0xFF})
+        EXPECT_EQ(lcdToUnicode(static_cast<std::uint8_t>(b)), u'.') << b;
+    EXPECT_EQ(lcdToUnicode(0xA0), u'\u0411'); // Б
+    EXPECT_EQ(lcdToUnicode(0xB5), u'\u0451'); // ё
+    EXPECT_EQ(lcdToUnicode(0xC7), u'\u044F'); // я
+    EXPECT_EQ(lcdToUnicode(0xE0), u'\u0414'); // Д
+    EXPECT_EQ(lcdToUnicode(0xE6), u'\u0449'); // щ
+}
+
+TEST(LcdCharset, ReverseMappingInvertsEveryCharacterOfThePage)
+{
+    int characters = 0;
+    for (int b = 0; b < 256; ++b) {
+        const char16_t c = lcdToUnicode(static_cast<std::uint8_t>(b));
+        if (c == u'.' && b != '.')
+            continue;
+        std::uint8_t back = 0;
+        ASSERT_TRUE(unicodeToLcd(c, back)) << b;
+        EXPECT_EQ(back, b);
+        ++characters;
+    }
+    EXPECT_EQ(characters, (0x7A - 0x20 + 1) + 40 + 7);
+
+    std::uint8_t byte = 0x55;
+    // Look-alike Cyrillic letters have no code: the panel writes Latin ones.
+    for (char16_t c : {u'\u0410', u'\u0421', u'\u0430', u'\u0445', u'{', u'\u20AC'})
+        EXPECT_FALSE(unicodeToLcd(c, byte)) << int(c);
+    EXPECT_EQ(byte, 0x55);
+}
+
+TEST(DisplayTexts, DefaultEventTableHasTheExactCodePoints)
+{
+    const EventTable& t = defaultEventTable;
+    EXPECT_TRUE(t.name.empty());
+    const std::u16string norm = u"\u0048\u004F\u0050\u004D\u0041";
+    const std::u16string failure = u"\u0048\u0045\u0418\u0043\u041F\u0050\u0041\u0042\u0048\u002E";
+    const std::u16string warning = u"\u0042\u0048\u0418\u004D\u0041\u0048\u0418\u0045";
+    const std::u16string fire = u"\u041F\u004F\u0416\u0041\u0050";
+    const std::u16string takeOff = u"\u0411\u041B\u004F\u004B\u0418\u0050\u004F\u0042\u004B\u0041";
+    const std::u16string put = u"\u0042\u004B\u041B\u042E\u0427\u0045\u0048\u0418\u0045";
+    const std::u16string alarm = u"\u004F\u0054\u004B\u041B\u042E\u0427\u0401\u0048";
+    const std::u16string loopActivation = u"\u0043\u0050\u0041\u0411\u004F\u0054\u0041\u041B";
+    const std::u16string lineActivation = u"\u0043\u0050\u0041\u0411\u004F\u0054\u0041\u041B\u0041";
+    const std::u16string tamper = u"\u0042\u0043\u004B\u0050\u042B\u0054\u0418\u0045";
+    const std::u16string loopTexts[8] = {norm, failure, warning, fire, takeOff, put, alarm, loopActivation};
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_EQ(t.text(k), loopTexts[k]) << k;
+        EXPECT_EQ(t.text(8 + k), loopTexts[k]) << k;
+    }
+    EXPECT_EQ(t.line3Norm, norm);
+    EXPECT_EQ(t.line3Failure, failure);
+    EXPECT_EQ(t.line3Activation, lineActivation);
+    EXPECT_EQ(t.line4Norm, norm);
+    EXPECT_EQ(t.line4Failure, failure);
+    EXPECT_EQ(t.line4Activation, lineActivation);
+    EXPECT_EQ(t.deviceTamper, tamper);
+    EXPECT_EQ(t.outsFailure, failure);
+    for (int k = 0; k < EventTable::stateCount; ++k)
+        EXPECT_EQ(t.emergency[k], k == 2 || k == 3 || k == 10 || k == 11) << k;
+}
+
+TEST(DisplayTexts, TablesCompareByNameTextsAndFlags)
+{
+    EventTable t;
+    EXPECT_FALSE(t != defaultEventTable);
+    t.name.push_back(u'x');
+    EXPECT_TRUE(t != defaultEventTable);
+    t = defaultEventTable;
+    t.outsFailure += u' ';
+    EXPECT_TRUE(t != defaultEventTable);
+    t = defaultEventTable;
+    t.emergency[23] = true;
+    EXPECT_TRUE(t != defaultEventTable);
+}
+
+TEST(DisplayTexts, DefaultDeviceNamesMixLatinAndCyrillicAsThePanelDoes)
+{
+    const std::u16string prefix = u"\u0041\u0434\u0070\u0065\u0063\u0020";
+    EXPECT_EQ(DeviceNames::defaultDeviceName(17, 3), prefix + u"3.17");
+    EXPECT_EQ(DeviceNames::defaultDeviceName(17, 0), prefix + u"17");
+    EXPECT_EQ(DeviceNames::defaultDeviceName(17, 25), prefix + u"17");
+    EXPECT_EQ(DeviceNames::defaultDeviceName(127, 24), prefix + u"24.127");
+    EXPECT_EQ(DeviceNames::defaultDeviceName(0, 1), u"");
+    EXPECT_EQ(DeviceNames::defaultDeviceName(128, 1), u"");
+
+    EXPECT_EQ(DeviceNames::defaultOutsName(0, 0), u"\u0020\u0042\u044B\u0078\u006F\u0434\u044B");
+    EXPECT_EQ(DeviceNames::defaultLoop1Name(5, 1), prefix + u"1.5\u0020\u0428\u043B\u0065\u0439\u0444\u0020\u0031");
+    EXPECT_EQ(DeviceNames::defaultLoop2Name(5, 1), prefix + u"1.5\u0020\u0428\u043B\u0065\u0439\u0444\u0020\u0032");
+    EXPECT_EQ(DeviceNames::defaultLine3Name(5, 0), prefix + u"5\u0020\u041B\u002E\u0063\u002E\u0020\u0033");
+    EXPECT_EQ(DeviceNames::defaultLine4Name(5, 0), prefix + u"5\u0020\u041B\u002E\u0063\u002E\u0020\u0034");
+}
+
+TEST(DisplayTexts, DefaultSectionNamesOnlyForSections1To24)
+{
+    EXPECT_EQ(Section::defaultSectionName(24), u"Секционный пульт 24");
+    EXPECT_EQ(Section::defaultSectionName(0), u"");
+    EXPECT_EQ(Section::defaultSectionName(25), u"");
+    // Latin y (twice) and p among the Cyrillic letters.
+    EXPECT_EQ(Section::defaultDublerName(2),
+              u"\u041F\u0079\u043B\u044C\u0442-\u0434\u0079\u0431\u043B\u0451\u0070 2");
+    EXPECT_EQ(Section::defaultDublerName(25), u"");
+}
+
+TEST(Crc8, MatchesTheReferenceValuesOfTheArchive)
+{
+    EXPECT_EQ(crc8(std::vector<std::uint8_t>{'a', 'b', 'c'}), 0x24);
+    EXPECT_EQ(crc8(std::vector<std::uint8_t>(8, 0xFF)), 0x0F); // erased record
+    EXPECT_EQ(crc8(std::vector<std::uint8_t>(8, 0x00)), 0x11); // zeroed record
+    std::vector<std::uint8_t> record = {0x2C, 0xDE, 0x91, 0x47, 0x85, 0x1A, 0x12};
+    record.push_back(crc8(record));
+    EXPECT_EQ(crc8(record), 0);
+}
+
+TEST(ConfiguratorError, MapsEveryLoaderCodeAndHasFixedTexts)
+{
+    const std::uint32_t mapped[] = {0, 1, 2, 2, 7, 5, 2, 7, 7};
+    for (int loaderCode = 0; loaderCode < 9; ++loaderCode)
+        EXPECT_EQ(ConfiguratorError(boot_loader::BootloaderException(loaderCode)).code(),
+                  mapped[loaderCode]) << loaderCode;
+    EXPECT_EQ(ConfiguratorError(boot_loader::BootloaderException(-1)).code(), 7u);
+
+    const std::string texts[] = {"Нет связи с преобразователем USB-RS485.", "Нет связи с прибором. Проверьте подключение.", "Плохая связь с прибором. Проверьте подключение.", "Подключённый прибор не совместим с данной версией программы.",
+                                 "Подключённый прибор не может быть настроен данной программой.", "Внутренняя ошибка загрузчика прибора.", "Несовместимая версия ПО прибора.", "Внутренняя ошибка программы-конфигуратора."};
+    for (std::uint32_t code = 0; code < 8; ++code)
+        EXPECT_EQ(ConfiguratorError(code).what(), texts[code]) << code;
+    EXPECT_STREQ(ConfiguratorError(8).what(), "Неизвестная ошибка.");
+    EXPECT_STREQ(ConfiguratorError(0xFFFFFFFFu).what(), "Неизвестная ошибка.");
+
+    const ConfiguratorError copy = ConfiguratorError(boot_loader::BootloaderException(3));
+    EXPECT_EQ(copy.code(), 2u);
+    EXPECT_EQ(copy.what(), texts[2]);
+}
+
+namespace {
+
+struct RecordingHandler : ProgressHandler {
+    void onProgress(float fraction) override { fractions.push_back(fraction); }
+    std::vector<float> fractions;
+};
+
+} // namespace
+
+TEST(ProgressHandlerAdapter, ReportsFractionsOfTheTotalAndExactlyOneAtTheEnd)
+{
+    RecordingHandler handler;
+    ProgressHandlerAdapter adapter(4, &handler);
+    const boot_loader::BufferedMemoryPage page(0, 0, 256);
+    adapter.pageRead(page);
+    adapter.step();
+    adapter.finish();
+    EXPECT_EQ(handler.fractions, (std::vector<float>{0.25f, 0.5f, 1.0f}));
+
+    ProgressHandlerAdapter counting(2, nullptr);
+    for (int i = 0; i < 3; ++i)
+        counting.pageWritten(page);
+    EXPECT_EQ(counting.doneSteps(), 3);
+    counting.finish();
+    EXPECT_EQ(counting.doneSteps(), 2);
+}
