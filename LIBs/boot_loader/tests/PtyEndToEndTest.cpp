@@ -1,3 +1,4 @@
+#include <boot_loader/BootloaderException.h>
 #include <boot_loader/BootloaderProtocol.h>
 #include <boot_loader/MemoryImage.h>
 #include <boot_loader/ProgressHandler.h>
@@ -43,4 +44,29 @@ TEST(PtyEndToEndTest, ReadsTheConfigurationRegion)
     EXPECT_EQ(image.bytes(0x3E00, 0xBE00), memory.config);
     EXPECT_EQ(server.loader().commandCount(), 191u);
     EXPECT_TRUE(connection.close());
+}
+
+// A line that goes dead in the middle of a read is a lost converter, not a
+// silent panel.
+TEST(PtyEndToEndTest, HangUpIsALostConverter)
+{
+    panel_sim::PtyPanelServer server;
+    server.loader().addFault({panel_sim::Fault::hangUp(), panel_sim::CommandKind::Any, 3, 1});
+    ASSERT_TRUE(server.start());
+
+    rs485::LinuxSerialPlatform platform;
+    rs485::RS485Connection connection(platform);
+    ASSERT_TRUE(connection.open(server.slavePath(), 19200));
+    rs485::Byte9Stream stream(connection);
+    boot_loader::BootloaderProtocol protocol(stream);
+
+    boot_loader::MemoryImage image(1, 0x400000, 256, 4);
+    int code = -1;
+    try {
+        image.read(protocol, nullptr);
+    } catch (const boot_loader::BootloaderException& e) {
+        code = e.code();
+    }
+    EXPECT_EQ(code, boot_loader::BootloaderException::NoConverter);
+    EXPECT_EQ(server.loader().commandCount(), 3u);
 }
