@@ -8,6 +8,8 @@
 #include <QHeaderView>
 #include <QIODevice>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int eventRowHeight = 17;
@@ -28,6 +30,12 @@ EventsViewWidget::EventsViewWidget(QWidget* parent)
         setHorizontalHeaderItem(column,
                                 new QTableWidgetItem(tr(viewer_core::columnHeaderSources[column])));
     horizontalHeaderItem(viewer_core::emergencyColumn)->setToolTip(tr("Экстренное"));
+
+    // The style's minimum section sizes follow the font and may exceed the
+    // narrow emergency column and the 17-pixel rows; lower them so the
+    // table keeps its fixed sizes.
+    for (QHeaderView* header : {horizontalHeader(), verticalHeader()})
+        header->setMinimumSectionSize(std::min(header->minimumSectionSize(), eventRowHeight));
 
     setColumnWidth(0, 17);
     setColumnWidth(1, 120);

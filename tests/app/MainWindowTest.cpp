@@ -1,0 +1,207 @@
+#include "ViewerTestSupport.h"
+
+#include <EventsViewWidget.h>
+#include <QAboutDialog.h>
+#include <QAboutForm.h>
+
+#include <rs485/testing/FakeSerialPlatform.h>
+
+#include <QAbstractItemView>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+
+QStringList actionNames(const QList<QAction*>& actions)
+{
+    QStringList names;
+    for (const QAction* action : actions)
+        names << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+    return names;
+}
+
+// Runs the modal dialog that the call opens and hands it to inspect before
+// closing it.
+template <typename Open, typename Inspect>
+void whileModal(Open open, Inspect inspect)
+{
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            seen = true;
+            inspect(*dialog);
+            dialog->reject();
+        }
+    });
+    open();
+    QVERIFY(seen);
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    rs485::testing::FakeSerialPlatform platform;
+
+private slots:
+    void windowAtStart()
+    {
+        TestMainWindow window(platform);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Утилита просмотра архива событий «Quorvel» - 1.1.6.1107"));
+        QCOMPARE(window.size(), QSize(800, 505));
+        QVERIFY(!window.windowIcon().isNull());
+        QVERIFY(window.statusBar()->currentMessage().isEmpty());
+
+        auto* quit = window.findChild<QAction*>("quit");
+        auto* about = window.findChild<QAction*>("about");
+        auto* load = window.findChild<QAction*>("loadFromDevice");
+        auto* save = window.findChild<QAction*>("saveToFile");
+        QVERIFY(quit && about && load && save);
+        QVERIFY(load->isEnabled() && about->isEnabled() && quit->isEnabled());
+        QVERIFY(!save->isEnabled());
+
+        QCOMPARE(quit->text(), QStringLiteral("Выход"));
+        QCOMPARE(quit->toolTip(), QStringLiteral("Выход из программы"));
+        QCOMPARE(quit->statusTip(), QStringLiteral("Выход из программы"));
+        QCOMPARE(quit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        QCOMPARE(about->text(), QStringLiteral("О программе"));
+        QCOMPARE(about->toolTip(), QStringLiteral("О программе"));
+        QVERIFY(about->statusTip().isEmpty());
+        QVERIFY(about->shortcut().isEmpty());
+        QVERIFY(about->icon().isNull());
+        QCOMPARE(load->text(), QStringLiteral("Прочитать данные"));
+        QCOMPARE(load->toolTip(), QStringLiteral("Прочитать данные из памяти прибора"));
+        QCOMPARE(load->statusTip(), QStringLiteral("Прочитать данные из памяти прибора"));
+        QCOMPARE(load->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
+        QCOMPARE(save->text(), QStringLiteral("Сохранить в файл"));
+        QCOMPARE(save->toolTip(), save->text());
+        QCOMPARE(save->statusTip(), QStringLiteral("Сохранить в файл"));
+        QCOMPARE(save->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        for (const QAction* action : {quit, load, save})
+            QVERIFY(!action->icon().isNull());
+
+        auto* menuFile = window.findChild<QMenu*>("menuFile");
+        auto* menuHelp = window.findChild<QMenu*>("menuHelp");
+        QCOMPARE(menuFile->title(), QStringLiteral("Программа"));
+        QCOMPARE(menuHelp->title(), QStringLiteral("Справка"));
+        QCOMPARE(window.menuBar()->actions(),
+                 (QList<QAction*>{menuFile->menuAction(), menuHelp->menuAction()}));
+        const QStringList fileActions = {"loadFromDevice", "saveToFile", "-", "quit"};
+        QCOMPARE(actionNames(menuFile->actions()), fileActions);
+        QCOMPARE(actionNames(menuHelp->actions()), QStringList{"about"});
+
+        auto* toolBar = window.findChild<QToolBar*>("toolBar");
+        QCOMPARE(actionNames(toolBar->actions()), fileActions);
+        QCOMPARE(toolBar->windowTitle(), QStringLiteral("toolBar"));
+        QCOMPARE(toolBar->iconSize(), QSize(22, 22));
+        QVERIFY(!toolBar->isFloatable());
+        QCOMPARE(window.toolBarArea(toolBar), Qt::TopToolBarArea);
+    }
+
+    void eventTableViewSettings()
+    {
+        TestMainWindow window(platform);
+        auto* table = window.findChild<EventsViewWidget*>("eventsView");
+        QVERIFY(table);
+        QCOMPARE(window.centralWidget()->objectName(), QStringLiteral("centralwidget"));
+        QCOMPARE(window.centralWidget()->layout()->count(), 1);
+        QCOMPARE(window.centralWidget()->layout()->spacing(), 0);
+        QCOMPARE(window.centralWidget()->layout()->contentsMargins(), QMargins());
+        QCOMPARE(table->rowCount(), 0);
+        QCOMPARE(table->columnCount(), 7);
+        QCOMPARE(table->horizontalHeaderItem(0)->toolTip(), QStringLiteral("Экстренное"));
+        QCOMPARE(table->columnWidth(1), 120);
+        QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QVERIFY(table->alternatingRowColors());
+        QCOMPARE(table->selectionMode(), QAbstractItemView::NoSelection);
+        QCOMPARE(table->selectionBehavior(), QAbstractItemView::SelectRows);
+        QVERIFY(table->isSortingEnabled());
+        QVERIFY(table->horizontalHeader()->stretchLastSection());
+        QVERIFY(table->verticalHeader()->isHidden());
+    }
+
+    void cellsCannotBeEditedOrSelected()
+    {
+        TestMainWindow window(platform);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        config_quorvel::Configuration configuration;
+        auto* table = window.findChild<EventsViewWidget*>("eventsView");
+        table->addEvent(makeEvent(record(panel_sim::packDateTime(2020, 1, 1, 0, 0, 0), 0, 9, 1, 3),
+                                  &configuration));
+        const QRect cell = table->visualItemRect(table->item(0, 5));
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+        QVERIFY(table->selectedItems().isEmpty());
+        QVERIFY(!table->isPersistentEditorOpen(table->item(0, 5)));
+        QVERIFY(table->viewport()->findChildren<QLineEdit*>().isEmpty());
+    }
+
+    void quitClosesTheWindow()
+    {
+        TestMainWindow window(platform);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.findChild<QAction*>("quit")->trigger();
+        QVERIFY(!window.isVisible());
+    }
+
+    void aboutBoxShowsTheProgramAndItsLicences()
+    {
+        TestMainWindow window(platform);
+        whileModal([&] { window.onAbout(); }, [](QDialog& dialog) {
+            QVERIFY(qobject_cast<QAboutForm*>(&dialog));
+            QCOMPARE(dialog.objectName(), QStringLiteral("AboutForm"));
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("О программе"));
+            const auto text = [&](const char* name) {
+                auto* label = dialog.findChild<QLabel*>(name);
+                return label && label->isVisibleTo(&dialog) ? label->text() : QStringLiteral("<hidden>");
+            };
+            QCOMPARE(text("lblCaption"), QStringLiteral("Утилита просмотра архива событий «Quorvel»"));
+            QCOMPARE(text("lblVersion"), QStringLiteral("Версия 1.1.6.1107"));
+            QCOMPARE(text("lblDesc"), QStringLiteral("Программа предназначена для просмотра архива событий пульта «Quorvel»."));
+            const QString licence = text("lblLicense");
+            QVERIFY(licence.startsWith(QStringLiteral("<html>")) && licence.endsWith(QStringLiteral("</html>")));
+            QVERIFY(licence.contains(QStringLiteral(">Посмотреть текст лицензионного соглашения</a>")));
+            QVERIFY(licence.contains(QStringLiteral("href=\"file:///")));
+            QVERIFY(licence.contains(QCoreApplication::applicationDirPath() + QStringLiteral("/License.txt\"")));
+            QVERIFY(!text("lblCopyright").isEmpty() && text("lblCopyright") != QStringLiteral("<hidden>"));
+            QVERIFY(text("lblContacts").contains(QStringLiteral("mailto:")));
+            QVERIFY(text("lblContacts").contains(QStringLiteral(".example.invalid")));
+            const QString third = dialog.findChild<QLabel*>("lblThirdParties")->text();
+            QVERIFY(third.startsWith(QStringLiteral("<html>Данная программа использует Qt версии ") + QString::fromUtf8(qVersion()) + "."));
+            QVERIFY(third.contains(QStringLiteral("2019")));
+            QVERIFY(third.contains(QStringLiteral("Указанное программное обеспечение, его распространение, модификация и использование подпадают под действие положений лицензии GNU Lesser General Public License Version 3, полный текст которой представлен в файле ")));
+            QVERIFY(third.contains(QStringLiteral("/LGPL.txt\">LGPL.txt</a>, расположенном в установочной директории, а также по адресу ")));
+            QVERIFY(third.endsWith(QStringLiteral("</a>.</html>")));
+            QVERIFY(dialog.findChild<QGroupBox*>("grpThirdParties")->isVisibleTo(&dialog));
+            QCOMPARE(dialog.findChild<QGroupBox*>("grpThirdParties")->title(), QStringLiteral("Третьи стороны"));
+            QVERIFY(!dialog.findChild<QLabel*>("label")->pixmap(Qt::ReturnByValue).isNull());
+        });
+    }
+
+    void aboutBoxHidesEmptyLabels()
+    {
+        QAboutDialog about;
+        about.setCaption(std::string("Утилита просмотра архива событий «Quorvel»"));
+        about.setVersion(QStringLiteral("1"));
+        whileModal([&] { about.show(); }, [](QDialog& dialog) {
+            for (const char* name : {"lblDesc", "lblLicense", "lblCopyright", "lblContacts"})
+                QVERIFY2(!dialog.findChild<QLabel*>(name)->isVisibleTo(&dialog), name);
+            QVERIFY(!dialog.findChild<QGroupBox*>("grpThirdParties")->isVisibleTo(&dialog));
+            QCOMPARE(dialog.findChild<QLabel*>("lblCaption")->text(), QStringLiteral("Утилита просмотра архива событий «Quorvel»"));
+            QVERIFY(dialog.findChild<QLabel*>("lblCaption")->isVisibleTo(&dialog));
+        });
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,265 @@
+#include "ViewerTestSupport.h"
+
+#include <EventRows.h>
+#include <EventsViewWidget.h>
+#include <ProgressDialog.h>
+
+#include <config_quorvel/ConfigQuorvel.h>
+#include <panel_sim/SimulatedPanel.h>
+#include <rs485/testing/FakeSerialPlatform.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QtTest>
+
+#include <algorithm>
+#include <functional>
+
+// Prepares the panel of a failing read.
+using PanelSetup = std::function<void(panel_sim::SimulatedPanel&, panel_sim::PanelDescription&)>;
+Q_DECLARE_METATYPE(PanelSetup)
+
+using panel_sim::Fault;
+using panel_sim::FaultRule;
+using rs485::testing::FakeSerialPlatform;
+
+namespace {
+
+const char* const portName = "COM3";
+
+// The events a panel holds, read by the device model on a line of its own.
+std::vector<viewer_core::RowTexts> eventRowsOf(const panel_sim::PanelMemory& memory)
+{
+    FakeSerialPlatform line;
+    line.existingPorts = {portName};
+    panel_sim::SimulatedPanel panel(line, memory);
+    config_quorvel::ConfigQuorvel device(line);
+    config_quorvel::Configuration configuration;
+    if (!device.openPort(portName))
+        return {};
+    const std::vector<config_quorvel::Event> events = device.readArchive(configuration, nullptr);
+    std::vector<viewer_core::RowTexts> rows;
+    for (const config_quorvel::Event& event : events)
+        rows.push_back(viewer_core::eventRowTexts(event));
+    return rows;
+}
+
+template <typename T>
+std::vector<T> sorted(std::vector<T> values)
+{
+    std::sort(values.begin(), values.end());
+    return values;
+}
+
+} // namespace
+
+class ReadArchiveTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A converter on COM3 with the demo panel behind it.
+    struct Bench {
+        FakeSerialPlatform line;
+        panel_sim::PanelDescription description = panel_sim::demoPanel();
+        std::unique_ptr<panel_sim::SimulatedPanel> panel;
+        std::unique_ptr<TestMainWindow> window;
+        bool turbo = true;
+        QString port = QString::fromLatin1(portName);
+        int progressWindowsSeen = 0;
+        std::vector<float> progress;
+
+        Bench()
+        {
+            line.existingPorts = {portName};
+            line.serialPorts = {"COM1", portName};
+            line.converterPorts = {portName};
+            panel = std::make_unique<panel_sim::SimulatedPanel>(line, panel_sim::buildPanel(description));
+            window = std::make_unique<TestMainWindow>(line);
+            window->answerDialog = [this](QDialog& dialog) {
+                dialog.findChild<QCheckBox*>("turbo")->setChecked(turbo);
+                auto* box = dialog.findChild<QComboBox*>("portName");
+                box->setCurrentIndex(box->findText(port));
+                return int(QDialog::Accepted);
+            };
+            window->progressSpy = [this](float value) {
+                progress.push_back(value);
+                auto* dialog = window->findChild<ProgressDialog*>();
+                if (dialog && dialog->isVisible() && dialog->windowModality() == Qt::WindowModal
+                    && dialog->parentWidget() == window.get())
+                    ++progressWindowsSeen;
+            };
+            window->show();
+        }
+        ~Bench()
+        {
+            window.reset();
+            panel.reset();
+        }
+
+        void rebuild() { panel->loader().setMemory(panel_sim::buildPanel(description)); }
+        EventsViewWidget& table() { return *window->findChild<EventsViewWidget*>("eventsView"); }
+        bool saveEnabled() { return window->findChild<QAction*>("saveToFile")->isEnabled(); }
+        QString status() { return window->statusBar()->currentMessage(); }
+        void read() { window->onLoadFromDevice(); }
+    };
+
+    static void checkCleanEnd(Bench& bench)
+    {
+        QVERIFY(!bench.line.isOpen());
+        QVERIFY(!bench.window->findChild<ProgressDialog*>());
+    }
+
+private slots:
+    void goodReadShowsTheArchiveNewestFirst()
+    {
+        Bench bench;
+        bench.read();
+        QCOMPARE(bench.window->criticals, QStringList());
+        checkCleanEnd(bench);
+
+        const std::vector<viewer_core::RowTexts> shown = tableRows(bench.table());
+        const std::vector<viewer_core::RowTexts> events = eventRowsOf(bench.panel->memory());
+        const auto valid = std::count_if(bench.description.records.begin(), bench.description.records.end(),
+                                         [](const panel_sim::ArchiveRecord& r) { return r.validCheck; });
+        QVERIFY(valid > 100);
+        QCOMPARE(int(shown.size()), int(valid));
+        QCOMPARE(rowsAsText(sorted(shown)), rowsAsText(sorted(events)));
+        for (std::size_t row = 1; row < shown.size(); ++row)
+            QVERIFY2(!viewer_core::displayTextLess(shown[row - 1][1], shown[row][1]),
+                     qPrintable(shown[row][1]));
+
+        QCOMPARE(bench.status(), QStringLiteral("Данные успешно загружены из памяти прибора"));
+        QVERIFY(bench.saveEnabled());
+    }
+
+    void progressWindowFollowsTheRead()
+    {
+        Bench bench;
+        bench.read();
+        QCOMPARE(bench.progress.size(), std::size_t(449));
+        QVERIFY(std::is_sorted(bench.progress.begin(), bench.progress.end()));
+        QCOMPARE(bench.progress.back(), 1.0f);
+        QCOMPARE(bench.progressWindowsSeen, 449);
+        checkCleanEnd(bench);
+    }
+
+    void higherSpeedIsTheUsersChoice()
+    {
+        Bench bench;
+        bench.read();
+        QCOMPARE(bench.panel->loader().speedDivisors(), (std::vector<int>{1, 35}));
+
+        Bench slow;
+        slow.turbo = false;
+        slow.read();
+        QVERIFY(slow.panel->loader().speedDivisors().empty());
+        QCOMPARE(slow.window->criticals, QStringList());
+    }
+
+    void emptyArchiveEmptiesTheTable()
+    {
+        Bench bench;
+        bench.read();
+        QVERIFY(bench.table().rowCount() > 0);
+        bench.window->findChild<QAction*>("saveToFile")->setEnabled(false);
+
+        bench.description.records.clear();
+        bench.rebuild();
+        bench.read();
+        QCOMPARE(bench.window->criticals, QStringList());
+        QCOMPARE(bench.table().rowCount(), 0);
+        QCOMPARE(bench.status(), QStringLiteral("Данные успешно загружены из памяти прибора"));
+        QVERIFY(bench.saveEnabled());
+        checkCleanEnd(bench);
+    }
+
+    void failedReadKeepsTheTable_data()
+    {
+        using Setup = PanelSetup;
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QString>("message");
+        const auto fault = [](Fault f, panel_sim::CommandKind kind) {
+            return Setup([=](panel_sim::SimulatedPanel& panel, panel_sim::PanelDescription&) {
+                panel.addFault(FaultRule{f, kind, 1, -1});
+            });
+        };
+        using panel_sim::CommandKind;
+        QTest::newRow("converter fails") << fault(Fault::failWrite(), CommandKind::ReadPage)
+                                         << QStringLiteral("Нет связи с преобразователем USB-RS485.");
+        QTest::newRow("panel silent") << fault(Fault::silent(), CommandKind::ReadPage)
+                                      << QStringLiteral("Нет связи с прибором. Проверьте подключение.");
+        QTest::newRow("bad answers") << fault(Fault::flipBit(), CommandKind::ReadPage)
+                                     << QStringLiteral("Плохая связь с прибором. Проверьте подключение.");
+        QTest::newRow("old loader") << Setup([](panel_sim::SimulatedPanel& panel, panel_sim::PanelDescription&) {
+            panel.loader().setLoaderVersion(0x11);
+        }) << QStringLiteral("Подключённый прибор не совместим с данной версией программы.");
+        QTest::newRow("other panel type") << Setup([](panel_sim::SimulatedPanel& panel, panel_sim::PanelDescription&) {
+            panel.loader().setDeviceType("Q-QRV2");
+        }) << QStringLiteral("Подключённый прибор не может быть настроен данной программой.");
+        QTest::newRow("loader internal error") << fault(Fault::answerStatus(0xA3), CommandKind::ReadPage)
+                                               << QStringLiteral("Внутренняя ошибка загрузчика прибора.");
+        QTest::newRow("other firmware") << Setup([](panel_sim::SimulatedPanel&, panel_sim::PanelDescription& d) {
+            d.settings.identification = 0xB3;
+        }) << QStringLiteral("Несовместимая версия ПО прибора.");
+        QTest::newRow("address refused") << fault(Fault::answerStatus(0xA2), CommandKind::RangeChecksum)
+                                         << QStringLiteral("Внутренняя ошибка программы-конфигуратора.");
+    }
+
+    void failedReadKeepsTheTable()
+    {
+        using Setup = PanelSetup;
+        QFETCH(Setup, setup);
+        QFETCH(QString, message);
+
+        Bench bench;
+        bench.read();
+        const std::vector<viewer_core::RowTexts> before = tableRows(bench.table());
+        QVERIFY(!before.empty());
+
+        setup(*bench.panel, bench.description);
+        bench.rebuild();
+        bench.read();
+        QCOMPARE(bench.window->criticals, QStringList{message});
+        QVERIFY(!bench.saveEnabled());
+        QCOMPARE(rowsAsText(tableRows(bench.table())), rowsAsText(before));
+        QCOMPARE(bench.status(), QStringLiteral("Данные успешно загружены из памяти прибора")); // from the earlier read
+        checkCleanEnd(bench);
+    }
+
+    void unopenablePortChangesNothing()
+    {
+        Bench bench;
+        bench.line.serialPorts = {"COM7", portName};
+        bench.port = QStringLiteral("COM7");
+        bench.read();
+        QCOMPARE(bench.window->criticals, QStringList{QStringLiteral("Ошибка при открытии порта COM7")});
+        QVERIFY(bench.progress.empty());
+        QCOMPARE(bench.progressWindowsSeen, 0);
+        QCOMPARE(bench.table().rowCount(), 0);
+        QVERIFY(bench.status().isEmpty());
+        QVERIFY(!bench.saveEnabled());
+        QVERIFY(bench.panel->log().empty());
+        checkCleanEnd(bench);
+    }
+
+    void cancelledDialogChangesNothing()
+    {
+        Bench bench;
+        int dialogs = 0;
+        bench.window->answerDialog = [&](QDialog&) {
+            ++dialogs;
+            return int(QDialog::Rejected);
+        };
+        bench.read();
+        QCOMPARE(dialogs, 1);
+        QVERIFY(bench.window->criticals.isEmpty());
+        QCOMPARE(bench.line.openCount(), 0);
+        QVERIFY(bench.status().isEmpty());
+    }
+};
+
+QTEST_MAIN(ReadArchiveTest)
+#include "ReadArchiveTest.moc"
