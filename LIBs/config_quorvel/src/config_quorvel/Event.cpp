@@ -33,7 +33,7 @@ std::u16string commandText(std::uint8_t code)
 } // namespace
 
 Event::Event(const std::vector<std::uint8_t>& record, const Configuration* configuration)
-    : config(configuration)
+    : configurationPtr(configuration)
 {
     if (record.size() != 8)
         return;
@@ -61,17 +61,17 @@ std::string Event::dateTimeText() const
     return text;
 }
 
-const Configuration& Event::settings() const
+const Configuration& Event::currentConfiguration() const
 {
     // An event built without a configuration labels itself with the defaults.
     static const Configuration empty;
-    return config ? *config : empty;
+    return configurationPtr ? *configurationPtr : empty;
 }
 
 const std::shared_ptr<DeviceNames>& Event::findDeviceNames() const
 {
     static const std::shared_ptr<DeviceNames> none;
-    const auto& sections = settings().sections;
+    const auto& sections = currentConfiguration().sections;
     const auto section = sections.find(sectionNumberValue);
     if (section == sections.end())
         return none;
@@ -84,7 +84,7 @@ const std::shared_ptr<DeviceNames>& Event::findDeviceNames() const
 const EventTable& Event::eventTableOfDevice() const
 {
     const auto& names = findDeviceNames();
-    return settings().eventTable(names ? static_cast<unsigned>(names->eventTable) : 0u);
+    return currentConfiguration().eventTable(names ? static_cast<unsigned>(names->eventTable) : 0u);
 }
 
 std::u16string Event::objectText() const
@@ -133,7 +133,7 @@ std::u16string Event::loopNameText() const
 
 std::u16string Event::sectionText() const
 {
-    const Configuration& configuration = settings();
+    const Configuration& configuration = currentConfiguration();
     if (sectionNumberValue != 0) {
         const auto found = configuration.sections.find(sectionNumberValue);
         const Section* section = found == configuration.sections.end() ? nullptr : &found->second;
@@ -169,7 +169,7 @@ std::u16string Event::sectionText() const
 std::u16string Event::menuCommandText() const
 {
     const unsigned k = codeValue & 0x3F;
-    const auto& commands = settings().commands;
+    const auto& commands = currentConfiguration().commands;
     std::u16string text;
     if (k < commands.size())
         text = u'"' + commands[k].name + u"\" ";

@@ -28,7 +28,7 @@ public:
     int address() const { return addressValue; }
     int loopNumber() const { return loopNumberValue; }
     std::uint8_t code() const { return codeValue; }
-    const Configuration* configuration() const { return config; }
+    const Configuration* configuration() const { return configurationPtr; }
 
     // "YYYY/MM/DD hh:mm:ss", empty when no time is known. Fixed width, so it
     // sorts chronologically as text.
@@ -40,7 +40,7 @@ public:
     std::u16string eventText() const;
 
 private:
-    const Configuration& settings() const;
+    const Configuration& currentConfiguration() const;
     const std::shared_ptr<DeviceNames>& findDeviceNames() const;
     const EventTable& eventTableOfDevice() const;
 
@@ -61,7 +61,7 @@ private:
     int addressValue = 0;
     int loopNumberValue = 0;
     std::uint8_t codeValue = 0;
-    const Configuration* config;
+    const Configuration* configurationPtr;
 };
 
 } // namespace config_quorvel

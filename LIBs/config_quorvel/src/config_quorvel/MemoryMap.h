@@ -53,7 +53,6 @@ constexpr int maxAddress = 127;
 
 constexpr std::uint32_t sectionNameSize = 20;      // the dubler's name follows it
 
-constexpr std::uint32_t nameRecordSize = 122;
 constexpr std::uint32_t nameTextSize = 20;
 constexpr std::uint32_t nameTextsOffset = 2;       // deviceName, outs, loop1, loop2, line3, line4
 
@@ -61,7 +60,6 @@ constexpr std::uint32_t eventTables = 0xEC00;      // table t at + 256 t
 constexpr int eventTableCount = 16;
 constexpr std::uint32_t eventTableSize = 256;
 constexpr std::uint32_t stateTextSize = 10;
-constexpr std::uint32_t emergencyBits = 0xF0;
 constexpr std::uint32_t tableTitle = 0xF6;
 constexpr std::uint32_t tableTitleSize = 10;
 
