@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <vector>
 
 namespace config_quorvel {
@@ -21,10 +22,14 @@ RowTexts eventRowTexts(const config_quorvel::Event& event);
 // a table item uses for texts (locale-aware).
 bool displayTextLess(const QString& a, const QString& b);
 
-// The rows in the order the window shows them right after a read: each event
-// inserted at the top in list order, then a stable sort by the date-and-time
-// column, latest first (rows with equal texts stay in reverse list order;
-// an empty date goes to the bottom).
+// The order the window shows rows in right after a read, as positions in
+// the given rows (which are in list order): each event inserted at the top
+// in list order, then a stable sort by the date-and-time column with
+// displayTextLess, latest first. Rows with equal dates stay in reverse list
+// order; an empty date goes to the bottom.
+std::vector<std::size_t> orderAsShownAfterRead(const std::vector<RowTexts>& rows);
+
+// The events' rows in that order.
 std::vector<RowTexts> rowsAsShownAfterRead(const std::vector<config_quorvel::Event>& events);
 
 } // namespace viewer_core

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <EventColumns.h>
+
 #include <QBrush>
 #include <QTableWidget>
 
@@ -27,7 +29,7 @@ public:
     // Replaces all rows by the events and sorts them latest first: the
     // table ends exactly as emptying it, adding every event in list order
     // and sorting by the date-and-time column descending would leave it, but
-    // without moving rows one by one.
+    // fast enough for a full archive.
     void showEvents(const std::vector<config_quorvel::Event>& events);
 
     // Writes the table as text, rows in the order shown. Returns false when
@@ -35,7 +37,7 @@ public:
     bool exportToText(QIODevice* device) const;
 
 private:
-    void setRowItems(int row, const config_quorvel::Event& event, int lastColumn);
+    void setRowItems(int row, const viewer_core::RowTexts& texts, bool emergency, int lastColumn);
 
     QBrush emergencyBrush;
 };

@@ -3,6 +3,7 @@
 #include <config_quorvel/Event.h>
 
 #include <algorithm>
+#include <numeric>
 
 namespace viewer_core {
 
@@ -36,16 +37,50 @@ bool displayTextLess(const QString& a, const QString& b)
     return a.localeAwareCompare(b) < 0;
 }
 
+std::vector<std::size_t> orderAsShownAfterRead(const std::vector<RowTexts>& rows)
+{
+    const auto date = [&rows](std::size_t row) -> const QString& { return rows[row][dateTimeColumn]; };
+    const auto insertedAtTop = [&rows] {
+        std::vector<std::size_t> order(rows.size());
+        std::iota(order.rbegin(), order.rend(), std::size_t(0));
+        return order;
+    };
+
+    // Date texts are fixed-width fields of digits, so comparing code units
+    // orders them as the locale-aware comparison does, only much faster. One
+    // locale-aware comparison per neighbour confirms it: when every step down
+    // is strict and the rest are identical texts, this is exactly the
+    // locale-aware stable sort.
+    std::vector<std::size_t> order = insertedAtTop();
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return QString::compare(date(a), date(b), Qt::CaseSensitive) > 0;
+    });
+    bool confirmed = true;
+    for (std::size_t i = 1; i < order.size() && confirmed; ++i) {
+        const QString& upper = date(order[i - 1]);
+        const QString& lower = date(order[i]);
+        confirmed = upper == lower || displayTextLess(lower, upper);
+    }
+    if (!confirmed) {
+        order = insertedAtTop();
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return displayTextLess(date(b), date(a));
+        });
+    }
+    return order;
+}
+
 std::vector<RowTexts> rowsAsShownAfterRead(const std::vector<config_quorvel::Event>& events)
 {
-    std::vector<RowTexts> rows;
-    rows.reserve(events.size());
-    for (auto it = events.rbegin(); it != events.rend(); ++it)
-        rows.push_back(eventRowTexts(*it));
-    std::stable_sort(rows.begin(), rows.end(), [](const RowTexts& a, const RowTexts& b) {
-        return displayTextLess(b[dateTimeColumn], a[dateTimeColumn]);
-    });
-    return rows;
+    std::vector<RowTexts> listed;
+    listed.reserve(events.size());
+    for (const config_quorvel::Event& event : events)
+        listed.push_back(eventRowTexts(event));
+    std::vector<RowTexts> shown;
+    shown.reserve(listed.size());
+    for (std::size_t row : orderAsShownAfterRead(listed))
+        shown.push_back(std::move(listed[row]));
+    return shown;
 }
 
 } // namespace viewer_core

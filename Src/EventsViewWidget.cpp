@@ -7,6 +7,7 @@
 
 #include <QHeaderView>
 #include <QIODevice>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -37,6 +38,8 @@ EventsViewWidget::EventsViewWidget(QWidget* parent)
     for (QHeaderView* header : {horizontalHeader(), verticalHeader()})
         header->setMinimumSectionSize(std::min(header->minimumSectionSize(), eventRowHeight));
 
+    verticalHeader()->setDefaultSectionSize(eventRowHeight);
+
     setColumnWidth(0, 17);
     setColumnWidth(1, 120);
     setColumnWidth(2, 60);
@@ -45,14 +48,14 @@ EventsViewWidget::EventsViewWidget(QWidget* parent)
     setColumnWidth(5, 220);
 }
 
-void EventsViewWidget::setRowItems(int row, const config_quorvel::Event& event, int lastColumn)
+void EventsViewWidget::setRowItems(int row, const viewer_core::RowTexts& texts, bool emergency,
+                                   int lastColumn)
 {
-    const viewer_core::RowTexts texts = viewer_core::eventRowTexts(event);
     const auto makeItem = [&](int column) {
         auto* item = new QTableWidgetItem(texts[column]);
         if (isCentred(column))
             item->setTextAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-        if (event.emergency())
+        if (emergency)
             item->setBackground(emergencyBrush);
         setItem(row, column, item);
     };
@@ -70,31 +73,35 @@ void EventsViewWidget::addEvent(const config_quorvel::Event& event)
     // A sorted table moves a row as soon as the item of its sort column is
     // set; setting that item last moves the whole row instead of splitting it.
     const int sortColumn = isSortingEnabled() ? horizontalHeader()->sortIndicatorSection() : -1;
-    setRowItems(0, event, sortColumn);
+    setRowItems(0, viewer_core::eventRowTexts(event), event.emergency(), sortColumn);
 }
 
 void EventsViewWidget::showEvents(const std::vector<config_quorvel::Event>& events)
 {
-    const bool sorting = isSortingEnabled();
-    setSortingEnabled(false);
+    std::vector<viewer_core::RowTexts> texts;
+    texts.reserve(events.size());
+    for (const config_quorvel::Event& event : events)
+        texts.push_back(viewer_core::eventRowTexts(event));
+    const std::vector<std::size_t> order = viewer_core::orderAsShownAfterRead(texts);
+
+    // The rows go straight to the places the table's sort would give them,
+    // so that sort is skipped. While they go in, the sort indicator stands on
+    // no column, because a sorted table moves a row whenever an item of its
+    // sort column is set; then it moves to the date column, quietly, as the
+    // sort it would trigger has nothing left to move.
+    QHeaderView* header = horizontalHeader();
+    const auto setIndicatorQuietly = [header](int column, Qt::SortOrder order) {
+        const QSignalBlocker blocker(header);
+        header->setSortIndicator(column, order);
+    };
+    setIndicatorQuietly(-1, Qt::DescendingOrder);
     setRowCount(0);
-    const int count = int(events.size());
-    setRowCount(count);
-    // Each added row goes to the top, so the list stands in reverse order
-    // before the sort.
-    for (int i = 0; i < count; ++i) {
-        const int row = count - 1 - i;
-        setRowHeight(row, eventRowHeight);
-        setRowItems(row, events[i], -1);
+    setRowCount(static_cast<int>(order.size()));
+    for (std::size_t row = 0; row < order.size(); ++row) {
+        const std::size_t index = order[row];
+        setRowItems(static_cast<int>(row), texts[index], events[index].emergency(), -1);
     }
-    if (sorting) {
-        // With sorting off the indicator does not sort; switching sorting
-        // back on sorts once, by the indicator.
-        horizontalHeader()->setSortIndicator(viewer_core::dateTimeColumn, Qt::DescendingOrder);
-        setSortingEnabled(true);
-    } else {
-        sortByColumn(viewer_core::dateTimeColumn, Qt::DescendingOrder);
-    }
+    setIndicatorQuietly(viewer_core::dateTimeColumn, Qt::DescendingOrder);
 }
 
 bool EventsViewWidget::exportToText(QIODevice* device) const

@@ -229,6 +229,36 @@ private slots:
         QCOMPARE(table.item(6, 1)->text(), QString());
     }
 
+    void fullArchiveShowsAsTheRowByRowFill()
+    {
+        config_quorvel::Configuration full;
+        const std::vector<Event> events =
+            readPanel(panel_sim::buildPanel(fullArchivePanel()), full);
+        QCOMPARE(int(events.size()), 8192);
+
+        EventsViewWidget table;
+        table.setSortingEnabled(true);
+        table.showEvents(events);
+        EventsViewWidget reference;
+        fillRowByRow(reference, events);
+        QCOMPARE(tableState(table), tableState(reference));
+    }
+
+    void orderFallsBackToTheLocaleOrder()
+    {
+        // Code units put "B" before "a"; the locale-aware order does not.
+        std::vector<viewer_core::RowTexts> rows(5);
+        const QStringList dates = {"a", "B", "c", "B", ""};
+        for (int i = 0; i < 5; ++i)
+            rows[std::size_t(i)][1] = dates[i];
+        std::vector<std::size_t> expected = {4, 3, 2, 1, 0};
+        std::stable_sort(expected.begin(), expected.end(), [&](std::size_t a, std::size_t b) {
+            return QTableWidgetItem(dates[int(b)]) < QTableWidgetItem(dates[int(a)]);
+        });
+        QCOMPARE(viewer_core::orderAsShownAfterRead(rows), expected);
+        QCOMPARE(viewer_core::orderAsShownAfterRead(rows).back(), std::size_t(4));
+    }
+
     void showEventsOfNothingEmptiesTheTable()
     {
         EventsViewWidget table;

@@ -30,19 +30,11 @@ namespace {
 
 const char* const portName = "COM3";
 
-// The events a panel holds, read by the device model on a line of its own.
 std::vector<viewer_core::RowTexts> eventRowsOf(const panel_sim::PanelMemory& memory)
 {
-    FakeSerialPlatform line;
-    line.existingPorts = {portName};
-    panel_sim::SimulatedPanel panel(line, memory);
-    config_quorvel::ConfigQuorvel device(line);
     config_quorvel::Configuration configuration;
-    if (!device.openPort(portName))
-        return {};
-    const std::vector<config_quorvel::Event> events = device.readArchive(configuration, nullptr);
     std::vector<viewer_core::RowTexts> rows;
-    for (const config_quorvel::Event& event : events)
+    for (const config_quorvel::Event& event : readPanel(memory, configuration))
         rows.push_back(viewer_core::eventRowTexts(event));
     return rows;
 }

@@ -3,9 +3,12 @@
 #include <EventColumns.h>
 #include <MainWindow.h>
 
+#include <config_quorvel/ConfigQuorvel.h>
 #include <config_quorvel/Configuration.h>
 #include <config_quorvel/Event.h>
 #include <panel_sim/PanelBuilder.h>
+#include <panel_sim/SimulatedPanel.h>
+#include <rs485/testing/FakeSerialPlatform.h>
 
 #include <QDialog>
 #include <QSaveFile>
@@ -90,4 +93,41 @@ inline QStringList rowsAsText(const std::vector<viewer_core::RowTexts>& rows)
     for (const viewer_core::RowTexts& row : rows)
         lines << QStringList(row.begin(), row.end()).join(QLatin1Char('|'));
     return lines;
+}
+
+// The demo panel with a full archive: its kinds of records 8192 times, the
+// ring wrapped, every fortieth record at the same time as the one before.
+inline panel_sim::PanelDescription fullArchivePanel()
+{
+    panel_sim::PanelDescription d = panel_sim::demoPanel();
+    const std::vector<panel_sim::ArchiveRecord> kinds = d.records;
+    d.records.clear();
+    long seconds = 0;
+    for (int i = 0; i < panel_sim::archiveSlots; ++i) {
+        panel_sim::ArchiveRecord r = kinds[static_cast<std::size_t>(i) % kinds.size()];
+        r.validCheck = true;
+        if (i % 40 != 0)
+            seconds += 7 + (i * 7919L) % 600;
+        const long minutes = seconds / 60;
+        const long hours = minutes / 60;
+        const long days = hours / 24;
+        r.dateTime = panel_sim::packDateTime(2023, 1 + int(days / 28), 1 + int(days % 28),
+                                             int(hours % 24), int(minutes % 60), int(seconds % 60));
+        d.records.push_back(r);
+    }
+    d.firstRecordSlot = 3000;
+    return d;
+}
+
+// The events of a panel as the device model reads them on a line of its own.
+inline std::vector<config_quorvel::Event> readPanel(const panel_sim::PanelMemory& memory,
+                                                    config_quorvel::Configuration& configuration)
+{
+    rs485::testing::FakeSerialPlatform line;
+    line.existingPorts = {"COM1"};
+    panel_sim::SimulatedPanel panel(line, memory);
+    config_quorvel::ConfigQuorvel device(line);
+    if (!device.openPort("COM1"))
+        return {};
+    return device.readArchive(configuration, nullptr);
 }
