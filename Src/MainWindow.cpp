@@ -43,12 +43,12 @@ const QString& thirdPartiesText()
 {
     static const QString licensingPage = QStringLiteral("https://qt-licensing.example.invalid/");
     static const QString text =
-        QStringLiteral("<html>") + QString::fromUtf8("Данная программа использует Qt версии ") + QString::fromUtf8(qVersion())
-        + QStringLiteral(".<br>Copyright (C) ") + QString::fromUtf8("2019")
-        + QStringLiteral(" The Qt Toolkit Authors.<br>") + QString::fromUtf8("Указанное программное обеспечение, его распространение, модификация и использование подпадают под действие положений лицензии GNU Lesser General Public License Version 3, полный текст которой представлен в файле ")
+        QStringLiteral("<html>Данная программа использует Qt версии ") + QString::fromUtf8(qVersion())
+        + QStringLiteral(".<br>Copyright (C) 2019 The Qt Toolkit Authors.<br>")
+        + QStringLiteral("Указанное программное обеспечение, его распространение, модификация и использование подпадают под действие положений лицензии GNU Lesser General Public License Version 3, полный текст которой представлен в файле ")
         + fileLink(QStringLiteral("LGPL.txt"), QStringLiteral("LGPL.txt"))
-        + QString::fromUtf8(", расположенном в установочной директории, а также по адресу ") + QStringLiteral("<a href=\"%1\">%1</a>").arg(licensingPage)
-        + QStringLiteral(".</html>");
+        + QStringLiteral(", расположенном в установочной директории, а также по адресу ")
+        + QStringLiteral("<a href=\"%1\">%1</a>").arg(licensingPage) + QStringLiteral(".</html>");
     return text;
 }
 
