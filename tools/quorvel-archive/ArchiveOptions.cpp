@@ -1,0 +1,115 @@
+#include <ArchiveOptions.h>
+
+namespace quorvel_archive {
+
+namespace {
+
+// Splits "--name=value" so that both spellings of an option with a value work.
+bool splitInlineValue(const std::string& arg, std::string& name, std::optional<std::string>& value)
+{
+    const auto eq = arg.find('=');
+    if (arg.rfind("--", 0) != 0 || eq == std::string::npos) {
+        name = arg;
+        value.reset();
+        return false;
+    }
+    name = arg.substr(0, eq);
+    value = arg.substr(eq + 1);
+    return true;
+}
+
+} // namespace
+
+ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
+{
+    ArchiveOptions options;
+    std::optional<ArchiveOptions::Action> action;
+    bool noTurbo = false;
+
+    const auto setAction = [&](ArchiveOptions::Action a, const std::string& name) {
+        if (action)
+            throw CommandLineError("only one of --list-ports, --port, --simulate, --help and --version may be given (" + name + ")");
+        action = a;
+    };
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name;
+        std::optional<std::string> value;
+        const bool inlineValue = splitInlineValue(args[i], name, value);
+        const auto takeValue = [&]() -> std::string {
+            if (!inlineValue) {
+                if (i + 1 >= args.size())
+                    throw CommandLineError(name + " needs a value");
+                value = args[++i];
+            }
+            if (value->empty())
+                throw CommandLineError(name + " needs a non-empty value");
+            return *value;
+        };
+        const auto noValue = [&] {
+            if (inlineValue)
+                throw CommandLineError(name + " takes no value");
+        };
+
+        if (name == "--port") {
+            setAction(ArchiveOptions::Action::ReadPort, name);
+            options.port = takeValue();
+        } else if (name == "--output" || name == "-o") {
+            if (options.output)
+                throw CommandLineError("--output is given twice");
+            options.output = takeValue();
+        } else if (name == "--list-ports") {
+            noValue();
+            setAction(ArchiveOptions::Action::ListPorts, name);
+        } else if (name == "--simulate") {
+            noValue();
+            setAction(ArchiveOptions::Action::ReadSimulated, name);
+        } else if (name == "--no-turbo") {
+            noValue();
+            if (noTurbo)
+                throw CommandLineError("--no-turbo is given twice");
+            noTurbo = true;
+        } else if (name == "--help" || name == "-h") {
+            noValue();
+            setAction(ArchiveOptions::Action::Help, name);
+        } else if (name == "--version") {
+            noValue();
+            setAction(ArchiveOptions::Action::Version, name);
+        } else {
+            throw CommandLineError("unknown argument " + args[i]);
+        }
+    }
+
+    if (!action)
+        throw CommandLineError("nothing to do");
+    options.action = *action;
+    const bool reads = options.action == ArchiveOptions::Action::ReadPort
+        || options.action == ArchiveOptions::Action::ReadSimulated;
+    if (!reads && (noTurbo || options.output))
+        throw CommandLineError("--no-turbo and --output go only with --port or --simulate");
+    options.turbo = !noTurbo;
+    return options;
+}
+
+std::string usageText()
+{
+    return "Usage:\n"
+           "  quorvel-archive --list-ports\n"
+           "  quorvel-archive --port NAME [--no-turbo] [--output FILE]\n"
+           "  quorvel-archive --simulate [--no-turbo] [--output FILE]\n"
+           "  quorvel-archive --help | --version\n"
+           "\n"
+           "Reads the event archive of a Quorvel panel and writes it as the viewer's\n"
+           "text table, to FILE or to standard output.\n"
+           "\n"
+           "  --list-ports     the serial ports; the USB-RS485 converter's are marked\n"
+           "  --port NAME      read through this port (ttyUSB0 means /dev/ttyUSB0)\n"
+           "  --simulate       read the built-in demo panel instead of a real one\n"
+           "  --no-turbo       stay at 19200 baud for the whole read\n"
+           "  --output FILE    write the table to FILE, replacing it only when complete\n"
+           "\n"
+           "Exit status: 0 done, 1 the read failed, 2 bad command line,\n"
+           "3 the port cannot be opened, 4 the table cannot be written.\n";
+}
+
+} // namespace quorvel_archive

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quorvel_archive {
+
+// What the command line asks for.
+struct ArchiveOptions {
+    enum class Action { Help, Version, ListPorts, ReadPort, ReadSimulated };
+
+    Action action = Action::Help;
+    std::string port;                  // ReadPort: passed to the port driver unchanged
+    bool turbo = true;                 // as the connect dialog's box starts
+    std::optional<std::string> output; // the file to write; standard output when absent
+};
+
+// A command line that makes no sense; what() says why.
+class CommandLineError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Parses the arguments after the program name. Throws CommandLineError.
+ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args);
+
+std::string usageText();
+
+} // namespace quorvel_archive

@@ -1,0 +1,40 @@
+#include <ArchiveRead.h>
+
+#include <EventColumns.h>
+#include <EventRows.h>
+#include <TextExport.h>
+
+#include <config_quorvel/ConfigQuorvel.h>
+#include <config_quorvel/ConfiguratorError.h>
+#include <config_quorvel/Configuration.h>
+
+namespace quorvel_archive {
+
+ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& portName, bool turbo,
+                           config_quorvel::ProgressHandler* progress)
+{
+    config_quorvel::ConfigQuorvel device(platform);
+    device.setTurbo(turbo);
+    if (!device.openPort(portName))
+        return {ExitCode::PortError, "Ошибка при открытии порта " + portName, {}};
+
+    struct PortCloser {
+        config_quorvel::ConfigQuorvel& device;
+        ~PortCloser() { device.closePort(); }
+    } closer{device};
+
+    // The events refer to the configuration for their texts, so it must
+    // live until the table is built.
+    config_quorvel::Configuration configuration;
+    try {
+        const std::vector<config_quorvel::Event> events = device.readArchive(configuration, progress);
+        ReadResult result;
+        result.text = viewer_core::exportText(viewer_core::columnHeaders(),
+                                              viewer_core::rowsAsShownAfterRead(events));
+        return result;
+    } catch (const config_quorvel::ConfiguratorError& error) {
+        return {ExitCode::ReadFailed, error.what(), {}};
+    }
+}
+
+} // namespace quorvel_archive

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace quorvel_archive {
+
+// The program's exit status, one per class of outcome, so that a script
+// can tell a bad line from a bad command line or a full disk.
+enum ExitCode : int {
+    Success = 0,
+    ReadFailed = 1,  // the panel could not be read; the reason is the device model's text
+    UsageError = 2,
+    PortError = 3,   // the port could not be opened
+    OutputError = 4, // the table could not be written
+};
+
+} // namespace quorvel_archive
