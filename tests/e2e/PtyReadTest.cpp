@@ -1,0 +1,151 @@
+// quorvel-archive reading quorvel-panel-sim over a pseudo-terminal.
+
+#include <ProgramProcess.h>
+#include <SimulatedLine.h>
+#include <WindowExport.h>
+
+#include <config_quorvel/ConfiguratorError.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+
+using config_quorvel::ConfiguratorError;
+
+namespace {
+
+QByteArray demoWindowExport()
+{
+    static const QByteArray text = windowExport(quorvel_archive::demoPanelMemory()).text;
+    return text;
+}
+
+QByteArray fileContent(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The count of commands the server reports on its way out.
+int commandsServed(const QByteArray& serverErr)
+{
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("(\\d+) commands")).match(QString::fromUtf8(serverErr));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+// Both speeds at once: each read waits mostly on the line, so two in
+// parallel take hardly longer than one.
+TEST(PtyReadTest, ReadsWithAndWithoutTheHigherSpeedGiveTheWindowsExport)
+{
+    ASSERT_FALSE(demoWindowExport().isEmpty());
+    QTemporaryDir dir;
+    PanelSimProcess turboPanel({"--linger", "1"});
+    PanelSimProcess plainPanel({"--linger", "1"});
+    ASSERT_FALSE(turboPanel.slavePath().isEmpty());
+    ASSERT_FALSE(plainPanel.slavePath().isEmpty());
+
+    QProcess turbo;
+    QProcess plain;
+    QElapsedTimer timer;
+    timer.start();
+    turbo.start(archiveProgram(), {"--port", turboPanel.slavePath(), "--output", dir.filePath("turbo.txt")});
+    plain.start(archiveProgram(),
+                {"--port", plainPanel.slavePath(), "--no-turbo", "--output", dir.filePath("plain.txt")});
+    ASSERT_TRUE(turbo.waitForFinished(120000));
+    const qint64 turboMs = timer.elapsed();
+    ASSERT_TRUE(plain.waitForFinished(120000));
+    std::cout << "full read over the pseudo-terminal: " << turboMs << " ms with the higher speed, "
+              << timer.elapsed() << " ms without\n";
+
+    EXPECT_EQ(turbo.exitCode(), 0) << turbo.readAllStandardError().toStdString();
+    EXPECT_EQ(plain.exitCode(), 0) << plain.readAllStandardError().toStdString();
+    EXPECT_EQ(fileContent(dir.filePath("turbo.txt")).toStdString(), demoWindowExport().toStdString());
+    EXPECT_EQ(fileContent(dir.filePath("plain.txt")).toStdString(), demoWindowExport().toStdString());
+
+    // The servers notice the readers have gone and end by themselves.
+    const ProgramResult turboServer = turboPanel.waitForExit(15000);
+    const ProgramResult plainServer = plainPanel.waitForExit(15000);
+    EXPECT_TRUE(turboServer.finished);
+    EXPECT_EQ(turboServer.exitCode, 0);
+    EXPECT_EQ(commandsServed(turboServer.err), 452);
+    EXPECT_TRUE(plainServer.finished);
+    EXPECT_EQ(commandsServed(plainServer.err), 450);
+}
+
+TEST(PtyReadTest, EachFailureGivesItsTextAndLeavesTheOutputAlone)
+{
+    const std::vector<std::pair<QStringList, ConfiguratorError::Code>> cases = {
+        {{"--stop-after", "0"}, ConfiguratorError::NoDevice},
+        {{"--hang-up-after", "20"}, ConfiguratorError::NoConverter},
+        {{"--loader-version", "0x13"}, ConfiguratorError::IncompatibleLoader},
+        {{"--device-type", "Q-QRVX"}, ConfiguratorError::UnsupportedDevice},
+        {{"--page-size", "128"}, ConfiguratorError::UnsupportedDevice},
+        {{"--identification", "0xB3"}, ConfiguratorError::IncompatibleFirmware},
+    };
+    QTemporaryDir dir;
+    const QString output = dir.filePath("archive.txt");
+    QFile old(output);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("earlier read\n");
+    old.close();
+
+    for (const auto& [options, code] : cases) {
+        SCOPED_TRACE(options.join(' ').toStdString());
+        PanelSimProcess panel(options);
+        ASSERT_FALSE(panel.slavePath().isEmpty());
+        const ProgramResult run = runProgram(archiveProgram(), {"--port", panel.slavePath(), "--output", output});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err.toStdString(), std::string(ConfiguratorError(code).what()) + "\n");
+        EXPECT_EQ(fileContent(output), QByteArray("earlier read\n"));
+        EXPECT_EQ(panel.terminate().exitCode, 0);
+    }
+}
+
+// The first attempt of every 150th command goes unheard and every 11th
+// answer arrives damaged; the retries make up for both.
+TEST(PtyReadTest, OccasionalSilenceAndCorruptionGiveTheSameTable)
+{
+    QTemporaryDir dir;
+    PanelSimProcess panel({"--silent-every", "150", "--corrupt-every", "11", "--linger", "0.5"});
+    ASSERT_FALSE(panel.slavePath().isEmpty());
+    const ProgramResult run =
+        runProgram(archiveProgram(), {"--port", panel.slavePath(), "--output", dir.filePath("a.txt")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(fileContent(dir.filePath("a.txt")).toStdString(), demoWindowExport().toStdString());
+    const ProgramResult server = panel.waitForExit(15000);
+    EXPECT_GT(commandsServed(server.err), 452 + 40);
+}
+
+TEST(PanelSimTest, EndsOnSigtermAndWhenAKilledReaderHasLeftItsMark)
+{
+    PanelSimProcess idle({});
+    ASSERT_FALSE(idle.slavePath().isEmpty());
+    const ProgramResult stopped = idle.terminate(5000);
+    EXPECT_TRUE(stopped.finished);
+    EXPECT_EQ(stopped.exitCode, 0);
+
+    // A reader killed in the middle of its read leaves the port marked for
+    // exclusive use but no longer locked; the server takes that as gone.
+    PanelSimProcess panel({"--linger", "0.5"});
+    ASSERT_FALSE(panel.slavePath().isEmpty());
+    QProcess reader;
+    reader.start(archiveProgram(), {"--port", panel.slavePath(), "--output", "/dev/null"});
+    ASSERT_TRUE(reader.waitForStarted());
+    QThread::msleep(1000);
+    reader.kill();
+    reader.waitForFinished(5000);
+    const ProgramResult server = panel.waitForExit(10000);
+    EXPECT_TRUE(server.finished);
+    EXPECT_EQ(server.exitCode, 0);
+    EXPECT_GT(commandsServed(server.err), 10);
+}
