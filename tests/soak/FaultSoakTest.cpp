@@ -10,6 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#if defined(__SANITIZE_ADDRESS__)
+// From the sanitizer runtime (gcc's has no header for it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#elif defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <map>
 #include <optional>
 #include <random>
@@ -29,6 +37,7 @@ using soak::ReadModel;
 namespace {
 
 constexpr int soakReads = 200;
+constexpr int warmUpReads = 20;
 constexpr std::uint32_t firstSeed = 20240305;
 
 // One row of the event table as the window shows it.
@@ -53,6 +62,18 @@ struct Row {
 };
 
 using Table = std::vector<Row>;
+
+// Bytes the program holds on the heap right now; 0 where that is unknown.
+std::size_t heapInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#elif defined(__GLIBC__)
+    return mallinfo2().uordblks;
+#else
+    return 0;
+#endif
+}
 
 Table tableOf(const std::vector<Event>& events)
 {
@@ -209,7 +230,10 @@ TEST_F(FaultSoak, EveryReadEndsInTheCleanTableOrInTheErrorItsFaultsCallFor)
 
     std::map<std::uint32_t, int> failures;
     int survived = 0;
+    std::size_t heapAfterWarmUp = 0;
     for (int i = 0; i < soakReads; ++i) {
+        if (i == warmUpReads)
+            heapAfterWarmUp = heapInUse();
         std::mt19937 random(firstSeed + static_cast<std::uint32_t>(i));
         const bool turbo = random() % 3 == 0;
         const std::vector<PlannedFault> plan = randomPlan(random, turbo);
@@ -239,6 +263,10 @@ TEST_F(FaultSoak, EveryReadEndsInTheCleanTableOrInTheErrorItsFaultsCallFor)
             takeExchanges();
         }
     }
+
+    // Nothing a read leaves behind accumulates (LeakSanitizer finds what
+    // is lost; this finds what is kept).
+    EXPECT_LT(heapInUse(), heapAfterWarmUp + 64 * 1024);
 
     // The soak covers what it is meant to: reads that survive faults and
     // failures of each kind a line can cause.
