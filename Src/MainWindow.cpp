@@ -99,14 +99,11 @@ std::unique_ptr<QSaveFile> MainWindow::createSaveFile(const QString& fileName)
 
 void MainWindow::onLoadFromDevice()
 {
-    QString port;
-    {
-        ConnectDialog dialog(platform, this);
-        if (runDialog(dialog) != QDialog::Accepted)
-            return;
-        port = dialog.selectedPort();
-        device.setTurbo(dialog.isTurbo());
-    }
+    ConnectDialog dialog(platform, this);
+    if (runDialog(dialog) != QDialog::Accepted)
+        return;
+    const QString port = dialog.selectedPort();
+    device.setTurbo(dialog.isTurbo());
 
     if (!device.openPort(port.toStdString())) {
         showCritical(tr("Ошибка при открытии порта ") + port);

@@ -1,5 +1,6 @@
 #include "ViewerTestSupport.h"
 
+#include <ConnectDialog.h>
 #include <EventRows.h>
 #include <EventsViewWidget.h>
 #include <ProgressDialog.h>
@@ -61,6 +62,7 @@ private:
         bool turbo = true;
         QString port = QString::fromLatin1(portName);
         int progressWindowsSeen = 0;
+        int connectDialogsSeen = 0;
         std::vector<float> progress;
 
         Bench()
@@ -82,6 +84,10 @@ private:
                 if (dialog && dialog->isVisible() && dialog->windowModality() == Qt::WindowModal
                     && dialog->parentWidget() == window.get())
                     ++progressWindowsSeen;
+                // The dialog lives as long as the read action, hidden once answered.
+                auto* connect = window->findChild<ConnectDialog*>();
+                if (connect && !connect->isVisible())
+                    ++connectDialogsSeen;
             };
             window->show();
         }
@@ -102,6 +108,7 @@ private:
     {
         QVERIFY(!bench.line.isOpen());
         QVERIFY(!bench.window->findChild<ProgressDialog*>());
+        QVERIFY(!bench.window->findChild<ConnectDialog*>());
     }
 
 private slots:
@@ -135,6 +142,7 @@ private slots:
         QVERIFY(std::is_sorted(bench.progress.begin(), bench.progress.end()));
         QCOMPARE(bench.progress.back(), 1.0f);
         QCOMPARE(bench.progressWindowsSeen, 449);
+        QCOMPARE(bench.connectDialogsSeen, 449);
         checkCleanEnd(bench);
     }
 
