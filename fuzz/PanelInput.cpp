@@ -140,14 +140,7 @@ std::vector<config_quorvel::Event> decodeRead(const PanelImages& images,
                                               config_quorvel::Configuration* decoded, bool* rebuilt)
 {
     const config_quorvel::ConfigDecoder decoder(images.settings, images.config, images.archive);
-    configuration.reset();
-    decoder.decodeSettings(configuration);
-    if (configuration.pultType)
-        decoder.decodeSections(configuration);
-    else
-        decoder.decodeZoneDevices(configuration);
-    decoder.decodeCommands(configuration);
-    decoder.decodeEventTables(configuration);
+    decoder.decodeConfiguration(configuration);
     if (decoded)
         *decoded = configuration;
     const bool changed = configuration.rebuildEventTables();

@@ -37,14 +37,7 @@ struct PanelImages {
     std::vector<Event> decodeInto(Configuration& configuration) const
     {
         const ConfigDecoder d = decoder();
-        configuration.reset();
-        d.decodeSettings(configuration);
-        if (configuration.pultType)
-            d.decodeSections(configuration);
-        else
-            d.decodeZoneDevices(configuration);
-        d.decodeCommands(configuration);
-        d.decodeEventTables(configuration);
+        d.decodeConfiguration(configuration);
         configuration.rebuildEventTables();
         return d.decodeArchive(configuration);
     }

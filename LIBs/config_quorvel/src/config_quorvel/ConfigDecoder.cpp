@@ -65,6 +65,18 @@ int ConfigDecoder::clockSyncHourFromBcd(std::uint8_t bcd)
     return 10 * (bcd >> 4) + (bcd & 0x0F);
 }
 
+void ConfigDecoder::decodeConfiguration(Configuration& configuration) const
+{
+    configuration.reset();
+    decodeSettings(configuration);
+    if (configuration.pultType)
+        decodeSections(configuration);
+    else
+        decodeZoneDevices(configuration);
+    decodeCommands(configuration);
+    decodeEventTables(configuration);
+}
+
 void ConfigDecoder::decodeSettings(Configuration& c) const
 {
     const auto at = [this](std::uint32_t offset) { return settings->byteAt(mm::settingsStart + offset); };

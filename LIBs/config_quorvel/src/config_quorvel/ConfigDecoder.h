@@ -24,6 +24,11 @@ public:
     ConfigDecoder(const boot_loader::MemoryImage& settings, const boot_loader::MemoryImage& config,
                   const boot_loader::MemoryImage& archive);
 
+    // A read's decoding of the configuration, in the read's order: reset,
+    // settings, sections or zone devices, commands, the sixteen event tables.
+    // The caller then rebuilds the event tables and decodes the archive.
+    void decodeConfiguration(Configuration& configuration) const;
+
     // The general settings of the settings page (not the devices).
     void decodeSettings(Configuration& configuration) const;
     // Devices of a panel without sections, all in section 0.

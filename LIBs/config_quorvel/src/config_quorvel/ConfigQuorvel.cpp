@@ -83,16 +83,10 @@ std::vector<Event> ConfigQuorvel::readArchive(Configuration& configuration, Prog
     }
 
     // The link is quiet from here on; decoding cannot fail.
-    configuration.reset();
-    decoder().decodeSettings(configuration);
-    if (configuration.pultType)
-        decodeSections(configuration);
-    else
-        decodeZoneDevices(configuration);
-    decodeCommands(configuration);
-    decodeEventTables(configuration);
+    const ConfigDecoder images = decoder();
+    images.decodeConfiguration(configuration);
     configuration.rebuildEventTables();
-    return decodeArchive(configuration);
+    return images.decodeArchive(configuration);
 }
 
 void ConfigQuorvel::identifyDevice()
@@ -133,31 +127,6 @@ void ConfigQuorvel::leaveTurbo()
 ConfigDecoder ConfigQuorvel::decoder() const
 {
     return ConfigDecoder(settingsImage, configImage, archiveImage);
-}
-
-void ConfigQuorvel::decodeEventTables(Configuration& configuration) const
-{
-    decoder().decodeEventTables(configuration);
-}
-
-std::vector<Event> ConfigQuorvel::decodeArchive(const Configuration& configuration) const
-{
-    return decoder().decodeArchive(configuration);
-}
-
-void ConfigQuorvel::decodeZoneDevices(Configuration& configuration) const
-{
-    decoder().decodeZoneDevices(configuration);
-}
-
-void ConfigQuorvel::decodeSections(Configuration& configuration) const
-{
-    decoder().decodeSections(configuration);
-}
-
-void ConfigQuorvel::decodeCommands(Configuration& configuration) const
-{
-    decoder().decodeCommands(configuration);
 }
 
 } // namespace config_quorvel

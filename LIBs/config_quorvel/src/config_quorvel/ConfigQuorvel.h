@@ -59,11 +59,6 @@ private:
 
     // The decoders read the images as the last read left them.
     ConfigDecoder decoder() const;
-    void decodeEventTables(Configuration& configuration) const;
-    std::vector<Event> decodeArchive(const Configuration& configuration) const;
-    void decodeZoneDevices(Configuration& configuration) const;
-    void decodeSections(Configuration& configuration) const;
-    void decodeCommands(Configuration& configuration) const;
 
     rs485::RS485Connection connection;
     rs485::Byte9Stream stream;
