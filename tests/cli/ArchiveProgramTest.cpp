@@ -3,28 +3,13 @@
 
 #include <ProgramProcess.h>
 #include <SimulatedLine.h>
+#include <TestFiles.h>
 #include <WindowExport.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-QByteArray demoWindowExport()
-{
-    static const QByteArray text = windowExport(quorvel_archive::demoPanelMemory()).text;
-    return text;
-}
-
-QByteArray fileContent(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 TEST(ArchiveProgramTest, BadCommandLinesExitWithTheUsage)
 {
@@ -65,10 +50,7 @@ TEST(ArchiveProgramTest, AMissingPortExitsWithItsNameAndLeavesTheOutputAlone)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("archive.txt");
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("earlier read\n");
-    old.close();
+    ASSERT_TRUE(writeFile(path, "earlier read\n"));
 
     const QString port = dir.filePath("ttyNONE");
     const ProgramResult run = runProgram(archiveProgram(), {"--port", port, "--output", path});

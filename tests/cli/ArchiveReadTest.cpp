@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <TestFiles.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -136,15 +138,10 @@ TEST(ExportOutputTest, ReplacesAFileOnlyByACompleteTable)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("archive.txt");
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("an older and longer export that must not survive in part\n");
-    old.close();
+    ASSERT_TRUE(writeFile(path, "an older and longer export that must not survive in part\n"));
 
     EXPECT_FALSE(quorvel_archive::writeExportFile(path, "|---|\n"));
-    QFile written(path);
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll(), QByteArray("|---|\n"));
+    EXPECT_EQ(fileContent(path), QByteArray("|---|\n"));
 
     // A directory in the way: the window's text, and the directory stays.
     const QString taken = dir.filePath("taken");

@@ -2,6 +2,7 @@
 
 #include <ProgramProcess.h>
 #include <SimulatedLine.h>
+#include <TestFiles.h>
 #include <WindowExport.h>
 
 #include <config_quorvel/ConfiguratorError.h>
@@ -20,18 +21,6 @@
 using config_quorvel::ConfiguratorError;
 
 namespace {
-
-QByteArray demoWindowExport()
-{
-    static const QByteArray text = windowExport(quorvel_archive::demoPanelMemory()).text;
-    return text;
-}
-
-QByteArray fileContent(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The count of commands the server reports on its way out.
 int commandsServed(const QByteArray& serverErr)
@@ -94,10 +83,7 @@ TEST(PtyReadTest, EachFailureGivesItsTextAndLeavesTheOutputAlone)
     };
     QTemporaryDir dir;
     const QString output = dir.filePath("archive.txt");
-    QFile old(output);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("earlier read\n");
-    old.close();
+    ASSERT_TRUE(writeFile(output, "earlier read\n"));
 
     for (const auto& [options, code] : cases) {
         SCOPED_TRACE(options.join(' ').toStdString());

@@ -1,5 +1,7 @@
 #include "ReadModel.h"
 
+#include <boot_loader/BootloaderException.h>
+
 #include <utility>
 
 namespace soak {
@@ -9,14 +11,7 @@ using panel_sim::Fault;
 
 namespace {
 
-// Loader exception codes.
-constexpr int noConverter = 0;
-constexpr int noDevice = 1;
-constexpr int answerChecksum = 2;
-constexpr int commandChecksum = 3;
-constexpr int commandAddress = 4;
-constexpr int loaderInternal = 5;
-constexpr int answerFormat = 6;
+using Loader = boot_loader::BootloaderException;
 
 constexpr int attempts = 3;
 constexpr int pages = 1 + 190 + 256;
@@ -26,12 +21,12 @@ constexpr int rangeChecksums = 2;
 std::uint32_t configuratorCode(int loaderCode)
 {
     switch (loaderCode) {
-    case noConverter: return 0;
-    case noDevice: return 1;
-    case answerChecksum:
-    case commandChecksum:
-    case answerFormat: return 2;
-    case loaderInternal: return 5;
+    case Loader::NoConverter: return 0;
+    case Loader::NoDevice: return 1;
+    case Loader::AnswerChecksum:
+    case Loader::CommandChecksum:
+    case Loader::AnswerFormat: return 2;
+    case Loader::LoaderInternal: return 5;
     default: return 7;
     }
 }
@@ -86,7 +81,7 @@ std::optional<int> ReadModel::command(CommandKind kind, std::uint32_t switchesTo
 {
     for (int n = 1;; ++n) {
         const std::optional<int> code = attempt(kind, switchesTo);
-        if (!code || *code == noConverter || n >= attempts)
+        if (!code || *code == Loader::NoConverter || n >= attempts)
             return code;
         // Only a silent first attempt makes the next one wake the loader;
         // the wake-up block changes nothing the panel counts.
@@ -110,7 +105,7 @@ std::optional<int> ReadModel::attempt(CommandKind kind, std::uint32_t switchesTo
     // The wake-up block and the command are writes; a failing one ends the
     // exchange before the panel hears anything.
     if (writeFails)
-        return noConverter;
+        return Loader::NoConverter;
 
     // At another speed than the panel's the command is noise to it.
     const bool heard = clientBaud == panelBaud;
@@ -146,30 +141,30 @@ std::optional<int> ReadModel::attempt(CommandKind kind, std::uint32_t switchesTo
     }
 
     if (readFails)
-        return noConverter;
+        return Loader::NoConverter;
     if (!heard)
-        return noDevice;
+        return Loader::NoDevice;
     if (!fault)
         return std::nullopt;
     switch (fault->kind) {
     case Fault::Kind::Silent:
     case Fault::Kind::StatusOnly:
-        return noDevice;
+        return Loader::NoDevice;
     case Fault::Kind::Truncate:
         if (fault->keep < static_cast<std::size_t>(answerLength(kind)))
-            return noDevice;
+            return Loader::NoDevice;
         return std::nullopt;
     case Fault::Kind::FlipBit:
         // One flipped bit breaks the checksum. In the status byte it also
         // turns a success into a refusal of three bytes, whose checksum
         // (over two data bytes) holds only by a 1 in 65536 chance.
-        return answerChecksum;
+        return Loader::AnswerChecksum;
     case Fault::Kind::Status:
         switch (fault->status) {
-        case 0xA1: return commandChecksum;
-        case 0xA2: return commandAddress;
-        case 0xA3: return loaderInternal;
-        default: return answerFormat;
+        case 0xA1: return Loader::CommandChecksum;
+        case 0xA2: return Loader::CommandAddress;
+        case 0xA3: return Loader::LoaderInternal;
+        default: return Loader::AnswerFormat;
         }
     default:
         // FailWrite: this answer still arrives.
