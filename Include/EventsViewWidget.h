@@ -1,6 +1,6 @@
 #pragma once
 
-#include <EventColumns.h>
+#include <archive_table/EventColumns.h>
 
 #include <QBrush>
 #include <QTableWidget>
@@ -37,7 +37,7 @@ public:
     bool exportToText(QIODevice* device) const;
 
 private:
-    void setRowItems(int row, const viewer_core::RowTexts& texts, bool emergency, int lastColumn);
+    void setRowItems(int row, const archive_table::RowTexts& texts, bool emergency, int lastColumn);
 
     QBrush emergencyBrush;
 };

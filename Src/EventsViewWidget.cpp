@@ -1,7 +1,7 @@
 #include <EventsViewWidget.h>
 
-#include <EventRows.h>
-#include <TextExport.h>
+#include <archive_table/EventRows.h>
+#include <archive_table/TextExport.h>
 
 #include <config_quorvel/Event.h>
 
@@ -17,8 +17,8 @@ constexpr int eventRowHeight = 17;
 
 bool isCentred(int column)
 {
-    return column == viewer_core::emergencyColumn || column == viewer_core::sectionColumn
-        || column == viewer_core::addressColumn || column == viewer_core::loopColumn;
+    return column == archive_table::emergencyColumn || column == archive_table::sectionColumn
+        || column == archive_table::addressColumn || column == archive_table::loopColumn;
 }
 
 } // namespace
@@ -26,11 +26,11 @@ bool isCentred(int column)
 EventsViewWidget::EventsViewWidget(QWidget* parent)
     : QTableWidget(parent), emergencyBrush(QColor(255, 164, 164, 255), Qt::SolidPattern)
 {
-    setColumnCount(viewer_core::columnCount);
-    for (int column = 0; column < viewer_core::columnCount; ++column)
+    setColumnCount(archive_table::columnCount);
+    for (int column = 0; column < archive_table::columnCount; ++column)
         setHorizontalHeaderItem(column,
-                                new QTableWidgetItem(tr(viewer_core::columnHeaderSources[column])));
-    horizontalHeaderItem(viewer_core::emergencyColumn)->setToolTip(tr("Экстренное"));
+                                new QTableWidgetItem(tr(archive_table::columnHeaderSources[column])));
+    horizontalHeaderItem(archive_table::emergencyColumn)->setToolTip(tr("Экстренное"));
 
     // The style's minimum section sizes follow the font and may exceed the
     // narrow emergency column and the 17-pixel rows; lower them so the
@@ -48,7 +48,7 @@ EventsViewWidget::EventsViewWidget(QWidget* parent)
     setColumnWidth(5, 220);
 }
 
-void EventsViewWidget::setRowItems(int row, const viewer_core::RowTexts& texts, bool emergency,
+void EventsViewWidget::setRowItems(int row, const archive_table::RowTexts& texts, bool emergency,
                                    int lastColumn)
 {
     const auto makeItem = [&](int column) {
@@ -59,10 +59,10 @@ void EventsViewWidget::setRowItems(int row, const viewer_core::RowTexts& texts, 
             item->setBackground(emergencyBrush);
         setItem(row, column, item);
     };
-    for (int column = 0; column < viewer_core::columnCount; ++column)
+    for (int column = 0; column < archive_table::columnCount; ++column)
         if (column != lastColumn)
             makeItem(column);
-    if (lastColumn >= 0 && lastColumn < viewer_core::columnCount)
+    if (lastColumn >= 0 && lastColumn < archive_table::columnCount)
         makeItem(lastColumn);
 }
 
@@ -73,16 +73,16 @@ void EventsViewWidget::addEvent(const config_quorvel::Event& event)
     // A sorted table moves a row as soon as the item of its sort column is
     // set; setting that item last moves the whole row instead of splitting it.
     const int sortColumn = isSortingEnabled() ? horizontalHeader()->sortIndicatorSection() : -1;
-    setRowItems(0, viewer_core::eventRowTexts(event), event.emergency(), sortColumn);
+    setRowItems(0, archive_table::eventRowTexts(event), event.emergency(), sortColumn);
 }
 
 void EventsViewWidget::showEvents(const std::vector<config_quorvel::Event>& events)
 {
-    std::vector<viewer_core::RowTexts> texts;
+    std::vector<archive_table::RowTexts> texts;
     texts.reserve(events.size());
     for (const config_quorvel::Event& event : events)
-        texts.push_back(viewer_core::eventRowTexts(event));
-    const std::vector<std::size_t> order = viewer_core::orderAsShownAfterRead(texts);
+        texts.push_back(archive_table::eventRowTexts(event));
+    const std::vector<std::size_t> order = archive_table::orderAsShownAfterRead(texts);
 
     // The rows go straight to the places the table's sort would give them,
     // so that sort is skipped. While they go in, the sort indicator stands on
@@ -101,21 +101,21 @@ void EventsViewWidget::showEvents(const std::vector<config_quorvel::Event>& even
         const std::size_t index = order[row];
         setRowItems(static_cast<int>(row), texts[index], events[index].emergency(), -1);
     }
-    setIndicatorQuietly(viewer_core::dateTimeColumn, Qt::DescendingOrder);
+    setIndicatorQuietly(archive_table::dateTimeColumn, Qt::DescendingOrder);
 }
 
 bool EventsViewWidget::exportToText(QIODevice* device) const
 {
-    viewer_core::RowTexts headers;
-    for (int column = 0; column < viewer_core::columnCount; ++column)
+    archive_table::RowTexts headers;
+    for (int column = 0; column < archive_table::columnCount; ++column)
         headers[column] = horizontalHeaderItem(column)->text();
 
-    std::vector<viewer_core::RowTexts> rows(static_cast<std::size_t>(rowCount()));
+    std::vector<archive_table::RowTexts> rows(static_cast<std::size_t>(rowCount()));
     for (int row = 0; row < rowCount(); ++row)
-        for (int column = 0; column < viewer_core::columnCount; ++column)
+        for (int column = 0; column < archive_table::columnCount; ++column)
             if (const QTableWidgetItem* cell = item(row, column))
                 rows[static_cast<std::size_t>(row)][column] = cell->text();
 
-    const QByteArray text = viewer_core::exportText(headers, rows);
+    const QByteArray text = archive_table::exportText(headers, rows);
     return device->write(text) == text.size();
 }

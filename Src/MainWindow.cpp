@@ -3,7 +3,7 @@
 #include "ui_MainWindow.h"
 
 #include <ConnectDialog.h>
-#include <ProgramInfo.h>
+#include <archive_table/ProgramInfo.h>
 #include <ProgressDialog.h>
 #include <QAboutDialog.h>
 

@@ -6,7 +6,7 @@
 #include "PanelInput.h"
 
 #include <config_quorvel/Crc8.h>
-#include <panel_sim/PanelBuilder.h>
+#include <panel_builder/PanelBuilder.h>
 #include <panel_sim/PanelLoader.h>
 
 #include <boot_loader/Command.h>

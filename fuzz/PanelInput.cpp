@@ -5,7 +5,7 @@
 #include <config_quorvel/ConfigDecoder.h>
 #include <config_quorvel/Crc8.h>
 #include <config_quorvel/MemoryMap.h>
-#include <panel_sim/PanelBuilder.h>
+#include <panel_builder/PanelBuilder.h>
 
 #include <algorithm>
 

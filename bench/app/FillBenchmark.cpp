@@ -7,7 +7,7 @@
 
 #include <ViewerTestSupport.h>
 
-#include <EventRows.h>
+#include <archive_table/EventRows.h>
 #include <EventsViewWidget.h>
 
 #include <QApplication>
@@ -21,13 +21,13 @@ namespace {
 struct Archive {
     config_quorvel::Configuration configuration;
     std::vector<config_quorvel::Event> events;
-    std::vector<viewer_core::RowTexts> texts;
+    std::vector<archive_table::RowTexts> texts;
 
     Archive()
     {
         events = readPanel(panel_sim::buildPanel(fullArchivePanel()), configuration);
         for (const config_quorvel::Event& event : events)
-            texts.push_back(viewer_core::eventRowTexts(event));
+            texts.push_back(archive_table::eventRowTexts(event));
     }
 };
 
@@ -39,18 +39,18 @@ const Archive& archive()
 
 void bareTable(benchmark::State& state)
 {
-    const std::vector<viewer_core::RowTexts>& texts = archive().texts;
+    const std::vector<archive_table::RowTexts>& texts = archive().texts;
     for (auto _ : state) {
         state.PauseTiming();
         auto table = std::make_unique<QTableWidget>();
-        table->setColumnCount(viewer_core::columnCount);
+        table->setColumnCount(archive_table::columnCount);
         state.ResumeTiming();
 
         table->setRowCount(int(texts.size()));
         for (int row = 0; row < int(texts.size()); ++row)
-            for (int column = 0; column < viewer_core::columnCount; ++column)
+            for (int column = 0; column < archive_table::columnCount; ++column)
                 table->setItem(row, column, new QTableWidgetItem(texts[std::size_t(row)][column]));
-        table->sortByColumn(viewer_core::dateTimeColumn, Qt::DescendingOrder);
+        table->sortByColumn(archive_table::dateTimeColumn, Qt::DescendingOrder);
 
         state.PauseTiming();
         table.reset();
@@ -89,7 +89,7 @@ void rowByRowFill(benchmark::State& state)
 
         for (const config_quorvel::Event& event : events)
             table->addEvent(event);
-        table->sortByColumn(viewer_core::dateTimeColumn, Qt::DescendingOrder);
+        table->sortByColumn(archive_table::dateTimeColumn, Qt::DescendingOrder);
 
         state.PauseTiming();
         table.reset();

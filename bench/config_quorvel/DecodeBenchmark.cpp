@@ -3,7 +3,7 @@
 
 #include "PanelImages.h"
 
-#include <panel_sim/PanelBuilder.h>
+#include <panel_builder/PanelBuilder.h>
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #include "ViewerTestSupport.h"
 
-#include <EventRows.h>
+#include <archive_table/EventRows.h>
 #include <EventsViewWidget.h>
 
 #include <QHeaderView>
@@ -49,7 +49,7 @@ void fillRowByRow(EventsViewWidget& table, const std::vector<Event>& events)
     table.setRowCount(0);
     for (const Event& event : events)
         table.addEvent(event);
-    table.sortByColumn(viewer_core::dateTimeColumn, Qt::DescendingOrder);
+    table.sortByColumn(archive_table::dateTimeColumn, Qt::DescendingOrder);
 }
 
 } // namespace
@@ -164,12 +164,12 @@ private slots:
         table.sortByColumn(sortColumn, Qt::SortOrder(order));
 
         const std::vector<Event> events = mixedEvents();
-        std::vector<viewer_core::RowTexts> expected;
+        std::vector<archive_table::RowTexts> expected;
         for (const Event& event : events) {
             table.addEvent(event);
-            expected.push_back(viewer_core::eventRowTexts(event));
+            expected.push_back(archive_table::eventRowTexts(event));
         }
-        std::vector<viewer_core::RowTexts> shown = tableRows(table);
+        std::vector<archive_table::RowTexts> shown = tableRows(table);
         QCOMPARE(int(shown.size()), int(events.size()));
         if (!sorting)
             std::reverse(shown.begin(), shown.end()); // each new row went to the top
@@ -220,7 +220,7 @@ private slots:
         QCOMPARE(table.horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
 
         // The order the command-line reader writes is the one shown.
-        QCOMPARE(rowsAsText(viewer_core::rowsAsShownAfterRead(events)), rowsAsText(tableRows(table)));
+        QCOMPARE(rowsAsText(archive_table::rowsAsShownAfterRead(events)), rowsAsText(tableRows(table)));
         // Latest first, equal dates in reverse list order, no date last.
         QCOMPARE(table.item(0, 1)->text(), QStringLiteral("2022/12/31 23:59:59"));
         QCOMPARE(table.item(1, 3)->text(), QStringLiteral("1"));
@@ -247,7 +247,7 @@ private slots:
     void orderFallsBackToTheLocaleOrder()
     {
         // Code units put "B" before "a"; the locale-aware order does not.
-        std::vector<viewer_core::RowTexts> rows(5);
+        std::vector<archive_table::RowTexts> rows(5);
         const QStringList dates = {"a", "B", "c", "B", ""};
         for (int i = 0; i < 5; ++i)
             rows[std::size_t(i)][1] = dates[i];
@@ -255,8 +255,8 @@ private slots:
         std::stable_sort(expected.begin(), expected.end(), [&](std::size_t a, std::size_t b) {
             return QTableWidgetItem(dates[int(b)]) < QTableWidgetItem(dates[int(a)]);
         });
-        QCOMPARE(viewer_core::orderAsShownAfterRead(rows), expected);
-        QCOMPARE(viewer_core::orderAsShownAfterRead(rows).back(), std::size_t(4));
+        QCOMPARE(archive_table::orderAsShownAfterRead(rows), expected);
+        QCOMPARE(archive_table::orderAsShownAfterRead(rows).back(), std::size_t(4));
     }
 
     void showEventsOfNothingEmptiesTheTable()
@@ -285,7 +285,7 @@ private slots:
         for (const QString& a : texts)
             for (const QString& b : texts) {
                 const bool itemLess = QTableWidgetItem(a) < QTableWidgetItem(b);
-                QVERIFY2(viewer_core::displayTextLess(a, b) == itemLess,
+                QVERIFY2(archive_table::displayTextLess(a, b) == itemLess,
                          qPrintable(a + QStringLiteral(" <> ") + b));
             }
     }

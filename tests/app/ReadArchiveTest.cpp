@@ -1,7 +1,7 @@
 #include "ViewerTestSupport.h"
 
 #include <ConnectDialog.h>
-#include <EventRows.h>
+#include <archive_table/EventRows.h>
 #include <EventsViewWidget.h>
 #include <ProgressDialog.h>
 
@@ -31,12 +31,12 @@ namespace {
 
 const char* const portName = "COM3";
 
-std::vector<viewer_core::RowTexts> eventRowsOf(const panel_sim::PanelMemory& memory)
+std::vector<archive_table::RowTexts> eventRowsOf(const panel_sim::PanelMemory& memory)
 {
     config_quorvel::Configuration configuration;
-    std::vector<viewer_core::RowTexts> rows;
+    std::vector<archive_table::RowTexts> rows;
     for (const config_quorvel::Event& event : readPanel(memory, configuration))
-        rows.push_back(viewer_core::eventRowTexts(event));
+        rows.push_back(archive_table::eventRowTexts(event));
     return rows;
 }
 
@@ -119,15 +119,15 @@ private slots:
         QCOMPARE(bench.window->criticals, QStringList());
         checkCleanEnd(bench);
 
-        const std::vector<viewer_core::RowTexts> shown = tableRows(bench.table());
-        const std::vector<viewer_core::RowTexts> events = eventRowsOf(bench.panel->memory());
+        const std::vector<archive_table::RowTexts> shown = tableRows(bench.table());
+        const std::vector<archive_table::RowTexts> events = eventRowsOf(bench.panel->memory());
         const auto valid = std::count_if(bench.description.records.begin(), bench.description.records.end(),
                                          [](const panel_sim::ArchiveRecord& r) { return r.validCheck; });
         QVERIFY(valid > 100);
         QCOMPARE(int(shown.size()), int(valid));
         QCOMPARE(rowsAsText(sorted(shown)), rowsAsText(sorted(events)));
         for (std::size_t row = 1; row < shown.size(); ++row)
-            QVERIFY2(!viewer_core::displayTextLess(shown[row - 1][1], shown[row][1]),
+            QVERIFY2(!archive_table::displayTextLess(shown[row - 1][1], shown[row][1]),
                      qPrintable(shown[row][1]));
 
         QCOMPARE(bench.status(), QStringLiteral("Данные успешно загружены из памяти прибора"));
@@ -216,7 +216,7 @@ private slots:
 
         Bench bench;
         bench.read();
-        const std::vector<viewer_core::RowTexts> before = tableRows(bench.table());
+        const std::vector<archive_table::RowTexts> before = tableRows(bench.table());
         QVERIFY(!before.empty());
 
         setup(*bench.panel, bench.description);

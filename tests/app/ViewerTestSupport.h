@@ -1,12 +1,12 @@
 #pragma once
 
-#include <EventColumns.h>
+#include <archive_table/EventColumns.h>
 #include <MainWindow.h>
 
 #include <config_quorvel/ConfigQuorvel.h>
 #include <config_quorvel/Configuration.h>
 #include <config_quorvel/Event.h>
-#include <panel_sim/PanelBuilder.h>
+#include <panel_builder/PanelBuilder.h>
 #include <panel_sim/SimulatedPanel.h>
 #include <rs485/testing/FakeSerialPlatform.h>
 
@@ -76,21 +76,21 @@ inline panel_sim::ArchiveRecord record(std::uint32_t dateTime, int section, int 
 }
 
 // The cell texts of a table, top row first.
-inline std::vector<viewer_core::RowTexts> tableRows(const QTableWidget& table)
+inline std::vector<archive_table::RowTexts> tableRows(const QTableWidget& table)
 {
-    std::vector<viewer_core::RowTexts> rows(static_cast<std::size_t>(table.rowCount()));
+    std::vector<archive_table::RowTexts> rows(static_cast<std::size_t>(table.rowCount()));
     for (int row = 0; row < table.rowCount(); ++row)
-        for (int column = 0; column < viewer_core::columnCount; ++column)
+        for (int column = 0; column < archive_table::columnCount; ++column)
             if (const QTableWidgetItem* item = table.item(row, column))
                 rows[static_cast<std::size_t>(row)][column] = item->text();
     return rows;
 }
 
 // QTest prints the rows that differ.
-inline QStringList rowsAsText(const std::vector<viewer_core::RowTexts>& rows)
+inline QStringList rowsAsText(const std::vector<archive_table::RowTexts>& rows)
 {
     QStringList lines;
-    for (const viewer_core::RowTexts& row : rows)
+    for (const archive_table::RowTexts& row : rows)
         lines << QStringList(row.begin(), row.end()).join(QLatin1Char('|'));
     return lines;
 }

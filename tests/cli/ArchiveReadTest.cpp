@@ -5,7 +5,7 @@
 #include <WindowExport.h>
 
 #include <config_quorvel/ConfiguratorError.h>
-#include <panel_sim/PanelBuilder.h>
+#include <panel_builder/PanelBuilder.h>
 
 #include <QDir>
 #include <QFile>

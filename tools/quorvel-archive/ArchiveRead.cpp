@@ -1,8 +1,8 @@
 #include <ArchiveRead.h>
 
-#include <EventColumns.h>
-#include <EventRows.h>
-#include <TextExport.h>
+#include <archive_table/EventColumns.h>
+#include <archive_table/EventRows.h>
+#include <archive_table/TextExport.h>
 
 #include <config_quorvel/ConfigQuorvel.h>
 #include <config_quorvel/ConfiguratorError.h>
@@ -29,8 +29,8 @@ ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& p
     try {
         const std::vector<config_quorvel::Event> events = device.readArchive(configuration, progress);
         ReadResult result;
-        result.text = viewer_core::exportText(viewer_core::columnHeaders(),
-                                              viewer_core::rowsAsShownAfterRead(events));
+        result.text = archive_table::exportText(archive_table::columnHeaders(),
+                                              archive_table::rowsAsShownAfterRead(events));
         return result;
     } catch (const config_quorvel::ConfiguratorError& error) {
         return {ExitCode::ReadFailed, error.what(), {}};

@@ -1,6 +1,6 @@
 #include <SimulatedLine.h>
 
-#include <panel_sim/PanelBuilder.h>
+#include <panel_builder/PanelBuilder.h>
 
 namespace quorvel_archive {
 

@@ -8,7 +8,7 @@
 #include <ProgressBar.h>
 #include <SimulatedLine.h>
 
-#include <ProgramInfo.h>
+#include <archive_table/ProgramInfo.h>
 
 #include <rs485/SerialPlatform.h>
 

@@ -1,7 +1,7 @@
 #include <PanelSimOptions.h>
 
 #include <panel_sim/Fault.h>
-#include <panel_sim/PanelBuilder.h>
+#include <panel_builder/PanelBuilder.h>
 #include <panel_sim/PanelLoader.h>
 
 #include <cerrno>

@@ -4,7 +4,7 @@
 #include <config_quorvel/ConfiguratorError.h>
 #include <config_quorvel/ProgressHandler.h>
 
-#include <panel_sim/PanelBuilder.h>
+#include <panel_builder/PanelBuilder.h>
 #include <panel_sim/SimulatedPanel.h>
 #include <rs485/testing/FakeSerialPlatform.h>
 

@@ -7,7 +7,7 @@
 #include <config_quorvel/Configuration.h>
 
 #include <boot_loader/MemoryImage.h>
-#include <panel_sim/PanelBuilder.h>
+#include <panel_builder/PanelBuilder.h>
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include <panel_sim/PanelBuilder.h>
+#include <panel_builder/PanelBuilder.h>
 
 #include <config_quorvel/Crc8.h>
 

@@ -1,6 +1,6 @@
-#include <EventColumns.h>
+#include <archive_table/EventColumns.h>
 
-namespace viewer_core {
+namespace archive_table {
 
 RowTexts columnHeaders()
 {
@@ -10,4 +10,4 @@ RowTexts columnHeaders()
     return headers;
 }
 
-} // namespace viewer_core
+} // namespace archive_table

@@ -1,8 +1,8 @@
-#include <TextExport.h>
+#include <archive_table/TextExport.h>
 
 #include <algorithm>
 
-namespace viewer_core {
+namespace archive_table {
 
 namespace {
 
@@ -58,4 +58,4 @@ QByteArray exportText(const RowTexts& headers, const std::vector<RowTexts>& rows
     return out;
 }
 
-} // namespace viewer_core
+} // namespace archive_table

@@ -5,7 +5,7 @@
 
 #include <array>
 
-namespace viewer_core {
+namespace archive_table {
 
 // The seven columns of the event table, in the order the window shows them.
 constexpr int columnCount = 7;
@@ -36,4 +36,4 @@ constexpr std::array<const char*, columnCount> columnHeaderSources = {
 // The header texts untranslated.
 RowTexts columnHeaders();
 
-} // namespace viewer_core
+} // namespace archive_table

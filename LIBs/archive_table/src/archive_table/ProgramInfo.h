@@ -1,7 +1,10 @@
 #pragma once
 
-// The program's own texts, shown in the window title and in the about box.
+#include <archive_table/ProgramVersion.h>
+
+// The program's own texts, shown in the window title, in the about box and by
+// the command-line programs' --version.
 constexpr char programCaption[] = "Утилита просмотра архива событий «Quorvel»";
-constexpr char programVersion[] = "1.1.6.1107";
+constexpr char programVersion[] = QUORVEL_VERSION;
 constexpr char programVersionPrefix[] = "Версия ";
 constexpr char programDescription[] = "Программа предназначена для просмотра архива событий пульта «Quorvel».";

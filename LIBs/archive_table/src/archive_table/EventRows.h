@@ -1,6 +1,6 @@
 #pragma once
 
-#include <EventColumns.h>
+#include <archive_table/EventColumns.h>
 
 #include <QString>
 
@@ -11,7 +11,7 @@ namespace config_quorvel {
 class Event;
 }
 
-namespace viewer_core {
+namespace archive_table {
 
 // The texts of the seven cells that the table shows for one event: "+" for
 // an emergency, the date and time, the section, address and loop numbers
@@ -32,4 +32,4 @@ std::vector<std::size_t> orderAsShownAfterRead(const std::vector<RowTexts>& rows
 // The events' rows in that order.
 std::vector<RowTexts> rowsAsShownAfterRead(const std::vector<config_quorvel::Event>& events);
 
-} // namespace viewer_core
+} // namespace archive_table

@@ -1,11 +1,11 @@
-#include <EventRows.h>
+#include <archive_table/EventRows.h>
 
 #include <config_quorvel/Event.h>
 
 #include <algorithm>
 #include <numeric>
 
-namespace viewer_core {
+namespace archive_table {
 
 namespace {
 
@@ -83,4 +83,4 @@ std::vector<RowTexts> rowsAsShownAfterRead(const std::vector<config_quorvel::Eve
     return shown;
 }
 
-} // namespace viewer_core
+} // namespace archive_table

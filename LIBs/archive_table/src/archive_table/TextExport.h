@@ -1,12 +1,12 @@
 #pragma once
 
-#include <EventColumns.h>
+#include <archive_table/EventColumns.h>
 
 #include <QByteArray>
 
 #include <vector>
 
-namespace viewer_core {
+namespace archive_table {
 
 // The event table as a plain UTF-8 text table: a rule line, the header line,
 // a rule line, one line per row in the given order, a closing rule line.
@@ -16,4 +16,4 @@ namespace viewer_core {
 // turns that into the platform's line end.
 QByteArray exportText(const RowTexts& headers, const std::vector<RowTexts>& rows);
 
-} // namespace viewer_core
+} // namespace archive_table
