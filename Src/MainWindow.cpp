@@ -4,6 +4,7 @@
 
 #include <ConnectDialog.h>
 #include <archive_table/ProgramInfo.h>
+#include <ProgramFiles.h>
 #include <ProgressDialog.h>
 #include <QAboutDialog.h>
 
@@ -19,11 +20,10 @@
 
 namespace {
 
-// A link to a file in the program's directory, for the about box.
+// A link to one of the files that come with the program, for the about box.
 QString fileLink(const QString& fileName, const QString& text)
 {
-    const QUrl url =
-        QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName);
+    const QUrl url = QUrl::fromLocalFile(programFilePath(fileName));
     return QStringLiteral("<a href=\"%1\">%2</a>")
         .arg(url.toString(QUrl::FullyEncoded).toHtmlEscaped(), text);
 }

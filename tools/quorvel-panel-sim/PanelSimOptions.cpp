@@ -70,6 +70,8 @@ PanelSimOptions parsePanelSimOptions(const std::vector<std::string>& args)
 
         if (name == "--help" || name == "-h") {
             options.help = true;
+        } else if (name == "--version") {
+            options.version = true;
         } else if (name == "--panel") {
             const std::string panel = takeValue();
             if (panel == "demo")
@@ -126,6 +128,7 @@ std::string panelSimUsage()
            "  --stop-after K              answer K commands, then fall silent\n"
            "  --hang-up-after K           answer K commands, then hang the line up\n"
            "  --linger SECONDS            wait this long for the reader to return (3)\n"
+           "  --help, --version           this text, or the program's version\n"
            "Commands are counted from the start, retries included; numbers may be\n"
            "decimal or 0x-prefixed hexadecimal.\n";
 }

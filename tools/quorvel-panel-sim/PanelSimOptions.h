@@ -20,6 +20,7 @@ struct PanelSimOptions {
 
     Panel panel = Panel::Demo;
     bool help = false;
+    bool version = false;
 
     // Identification, different from a compatible panel's when set.
     std::optional<std::uint8_t> loaderVersion;

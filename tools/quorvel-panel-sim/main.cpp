@@ -3,6 +3,7 @@
 #include <ClientWatch.h>
 #include <PanelSimOptions.h>
 
+#include <archive_table/ProgramInfo.h>
 #include <panel_sim/PtyPanelServer.h>
 
 #include <chrono>
@@ -85,6 +86,10 @@ int main(int argc, char* argv[])
     }
     if (options.help) {
         std::cout << panelSimUsage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "quorvel-panel-sim " << programVersion << '\n';
         return 0;
     }
     installStopHandlers();

@@ -1,0 +1,54 @@
+# Installs the build into a fresh prefix and checks the Linux layout: the
+# programs in bin and nothing else there, the licences, copyright and change
+# log in the documentation folder, menu entry, icons, file type and manual
+# pages in their places. Run by CTest with BUILD_DIR and PREFIX set.
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+
+set(doc share/doc/quorvel-archive-viewer)
+set(expected
+  bin/quorvel-archive-viewer
+  bin/quorvel-archive
+  bin/quorvel-panel-sim
+  ${doc}/License.txt
+  ${doc}/LGPL.txt
+  ${doc}/copyright
+  ${doc}/changelog.gz
+  share/applications/quorvel-archive-viewer.desktop
+  share/mime/packages/quorvel-archive-viewer.xml
+  share/icons/hicolor/16x16/apps/quorvel-archive-viewer.png
+  share/icons/hicolor/scalable/apps/quorvel-archive-viewer.svg
+  share/man/man1/quorvel-archive-viewer.1.gz
+  share/man/man1/quorvel-archive.1.gz
+  share/man/man1/quorvel-panel-sim.1.gz)
+foreach(path ${expected})
+  if(NOT EXISTS ${PREFIX}/${path})
+    message(SEND_ERROR "missing from the installed tree: ${path}")
+  endif()
+endforeach()
+
+file(GLOB in_bin RELATIVE ${PREFIX} ${PREFIX}/bin/*)
+list(SORT in_bin)
+set(programs bin/quorvel-archive bin/quorvel-archive-viewer bin/quorvel-panel-sim)
+if(NOT in_bin STREQUAL programs)
+  message(SEND_ERROR "bin holds more than the programs: ${in_bin}")
+endif()
+
+file(GLOB_RECURSE translations ${PREFIX}/*.qm)
+if(translations)
+  message(SEND_ERROR "Qt translations are installed: ${translations}")
+endif()
+
+# The copyright file carries the licence text as a continued field.
+file(READ ${PREFIX}/${doc}/copyright copyright)
+if(NOT copyright MATCHES "License: Quorvel-Viewer\n [^\n]+\n")
+  message(SEND_ERROR "copyright lacks the licence text")
+endif()
+file(STRINGS ${PREFIX}/share/applications/quorvel-archive-viewer.desktop exec REGEX "^Exec=")
+if(NOT exec STREQUAL "Exec=quorvel-archive-viewer %f")
+  message(SEND_ERROR "unexpected menu entry command: ${exec}")
+endif()
