@@ -1,0 +1,38 @@
+#pragma once
+
+#include <archive_table/EventColumns.h>
+
+#include <QDate>
+#include <QString>
+
+namespace archive_table {
+
+// Which rows of the event table to show, judged on the rows' display texts
+// alone, so that it keeps the rows a person sees and reads.
+class RowFilter {
+public:
+    // Keeps rows where any cell contains the text, ignoring case; the text
+    // is taken as typed (no patterns). Empty keeps all.
+    void setText(const QString& text) { searchText = text; }
+    // Keeps only emergencies (the "+" mark).
+    void setEmergencyOnly(bool only) { emergencyOnly = only; }
+    // Keeps rows whose date lies in the range, both ends included; a null
+    // date leaves that end open. A row without a date fails any range.
+    void setDateRange(const QDate& from, const QDate& to);
+
+    // Whether the filter keeps every row.
+    bool isEmpty() const;
+    bool matches(const RowTexts& row) const;
+
+private:
+    QString searchText;
+    bool emergencyOnly = false;
+    // Dates as the table writes them, "yyyy/MM/dd": the date texts have
+    // fixed-width zero-filled fields, so comparing texts compares dates, and
+    // dates the panel wrote that no calendar has (month 0, day 31 of a short
+    // month) still fall where their digits put them.
+    QString fromText;
+    QString toText;
+};
+
+} // namespace archive_table
