@@ -25,6 +25,10 @@ public:
     QString selectedPort() const;
     bool isTurbo() const;
 
+    // The choice of an earlier read: sets the higher-speed box, and selects
+    // the port when no converter was found and the port is in the list.
+    void preselect(const QString& port, bool turbo);
+
 public slots:
     void onUpdatePortList();
 
@@ -34,4 +38,5 @@ private:
 
     Ui::ConnectDialog* ui;
     rs485::SerialPlatform& platform;
+    bool converterFound = false;
 };

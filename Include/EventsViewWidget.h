@@ -1,6 +1,7 @@
 #pragma once
 
 #include <archive_table/EventColumns.h>
+#include <archive_table/RowFilter.h>
 
 #include <QBrush>
 #include <QTableWidget>
@@ -13,8 +14,10 @@ namespace config_quorvel {
 class Event;
 }
 
-// The archive table: one row per event in seven fixed columns, emergencies
-// on a pink background.
+// The archive table: one row per event in seven columns, emergencies on a
+// pink background. The date and event columns widen to show their texts
+// whole; a cell still too narrow shows its text as a tool tip. A row filter
+// hides the rows it does not keep.
 class EventsViewWidget : public QTableWidget {
     Q_OBJECT
 
@@ -36,8 +39,37 @@ public:
     // the device did not take every byte.
     bool exportToText(QIODevice* device) const;
 
+    // Writes the rows the filter keeps as CSV, in the order shown. Returns
+    // false when the device did not take every byte.
+    bool exportToCsv(QIODevice* device) const;
+
+    // Hides the rows the filter does not keep, now and after every refill
+    // or sort.
+    void setRowFilter(const archive_table::RowFilter& filter);
+    int shownRowCount() const;
+
+    // The selected rows that are not hidden, as tab-separated text with
+    // the header line; empty when no shown row is selected.
+    QString selectedRowsText() const;
+    // Puts that text on the clipboard, when there is any.
+    void copySelectedRows() const;
+
+    // The width a column needs to show the text whole in the current font,
+    // cell margins and grid line included.
+    int fittingWidth(const QString& text) const;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void setRowItems(int row, const archive_table::RowTexts& texts, bool emergency, int lastColumn);
+    archive_table::RowTexts headerTexts() const;
+    archive_table::RowTexts rowTexts(int row) const;
+    std::vector<archive_table::RowTexts> shownRows() const;
+    void applyRowFilter();
+    void fitColumns();
+    void widenEventColumn(const QString& text);
 
     QBrush emergencyBrush;
+    archive_table::RowFilter rowFilter;
 };

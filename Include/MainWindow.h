@@ -10,8 +10,12 @@
 #include <memory>
 #include <vector>
 
+class EventsViewWidget;
 class QDialog;
+class QIODevice;
+class QLabel;
 class QSaveFile;
+class QSettings;
 class ProgressDialog;
 
 namespace rs485 {
@@ -41,16 +45,31 @@ public slots:
     void onLoadFromDevice();
     void onSaveToFile();
     void onAbout();
+    // Writes the events shown (after the filter) as CSV.
+    void onExportToCsv();
+    // Shows the filter bar and hides it again.
+    void onShowFilter();
+    void onHideFilter();
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
+
     // The points where the window waits for the user; tests answer them.
     virtual int runDialog(QDialog& dialog);
     virtual QString askSaveFileName();
+    virtual QString askCsvFileName();
     virtual void showCritical(const QString& text);
     virtual std::unique_ptr<QSaveFile> createSaveFile(const QString& fileName);
 
 private:
     void readFromDevice();
+    // The folder the save dialogs start in: the last one saved in, else the
+    // user's documents.
+    QString saveFolder() const;
+    void rememberSaveFolder(const QString& fileName);
+    bool writeFile(const QString& fileName, bool text, bool (EventsViewWidget::*write)(QIODevice*) const);
+    void applyFilter();
+    void showShownCount();
 
     Ui::MainWindow* ui;
     ProgressDialog* progressDialog = nullptr;
@@ -58,4 +77,8 @@ private:
     config_quorvel::ConfigQuorvel device;
     config_quorvel::Configuration configuration;
     std::vector<config_quorvel::Event> events;
+    // In the status bar, where the actions' status tips do not reach: the
+    // outcome of the last read, and how many events the filter shows.
+    QLabel* readStatus = nullptr;
+    QLabel* shownStatus = nullptr;
 };

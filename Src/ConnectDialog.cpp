@@ -36,6 +36,16 @@ bool ConnectDialog::isTurbo() const
     return ui->turbo->isChecked();
 }
 
+void ConnectDialog::preselect(const QString& port, bool turbo)
+{
+    ui->turbo->setChecked(turbo);
+    if (converterFound)
+        return;
+    const int index = ui->portName->findText(port, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0)
+        ui->portName->setCurrentIndex(index);
+}
+
 void ConnectDialog::onUpdatePortList()
 {
     fillPortList();
@@ -59,6 +69,7 @@ void ConnectDialog::fillPortList()
 void ConnectDialog::detectConverter()
 {
     const std::vector<std::string> converters = rs485::RS485Connection::converterPortNames(platform);
+    converterFound = !converters.empty();
     if (converters.empty()) {
         ui->message->setText(tr("Преобразователь USB-RS485 не обнаружен."));
         return;

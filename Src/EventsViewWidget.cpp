@@ -1,19 +1,60 @@
 #include <EventsViewWidget.h>
 
+#include <archive_table/CsvExport.h>
 #include <archive_table/EventRows.h>
 #include <archive_table/TextExport.h>
 
 #include <config_quorvel/Event.h>
 
+#include <QApplication>
+#include <QClipboard>
+#include <QEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QIODevice>
+#include <QSet>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 
 #include <algorithm>
 
 namespace {
 
 constexpr int eventRowHeight = 17;
+
+// The widths the columns have at least; the date and event columns grow
+// beyond theirs to fit their texts, the event column up to its maximum.
+constexpr int emergencyColumnWidth = 17;
+constexpr int dateTimeColumnWidth = 120;
+constexpr int numberColumnWidth = 60;
+constexpr int eventColumnWidth = 220;
+constexpr int eventColumnMaximumWidth = 360;
+
+// The longest date-and-time text; digits are of one width in common fonts,
+// but zeros are the widest in some.
+const QString widestDateTime = QStringLiteral("0000/00/00 00:00:00");
+
+// Shows the whole text of a cell as its tool tip when the cell cuts it.
+class CutTextDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        if (event->type() != QEvent::ToolTip || !index.isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (!text.isEmpty() && sizeHint(option, index).width() > option.rect.width()) {
+            QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+        } else {
+            QToolTip::hideText();
+            event->ignore();
+        }
+        return true;
+    }
+};
 
 bool isCentred(int column)
 {
@@ -39,13 +80,57 @@ EventsViewWidget::EventsViewWidget(QWidget* parent)
         header->setMinimumSectionSize(std::min(header->minimumSectionSize(), eventRowHeight));
 
     verticalHeader()->setDefaultSectionSize(eventRowHeight);
+    setItemDelegate(new CutTextDelegate(this));
 
-    setColumnWidth(0, 17);
-    setColumnWidth(1, 120);
-    setColumnWidth(2, 60);
-    setColumnWidth(3, 60);
-    setColumnWidth(4, 60);
-    setColumnWidth(5, 220);
+    setColumnWidth(archive_table::emergencyColumn, emergencyColumnWidth);
+    setColumnWidth(archive_table::sectionColumn, numberColumnWidth);
+    setColumnWidth(archive_table::addressColumn, numberColumnWidth);
+    setColumnWidth(archive_table::loopColumn, numberColumnWidth);
+    fitColumns();
+
+    // A sort moves the rows; the filter is applied again to the new order.
+    connect(model(), &QAbstractItemModel::layoutChanged, this, [this] {
+        if (!rowFilter.isEmpty())
+            applyRowFilter();
+    });
+}
+
+int EventsViewWidget::fittingWidth(const QString& text) const
+{
+    QStyleOptionViewItem option = viewOptions();
+    option.text = text;
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    const int cell = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width();
+    // A cell's rectangle leaves out the grid line at its right edge.
+    return cell + (showGrid() ? 1 : 0);
+}
+
+void EventsViewWidget::fitColumns()
+{
+    setColumnWidth(archive_table::dateTimeColumn,
+                   std::max(dateTimeColumnWidth, fittingWidth(widestDateTime)));
+    setColumnWidth(archive_table::eventColumn, eventColumnWidth);
+    // An archive repeats a few dozen event texts thousands of times.
+    QSet<QString> texts;
+    for (int row = 0; row < rowCount(); ++row)
+        if (const QTableWidgetItem* cell = item(row, archive_table::eventColumn))
+            texts.insert(cell->text());
+    for (const QString& text : texts)
+        widenEventColumn(text);
+}
+
+void EventsViewWidget::widenEventColumn(const QString& text)
+{
+    const int width = std::min(eventColumnMaximumWidth, fittingWidth(text));
+    if (width > columnWidth(archive_table::eventColumn))
+        setColumnWidth(archive_table::eventColumn, width);
+}
+
+void EventsViewWidget::changeEvent(QEvent* event)
+{
+    QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitColumns();
 }
 
 void EventsViewWidget::setRowItems(int row, const archive_table::RowTexts& texts, bool emergency,
@@ -73,7 +158,10 @@ void EventsViewWidget::addEvent(const config_quorvel::Event& event)
     // A sorted table moves a row as soon as the item of its sort column is
     // set; setting that item last moves the whole row instead of splitting it.
     const int sortColumn = isSortingEnabled() ? horizontalHeader()->sortIndicatorSection() : -1;
-    setRowItems(0, archive_table::eventRowTexts(event), event.emergency(), sortColumn);
+    const archive_table::RowTexts texts = archive_table::eventRowTexts(event);
+    setRowItems(0, texts, event.emergency(), sortColumn);
+    widenEventColumn(texts[archive_table::eventColumn]);
+    applyRowFilter();
 }
 
 void EventsViewWidget::showEvents(const std::vector<config_quorvel::Event>& events)
@@ -102,20 +190,100 @@ void EventsViewWidget::showEvents(const std::vector<config_quorvel::Event>& even
         setRowItems(static_cast<int>(row), texts[index], events[index].emergency(), -1);
     }
     setIndicatorQuietly(archive_table::dateTimeColumn, Qt::DescendingOrder);
+    fitColumns();
+    applyRowFilter();
 }
 
-bool EventsViewWidget::exportToText(QIODevice* device) const
+archive_table::RowTexts EventsViewWidget::headerTexts() const
 {
     archive_table::RowTexts headers;
     for (int column = 0; column < archive_table::columnCount; ++column)
         headers[column] = horizontalHeaderItem(column)->text();
+    return headers;
+}
 
-    std::vector<archive_table::RowTexts> rows(static_cast<std::size_t>(rowCount()));
+archive_table::RowTexts EventsViewWidget::rowTexts(int row) const
+{
+    archive_table::RowTexts texts;
+    for (int column = 0; column < archive_table::columnCount; ++column)
+        if (const QTableWidgetItem* cell = item(row, column))
+            texts[column] = cell->text();
+    return texts;
+}
+
+std::vector<archive_table::RowTexts> EventsViewWidget::shownRows() const
+{
+    std::vector<archive_table::RowTexts> rows;
     for (int row = 0; row < rowCount(); ++row)
-        for (int column = 0; column < archive_table::columnCount; ++column)
-            if (const QTableWidgetItem* cell = item(row, column))
-                rows[static_cast<std::size_t>(row)][column] = cell->text();
+        if (!isRowHidden(row))
+            rows.push_back(rowTexts(row));
+    return rows;
+}
 
-    const QByteArray text = archive_table::exportText(headers, rows);
+bool EventsViewWidget::exportToText(QIODevice* device) const
+{
+    // Always the whole table, whatever the filter hides.
+    std::vector<archive_table::RowTexts> rows;
+    rows.reserve(static_cast<std::size_t>(rowCount()));
+    for (int row = 0; row < rowCount(); ++row)
+        rows.push_back(rowTexts(row));
+
+    const QByteArray text = archive_table::exportText(headerTexts(), rows);
     return device->write(text) == text.size();
+}
+
+bool EventsViewWidget::exportToCsv(QIODevice* device) const
+{
+    const QByteArray text = archive_table::exportCsv(headerTexts(), shownRows());
+    return device->write(text) == text.size();
+}
+
+void EventsViewWidget::setRowFilter(const archive_table::RowFilter& filter)
+{
+    rowFilter = filter;
+    applyRowFilter();
+}
+
+int EventsViewWidget::shownRowCount() const
+{
+    int shown = 0;
+    for (int row = 0; row < rowCount(); ++row)
+        shown += isRowHidden(row) ? 0 : 1;
+    return shown;
+}
+
+void EventsViewWidget::applyRowFilter()
+{
+    // Hiding a row makes the header recompute the positions of all rows
+    // when it repaints; with updates off that waits until every row is done.
+    const bool updates = updatesEnabled();
+    setUpdatesEnabled(false);
+    for (int row = 0; row < rowCount(); ++row) {
+        const bool keep = rowFilter.isEmpty() || rowFilter.matches(rowTexts(row));
+        if (isRowHidden(row) == keep)
+            setRowHidden(row, !keep);
+    }
+    setUpdatesEnabled(updates);
+}
+
+QString EventsViewWidget::selectedRowsText() const
+{
+    std::vector<int> selected;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        if (!isRowHidden(index.row()))
+            selected.push_back(index.row());
+    if (selected.empty())
+        return QString();
+    std::sort(selected.begin(), selected.end());
+    std::vector<archive_table::RowTexts> rows;
+    for (int row : selected)
+        rows.push_back(rowTexts(row));
+    return archive_table::tabSeparatedText(headerTexts(), rows);
+}
+
+void EventsViewWidget::copySelectedRows() const
+{
+    const QString text = selectedRowsText();
+    if (!text.isEmpty())
+        QApplication::clipboard()->setText(text);
 }

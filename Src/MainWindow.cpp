@@ -3,6 +3,8 @@
 #include "ui_MainWindow.h"
 
 #include <ConnectDialog.h>
+#include <EventsViewWidget.h>
+#include <FilterBar.h>
 #include <archive_table/ProgramInfo.h>
 #include <ProgramFiles.h>
 #include <ProgressDialog.h>
@@ -11,14 +13,26 @@
 #include <config_quorvel/ConfiguratorError.h>
 #include <rs485/SerialPlatform.h>
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QSaveFile>
+#include <QSettings>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QUrl>
 
 namespace {
+
+// The remembered choices, in the settings of the organisation and program
+// names that main gives the application.
+const QString portKey = QStringLiteral("connection/port");
+const QString turboKey = QStringLiteral("connection/turbo");
+const QString saveFolderKey = QStringLiteral("files/saveFolder");
+const QString geometryKey = QStringLiteral("window/geometry");
 
 // A link to one of the files that come with the program, for the about box.
 QString fileLink(const QString& fileName, const QString& text)
@@ -67,6 +81,28 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     connect(ui->saveToFile, &QAction::triggered, this, &MainWindow::onSaveToFile);
     connect(ui->quit, &QAction::triggered, this, &MainWindow::close);
     connect(ui->about, &QAction::triggered, this, &MainWindow::onAbout);
+
+    connect(ui->exportToCsv, &QAction::triggered, this, &MainWindow::onExportToCsv);
+    connect(ui->find, &QAction::triggered, this, &MainWindow::onShowFilter);
+    connect(ui->copyRows, &QAction::triggered, ui->eventsView, &EventsViewWidget::copySelectedRows);
+    addAction(ui->find);
+    ui->eventsView->addAction(ui->copyRows);
+    ui->eventsView->addAction(ui->find);
+
+    ui->filterBar->hide();
+    connect(ui->filterBar, &FilterBar::filterChanged, this, &MainWindow::applyFilter);
+    auto* hideFilter = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(hideFilter, &QShortcut::activated, this, &MainWindow::onHideFilter);
+
+    readStatus = new QLabel(statusBar());
+    readStatus->setObjectName(QStringLiteral("readStatus"));
+    shownStatus = new QLabel(statusBar());
+    shownStatus->setObjectName(QStringLiteral("shownStatus"));
+    shownStatus->hide();
+    statusBar()->addPermanentWidget(shownStatus);
+    statusBar()->addPermanentWidget(readStatus);
+
+    restoreGeometry(QSettings().value(geometryKey).toByteArray());
 }
 
 MainWindow::~MainWindow()
@@ -82,9 +118,32 @@ int MainWindow::runDialog(QDialog& dialog)
 
 QString MainWindow::askSaveFileName()
 {
-    return QFileDialog::getSaveFileName(
-        this, QString(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
-        tr("Текстовые документы (*.txt)"));
+    return QFileDialog::getSaveFileName(this, QString(), saveFolder(),
+                                        tr("Текстовые документы (*.txt)"));
+}
+
+QString MainWindow::askCsvFileName()
+{
+    return QFileDialog::getSaveFileName(this, QString(), saveFolder(), tr("Файлы CSV (*.csv)"));
+}
+
+QString MainWindow::saveFolder() const
+{
+    const QString folder = QSettings().value(saveFolderKey).toString();
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        return folder;
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+void MainWindow::rememberSaveFolder(const QString& fileName)
+{
+    QSettings().setValue(saveFolderKey, QFileInfo(fileName).absolutePath());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    QSettings().setValue(geometryKey, saveGeometry());
+    QMainWindow::closeEvent(event);
 }
 
 void MainWindow::showCritical(const QString& text)
@@ -100,10 +159,19 @@ std::unique_ptr<QSaveFile> MainWindow::createSaveFile(const QString& fileName)
 void MainWindow::onLoadFromDevice()
 {
     ConnectDialog dialog(platform, this);
+    {
+        const QSettings settings;
+        dialog.preselect(settings.value(portKey).toString(), settings.value(turboKey, true).toBool());
+    }
     if (runDialog(dialog) != QDialog::Accepted)
         return;
     const QString port = dialog.selectedPort();
     device.setTurbo(dialog.isTurbo());
+    {
+        QSettings settings;
+        settings.setValue(portKey, port);
+        settings.setValue(turboKey, dialog.isTurbo());
+    }
 
     if (!device.openPort(port.toStdString())) {
         showCritical(tr("Ошибка при открытии порта ") + port);
@@ -135,10 +203,13 @@ void MainWindow::readFromDevice()
     try {
         events = device.readArchive(configuration, this);
         ui->eventsView->showEvents(events);
-        statusBar()->showMessage(tr("Данные успешно загружены из памяти прибора"));
+        readStatus->setText(tr("Данные успешно загружены из памяти прибора"));
+        showShownCount();
         ui->saveToFile->setEnabled(true);
+        ui->exportToCsv->setEnabled(true);
     } catch (const config_quorvel::ConfiguratorError& error) {
         ui->saveToFile->setEnabled(false);
+        ui->exportToCsv->setEnabled(false);
         showCritical(QString::fromUtf8(error.what()));
     }
 }
@@ -155,18 +226,68 @@ void MainWindow::onSaveToFile()
     const QString fileName = askSaveFileName();
     if (fileName.isEmpty())
         return;
+    rememberSaveFolder(fileName);
+    writeFile(fileName, true, &EventsViewWidget::exportToText);
+}
 
+void MainWindow::onExportToCsv()
+{
+    const QString fileName = askCsvFileName();
+    if (fileName.isEmpty())
+        return;
+    rememberSaveFolder(fileName);
+    // CSV has its CR LF line ends on every system, so no text mode.
+    writeFile(fileName, false, &EventsViewWidget::exportToCsv);
+}
+
+bool MainWindow::writeFile(const QString& fileName, bool text,
+                           bool (EventsViewWidget::*write)(QIODevice*) const)
+{
     // Written to a temporary file that replaces the target only when complete,
     // so a failed write (a full disk) leaves an existing file as it was.
     const std::unique_ptr<QSaveFile> file = createSaveFile(fileName);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Text)) {
+    if (!file->open(text ? QIODevice::WriteOnly | QIODevice::Text : QIODevice::WriteOnly)) {
         showCritical(tr("Невозможно открыть файл для записи"));
-        return;
+        return false;
     }
-    if (!ui->eventsView->exportToText(file.get()) || !file->commit()) {
+    if (!(ui->eventsView->*write)(file.get()) || !file->commit()) {
         file->cancelWriting();
         showCritical(tr("Ошибка при записи файла"));
+        return false;
     }
+    return true;
+}
+
+void MainWindow::onShowFilter()
+{
+    ui->filterBar->open();
+    applyFilter();
+}
+
+void MainWindow::onHideFilter()
+{
+    if (ui->filterBar->isHidden())
+        return;
+    // The filter's fields stay as they are for the next Ctrl+F; hidden, it
+    // hides no rows.
+    ui->filterBar->hide();
+    applyFilter();
+    ui->eventsView->setFocus();
+}
+
+void MainWindow::applyFilter()
+{
+    ui->eventsView->setRowFilter(ui->filterBar->isHidden() ? archive_table::RowFilter()
+                                                            : ui->filterBar->filter());
+    showShownCount();
+}
+
+void MainWindow::showShownCount()
+{
+    shownStatus->setText(tr("Показано событий: %1 из %2")
+                             .arg(ui->eventsView->shownRowCount())
+                             .arg(ui->eventsView->rowCount()));
+    shownStatus->setVisible(!ui->filterBar->isHidden());
 }
 
 void MainWindow::onAbout()

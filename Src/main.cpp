@@ -1,4 +1,5 @@
 #include <MainWindow.h>
+#include <ViewerStartup.h>
 
 #include <QApplication>
 #include <QTranslator>
@@ -6,11 +7,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    QTranslator translator;
-    // Qt's own texts (standard buttons, file dialog) in Russian; without the
-    // file they stay in English.
-    translator.load(QCoreApplication::applicationDirPath() + QStringLiteral("/qt_ru.qm"));
-    application.installTranslator(&translator);
+    const auto translators = prepareViewerApplication();
 
     MainWindow window;
     window.show();

@@ -60,6 +60,7 @@ private slots:
         QCOMPARE(window.size(), QSize(800, 505));
         QVERIFY(!window.windowIcon().isNull());
         QVERIFY(window.statusBar()->currentMessage().isEmpty());
+        QVERIFY(window.findChild<QLabel*>("readStatus")->text().isEmpty());
 
         auto* quit = window.findChild<QAction*>("quit");
         auto* about = window.findChild<QAction*>("about");
@@ -96,7 +97,8 @@ private slots:
         QCOMPARE(window.menuBar()->actions(),
                  (QList<QAction*>{menuFile->menuAction(), menuHelp->menuAction()}));
         const QStringList fileActions = {"loadFromDevice", "saveToFile", "-", "quit"};
-        QCOMPARE(actionNames(menuFile->actions()), fileActions);
+        QCOMPARE(actionNames(menuFile->actions()),
+                 QStringList({"loadFromDevice", "saveToFile", "exportToCsv", "-", "quit"}));
         QCOMPARE(actionNames(menuHelp->actions()), QStringList{"about"});
 
         auto* toolBar = window.findChild<QToolBar*>("toolBar");
@@ -113,23 +115,26 @@ private slots:
         auto* table = window.findChild<EventsViewWidget*>("eventsView");
         QVERIFY(table);
         QCOMPARE(window.centralWidget()->objectName(), QStringLiteral("centralwidget"));
-        QCOMPARE(window.centralWidget()->layout()->count(), 1);
+        // The filter bar, hidden at start, and the table below it.
+        QCOMPARE(window.centralWidget()->layout()->count(), 2);
+        QCOMPARE(window.centralWidget()->layout()->itemAt(1)->widget(), table);
+        QVERIFY(window.findChild<QWidget*>("filterBar")->isHidden());
         QCOMPARE(window.centralWidget()->layout()->spacing(), 0);
         QCOMPARE(window.centralWidget()->layout()->contentsMargins(), QMargins());
         QCOMPARE(table->rowCount(), 0);
         QCOMPARE(table->columnCount(), 7);
         QCOMPARE(table->horizontalHeaderItem(0)->toolTip(), QStringLiteral("Экстренное"));
-        QCOMPARE(table->columnWidth(1), 120);
+        QVERIFY(table->columnWidth(1) >= 120);
         QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
         QVERIFY(table->alternatingRowColors());
-        QCOMPARE(table->selectionMode(), QAbstractItemView::NoSelection);
+        QCOMPARE(table->selectionMode(), QAbstractItemView::ExtendedSelection);
         QCOMPARE(table->selectionBehavior(), QAbstractItemView::SelectRows);
         QVERIFY(table->isSortingEnabled());
         QVERIFY(table->horizontalHeader()->stretchLastSection());
         QVERIFY(table->verticalHeader()->isHidden());
     }
 
-    void cellsCannotBeEditedOrSelected()
+    void cellsCannotBeEdited()
     {
         TestMainWindow window(platform);
         window.show();
@@ -140,7 +145,6 @@ private slots:
                                   &configuration));
         const QRect cell = table->visualItemRect(table->item(0, 5));
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-        QVERIFY(table->selectedItems().isEmpty());
         QVERIFY(!table->isPersistentEditorOpen(table->item(0, 5)));
         QVERIFY(table->viewport()->findChildren<QLineEdit*>().isEmpty());
     }

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QtTest>
@@ -100,7 +101,7 @@ private:
         void rebuild() { panel->loader().setMemory(panel_sim::buildPanel(description)); }
         EventsViewWidget& table() { return *window->findChild<EventsViewWidget*>("eventsView"); }
         bool saveEnabled() { return window->findChild<QAction*>("saveToFile")->isEnabled(); }
-        QString status() { return window->statusBar()->currentMessage(); }
+        QString status() { return window->findChild<QLabel*>("readStatus")->text(); }
         void read() { window->onLoadFromDevice(); }
     };
 

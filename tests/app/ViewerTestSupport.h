@@ -12,12 +12,26 @@
 
 #include <QDialog>
 #include <QSaveFile>
+#include <QSettings>
 #include <QStringList>
 #include <QTableWidget>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
 #include <vector>
+
+// The window's remembered choices go to a folder of the test's own, never
+// to the user's settings; set before any window reads them.
+struct TestSettingsFolder {
+    QTemporaryDir folder;
+    TestSettingsFolder()
+    {
+        for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+            QSettings::setPath(format, QSettings::UserScope, folder.path());
+    }
+};
+inline const TestSettingsFolder testSettingsFolder;
 
 // A main window whose dialogs the test answers and whose error boxes it
 // collects instead of showing them.
@@ -29,6 +43,8 @@ public:
     std::function<int(QDialog&)> answerDialog = [](QDialog&) { return int(QDialog::Rejected); };
     // What the save dialog returns; empty is a cancel.
     QString saveFileName;
+    // What the CSV export's save dialog returns.
+    QString csvFileName;
     // Replaces the file the save writes through, when set.
     std::function<std::unique_ptr<QSaveFile>(const QString&)> saveFileFactory;
     // Called at each progress report, before the window handles it.
@@ -46,6 +62,7 @@ public:
 protected:
     int runDialog(QDialog& dialog) override { return answerDialog(dialog); }
     QString askSaveFileName() override { return saveFileName; }
+    QString askCsvFileName() override { return csvFileName; }
     void showCritical(const QString& text) override { criticals << text; }
     std::unique_ptr<QSaveFile> createSaveFile(const QString& fileName) override
     {

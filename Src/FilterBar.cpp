@@ -1,0 +1,55 @@
+#include <FilterBar.h>
+
+#include "ui_FilterBar.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLineEdit>
+
+namespace {
+
+// The panel's clock counts years from 2010 to 2073. A date edit cannot be
+// empty, so the day before the first year stands for "no date" and shows
+// the edit's special text.
+const QDate noDate(2009, 12, 31);
+const QDate lastDate(2073, 12, 31);
+
+QDate chosenDate(const QDateEdit& edit)
+{
+    return edit.date() == noDate ? QDate() : edit.date();
+}
+
+} // namespace
+
+FilterBar::FilterBar(QWidget* parent) : QWidget(parent), ui(new Ui::FilterBar)
+{
+    ui->setupUi(this);
+    for (QDateEdit* edit : {ui->dateFrom, ui->dateTo}) {
+        edit->setDateRange(noDate, lastDate);
+        edit->setDate(noDate);
+        connect(edit, &QDateEdit::dateChanged, this, &FilterBar::filterChanged);
+    }
+    connect(ui->filterText, &QLineEdit::textChanged, this, &FilterBar::filterChanged);
+    connect(ui->emergencyOnly, &QCheckBox::toggled, this, &FilterBar::filterChanged);
+}
+
+FilterBar::~FilterBar()
+{
+    delete ui;
+}
+
+archive_table::RowFilter FilterBar::filter() const
+{
+    archive_table::RowFilter filter;
+    filter.setText(ui->filterText->text());
+    filter.setEmergencyOnly(ui->emergencyOnly->isChecked());
+    filter.setDateRange(chosenDate(*ui->dateFrom), chosenDate(*ui->dateTo));
+    return filter;
+}
+
+void FilterBar::open()
+{
+    show();
+    ui->filterText->setFocus(Qt::ShortcutFocusReason);
+    ui->filterText->selectAll();
+}
