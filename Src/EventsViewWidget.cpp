@@ -46,7 +46,11 @@ public:
         if (event->type() != QEvent::ToolTip || !index.isValid())
             return QStyledItemDelegate::helpEvent(event, view, option, index);
         const QString text = index.data(Qt::DisplayRole).toString();
-        if (!text.isEmpty() && sizeHint(option, index).width() > option.rect.width()) {
+        // The view wraps words, and a wrapped size always fits the cell's
+        // width; a 17-pixel row shows one line, so measure the text unwrapped.
+        QStyleOptionViewItem oneLine = option;
+        oneLine.features &= ~QStyleOptionViewItem::WrapText;
+        if (!text.isEmpty() && sizeHint(oneLine, index).width() > option.rect.width()) {
             QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
         } else {
             QToolTip::hideText();
@@ -100,6 +104,7 @@ int EventsViewWidget::fittingWidth(const QString& text) const
     QStyleOptionViewItem option = viewOptions();
     option.text = text;
     option.features |= QStyleOptionViewItem::HasDisplay;
+    option.features &= ~QStyleOptionViewItem::WrapText;
     const int cell = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width();
     // A cell's rectangle leaves out the grid line at its right edge.
     return cell + (showGrid() ? 1 : 0);

@@ -52,6 +52,9 @@ public:
 
     QStringList criticals;
 
+    // The window's own save dialog, unanswered.
+    QString askSaveFileNameAsTheWindowDoes() { return MainWindow::askSaveFileName(); }
+
     void onProgress(float value) override
     {
         if (progressSpy)
