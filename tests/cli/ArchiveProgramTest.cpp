@@ -46,6 +46,23 @@ TEST(ArchiveProgramTest, TheSimulatedReadWritesTheWindowsExportToAFileOrStandard
     EXPECT_TRUE(toStdout.err.isEmpty());
 }
 
+TEST(ArchiveProgramTest, CsvIsTheWindowsCsvExportAndTextStaysTheDefault)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("archive.csv");
+    const ProgramResult toFile = runProgram(archiveProgram(), {"--simulate", "--format", "csv", "-o", path});
+    EXPECT_EQ(toFile.exitCode, 0) << toFile.err.toStdString();
+    ASSERT_TRUE(demoWindowCsv().startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(fileContent(path).toStdString(), demoWindowCsv().toStdString());
+
+    const ProgramResult toStdout = runProgram(archiveProgram(), {"--simulate", "--format=csv"});
+    EXPECT_EQ(toStdout.exitCode, 0);
+    EXPECT_EQ(toStdout.out.toStdString(), demoWindowCsv().toStdString());
+
+    const ProgramResult text = runProgram(archiveProgram(), {"--simulate", "--format", "text"});
+    EXPECT_EQ(text.out.toStdString(), demoWindowExport().toStdString());
+}
+
 TEST(ArchiveProgramTest, AMissingPortExitsWithItsNameAndLeavesTheOutputAlone)
 {
     QTemporaryDir dir;

@@ -22,11 +22,15 @@ TEST(ArchiveOptionsTest, ReadsWithTheHigherSpeedUnlessTurnedOff)
     EXPECT_EQ(port.port, "ttyUSB0");
     EXPECT_TRUE(port.turbo);
     EXPECT_FALSE(port.output);
+    EXPECT_EQ(port.format, ArchiveOptions::Format::Text);
 
     const ArchiveOptions slow = parseArchiveOptions({"--port=COM3", "--no-turbo", "--output", "a b.txt"});
     EXPECT_EQ(slow.port, "COM3");
     EXPECT_FALSE(slow.turbo);
     EXPECT_EQ(slow.output.value_or(""), "a b.txt");
+
+    EXPECT_EQ(parseArchiveOptions({"--simulate", "--format", "csv"}).format, ArchiveOptions::Format::Csv);
+    EXPECT_EQ(parseArchiveOptions({"--format=text", "--port", "x"}).format, ArchiveOptions::Format::Text);
 
     const ArchiveOptions simulated = parseArchiveOptions({"--output=x.txt", "--simulate"});
     EXPECT_EQ(simulated.action, ArchiveOptions::Action::ReadSimulated);
@@ -51,6 +55,11 @@ TEST(ArchiveOptionsTest, RejectsCommandLinesThatMakeNoSense)
         {"--simulate=yes"},
         {"--simulate", "extra"},
         {"--turbo"},
+        {"--simulate", "--format", "xml"},
+        {"--simulate", "--format", "CSV"},
+        {"--simulate", "--format"},
+        {"--simulate", "--format", "csv", "--format", "csv"},
+        {"--list-ports", "--format", "csv"},
     };
     for (const auto& args : bad)
         EXPECT_THROW(parseArchiveOptions(args), quorvel_archive::CommandLineError)

@@ -25,6 +25,7 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
     ArchiveOptions options;
     std::optional<ArchiveOptions::Action> action;
     bool noTurbo = false;
+    bool formatGiven = false;
 
     const auto setAction = [&](ArchiveOptions::Action a, const std::string& name) {
         if (action)
@@ -58,6 +59,17 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
             if (options.output)
                 throw CommandLineError("--output is given twice");
             options.output = takeValue();
+        } else if (name == "--format") {
+            if (formatGiven)
+                throw CommandLineError("--format is given twice");
+            formatGiven = true;
+            const std::string format = takeValue();
+            if (format == "text")
+                options.format = ArchiveOptions::Format::Text;
+            else if (format == "csv")
+                options.format = ArchiveOptions::Format::Csv;
+            else
+                throw CommandLineError("--format is text or csv, not " + format);
         } else if (name == "--list-ports") {
             noValue();
             setAction(ArchiveOptions::Action::ListPorts, name);
@@ -85,8 +97,8 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
     options.action = *action;
     const bool reads = options.action == ArchiveOptions::Action::ReadPort
         || options.action == ArchiveOptions::Action::ReadSimulated;
-    if (!reads && (noTurbo || options.output))
-        throw CommandLineError("--no-turbo and --output go only with --port or --simulate");
+    if (!reads && (noTurbo || options.output || formatGiven))
+        throw CommandLineError("--no-turbo, --output and --format go only with --port or --simulate");
     options.turbo = !noTurbo;
     return options;
 }
@@ -95,8 +107,8 @@ std::string usageText()
 {
     return "Usage:\n"
            "  quorvel-archive --list-ports\n"
-           "  quorvel-archive --port NAME [--no-turbo] [--output FILE]\n"
-           "  quorvel-archive --simulate [--no-turbo] [--output FILE]\n"
+           "  quorvel-archive --port NAME [--no-turbo] [--format text|csv] [--output FILE]\n"
+           "  quorvel-archive --simulate [--no-turbo] [--format text|csv] [--output FILE]\n"
            "  quorvel-archive --help | --version\n"
            "\n"
            "Reads the event archive of a Quorvel panel and writes it as the viewer's\n"
@@ -106,6 +118,8 @@ std::string usageText()
            "  --port NAME      read through this port (ttyUSB0 means /dev/ttyUSB0)\n"
            "  --simulate       read the built-in demo panel instead of a real one\n"
            "  --no-turbo       stay at 19200 baud for the whole read\n"
+           "  --format FORMAT  text: the viewer's text table (the default); csv: the\n"
+           "                   viewer's CSV export (UTF-8, ';' between fields)\n"
            "  --output FILE    write the table to FILE, replacing it only when complete\n"
            "\n"
            "Exit status: 0 done, 1 the read failed, 2 bad command line,\n"

@@ -10,11 +10,13 @@ namespace quorvel_archive {
 // What the command line asks for.
 struct ArchiveOptions {
     enum class Action { Help, Version, ListPorts, ReadPort, ReadSimulated };
+    enum class Format { Text, Csv };
 
     Action action = Action::Help;
     std::string port;                  // ReadPort: passed to the port driver unchanged
     bool turbo = true;                 // as the connect dialog's box starts
     std::optional<std::string> output; // the file to write; standard output when absent
+    Format format = Format::Text;      // the window's text table, or its CSV export
 };
 
 // A command line that makes no sense; what() says why.

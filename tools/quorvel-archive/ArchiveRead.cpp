@@ -1,5 +1,6 @@
 #include <ArchiveRead.h>
 
+#include <archive_table/CsvExport.h>
 #include <archive_table/EventColumns.h>
 #include <archive_table/EventRows.h>
 #include <archive_table/TextExport.h>
@@ -11,7 +12,7 @@
 namespace quorvel_archive {
 
 ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& portName, bool turbo,
-                           config_quorvel::ProgressHandler* progress)
+                           config_quorvel::ProgressHandler* progress, ArchiveOptions::Format format)
 {
     config_quorvel::ConfigQuorvel device(platform);
     device.setTurbo(turbo);
@@ -29,8 +30,10 @@ ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& p
     try {
         const std::vector<config_quorvel::Event> events = device.readArchive(configuration, progress);
         ReadResult result;
-        result.text = archive_table::exportText(archive_table::columnHeaders(),
-                                              archive_table::rowsAsShownAfterRead(events));
+        const std::vector<archive_table::RowTexts> rows = archive_table::rowsAsShownAfterRead(events);
+        result.text = format == ArchiveOptions::Format::Csv
+            ? archive_table::exportCsv(archive_table::columnHeaders(), rows)
+            : archive_table::exportText(archive_table::columnHeaders(), rows);
         return result;
     } catch (const config_quorvel::ConfiguratorError& error) {
         return {ExitCode::ReadFailed, error.what(), {}};

@@ -24,10 +24,11 @@ bool writeAll(QIODevice& device, const QByteArray& text)
     return device.write(text) == text.size();
 }
 
-std::optional<std::string> writeExportFile(const QString& fileName, const QByteArray& text)
+std::optional<std::string> writeExportFile(const QString& fileName, const QByteArray& text,
+                                           bool textMode)
 {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+    if (!file.open(textMode ? QIODevice::WriteOnly | QIODevice::Text : QIODevice::WriteOnly))
         return std::string(cannotOpenText);
     if (!writeAll(file, text) || !file.commit()) {
         file.cancelWriting();
@@ -36,7 +37,7 @@ std::optional<std::string> writeExportFile(const QString& fileName, const QByteA
     return std::nullopt;
 }
 
-std::optional<std::string> writeExportToStandardOutput(const QByteArray& text)
+std::optional<std::string> writeExportToStandardOutput(const QByteArray& text, bool textMode)
 {
 #ifdef _WIN32
     // Qt's text mode makes the CR LF; the C runtime must not add another CR.
@@ -46,8 +47,8 @@ std::optional<std::string> writeExportToStandardOutput(const QByteArray& text)
     QFile out;
     // Unbuffered, so that a full disk or a closed pipe shows in the write
     // itself rather than in a flush on destruction.
-    if (!out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Text | QIODevice::Unbuffered,
-                  QFileDevice::DontCloseHandle))
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    if (!out.open(fileno(stdout), textMode ? mode | QIODevice::Text : mode, QFileDevice::DontCloseHandle))
         return std::string(cannotOpenText);
     if (!writeAll(out, text))
         return std::string(cannotWriteText);

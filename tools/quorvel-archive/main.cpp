@@ -45,9 +45,11 @@ int readAndWrite(const ArchiveOptions& options)
     ReadResult result;
     if (options.action == ArchiveOptions::Action::ReadSimulated) {
         SimulatedLine line(demoPanelMemory());
-        result = readArchiveText(line.platform(), SimulatedLine::portName(), options.turbo, &progress);
+        result = readArchiveText(line.platform(), SimulatedLine::portName(), options.turbo, &progress,
+                                 options.format);
     } else {
-        result = readArchiveText(rs485::nativeSerialPlatform(), options.port, options.turbo, &progress);
+        result = readArchiveText(rs485::nativeSerialPlatform(), options.port, options.turbo, &progress,
+                                 options.format);
     }
     progress.finish();
     if (result.exitCode != ExitCode::Success) {
@@ -55,9 +57,10 @@ int readAndWrite(const ArchiveOptions& options)
         return result.exitCode;
     }
 
+    const bool textMode = options.format == ArchiveOptions::Format::Text;
     const std::optional<std::string> failure = options.output
-        ? writeExportFile(QString::fromLocal8Bit(options.output->c_str()), result.text)
-        : writeExportToStandardOutput(result.text);
+        ? writeExportFile(QString::fromLocal8Bit(options.output->c_str()), result.text, textMode)
+        : writeExportToStandardOutput(result.text, textMode);
     if (failure) {
         printError(*failure);
         return ExitCode::OutputError;

@@ -16,6 +16,13 @@ inline QByteArray demoWindowExport()
     return text;
 }
 
+// The CSV file the window exports after reading the demo panel, made once.
+inline QByteArray demoWindowCsv()
+{
+    static const QByteArray csv = windowExport(quorvel_archive::demoPanelMemory()).csv;
+    return csv;
+}
+
 inline QByteArray fileContent(const QString& path)
 {
     QFile file(path);

@@ -18,11 +18,13 @@ public:
     using MainWindow::MainWindow;
 
     QString saveFileName;
+    QString csvFileName;
     QStringList errors;
 
 protected:
     int runDialog(QDialog&) override { return QDialog::Accepted; }
     QString askSaveFileName() override { return saveFileName; }
+    QString askCsvFileName() override { return csvFileName; }
     void showCritical(const QString& text) override { errors << text; }
 };
 
@@ -43,10 +45,15 @@ WindowExport windowExport(const panel_sim::PanelMemory& memory)
         window.saveFileName = dir.filePath(QStringLiteral("archive.txt"));
         window.onLoadFromDevice();
         window.onSaveToFile();
+        window.csvFileName = dir.filePath(QStringLiteral("archive.csv"));
+        window.onExportToCsv();
         result.errors = window.errors;
     }
     QFile file(dir.filePath(QStringLiteral("archive.txt")));
     if (file.open(QIODevice::ReadOnly))
         result.text = file.readAll();
+    QFile csv(dir.filePath(QStringLiteral("archive.csv")));
+    if (csv.open(QIODevice::ReadOnly))
+        result.csv = csv.readAll();
     return result;
 }
