@@ -1,13 +1,17 @@
 // Saves pictures of the window after a read of the demo panel, of the
-// connect dialog and of the about box, for a look at the layout:
+// window with a filter applied, of the connect dialog and of the about box,
+// for a look at the layout:
 //   xvfb-run viewer_screenshot <folder>
 
 #include "ViewerTestSupport.h"
 
 #include <ConnectDialog.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QTableWidget>
 #include <QTimer>
 
 int main(int argc, char* argv[])
@@ -32,6 +36,15 @@ int main(int argc, char* argv[])
     window.onLoadFromDevice();
     QApplication::processEvents();
     window.grab().save(folder.filePath(QStringLiteral("main-window.png")));
+
+    // The filter bar open on the text of the top row's object, that row
+    // selected.
+    window.findChild<QAction*>(QStringLiteral("find"))->trigger();
+    auto* table = window.findChild<QTableWidget*>(QStringLiteral("eventsView"));
+    window.findChild<QLineEdit*>(QStringLiteral("filterText"))->setText(table->item(0, 6)->text());
+    table->selectRow(0);
+    QApplication::processEvents();
+    window.grab().save(folder.filePath(QStringLiteral("main-window-filtered.png")));
 
     QTimer::singleShot(100, [&] {
         if (QWidget* about = QApplication::activeModalWidget()) {
