@@ -43,8 +43,8 @@ public:
     // false when the device did not take every byte.
     bool exportToCsv(QIODevice* device) const;
 
-    // Hides the rows the filter does not keep, now and after every refill
-    // or sort.
+    // Hides the rows the filter does not keep, now and after every refill;
+    // a sort moves the rows with their hidden state.
     void setRowFilter(const archive_table::RowFilter& filter);
     int shownRowCount() const;
 

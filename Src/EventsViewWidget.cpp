@@ -31,8 +31,8 @@ constexpr int numberColumnWidth = 60;
 constexpr int eventColumnWidth = 220;
 constexpr int eventColumnMaximumWidth = 360;
 
-// The longest date-and-time text; digits are of one width in common fonts,
-// but zeros are the widest in some.
+// The form of every date-and-time text, measured with zeros: digits share
+// one width in the usual fonts.
 const QString widestDateTime = QStringLiteral("0000/00/00 00:00:00");
 
 // Shows the whole text of a cell as its tool tip when the cell cuts it.
@@ -91,12 +91,6 @@ EventsViewWidget::EventsViewWidget(QWidget* parent)
     setColumnWidth(archive_table::addressColumn, numberColumnWidth);
     setColumnWidth(archive_table::loopColumn, numberColumnWidth);
     fitColumns();
-
-    // A sort moves the rows; the filter is applied again to the new order.
-    connect(model(), &QAbstractItemModel::layoutChanged, this, [this] {
-        if (!rowFilter.isEmpty())
-            applyRowFilter();
-    });
 }
 
 int EventsViewWidget::fittingWidth(const QString& text) const
@@ -166,7 +160,9 @@ void EventsViewWidget::addEvent(const config_quorvel::Event& event)
     const archive_table::RowTexts texts = archive_table::eventRowTexts(event);
     setRowItems(0, texts, event.emergency(), sortColumn);
     widenEventColumn(texts[archive_table::eventColumn]);
-    applyRowFilter();
+    // A new row is shown; only a filter can hide it.
+    if (!rowFilter.isEmpty())
+        applyRowFilter();
 }
 
 void EventsViewWidget::showEvents(const std::vector<config_quorvel::Event>& events)

@@ -145,7 +145,7 @@ private slots:
     void emergenciesAndDatesNarrowTheRows()
     {
         Bench bench;
-        const std::vector<archive_table::RowTexts> all = tableRows(bench.table());
+        std::vector<archive_table::RowTexts> all = tableRows(bench.table());
         bench.action("find").trigger();
         auto* emergencyOnly = bench.window->findChild<QCheckBox*>("emergencyOnly");
         QCOMPARE(emergencyOnly->text(), QStringLiteral("Только экстренные"));
@@ -156,7 +156,15 @@ private slots:
         });
         QVERIFY(emergencies > 0 && emergencies < int(all.size()));
         QCOMPARE(int(bench.shownRows().size()), int(emergencies));
+        // An event added later is judged as well.
+        config_quorvel::Configuration configuration;
+        bench.table().addEvent(makeEvent(record(panel_sim::packDateTime(2024, 1, 18, 10, 15, 0), 1, 2, 1, 3), &configuration));
+        QCOMPARE(int(bench.shownRows().size()), int(emergencies));
+        bench.table().addEvent(makeEvent(record(panel_sim::packDateTime(2024, 1, 18, 10, 16, 0), 1, 2, 1, 3, true), &configuration));
+        QCOMPARE(int(bench.shownRows().size()), int(emergencies) + 1);
         QTest::mouseClick(emergencyOnly, Qt::LeftButton, {}, QPoint(5, emergencyOnly->height() / 2));
+
+        all = tableRows(bench.table());
 
         // The range ends start empty; one day on both ends keeps that day.
         auto* from = bench.window->findChild<QDateEdit*>("dateFrom");
