@@ -22,6 +22,8 @@ public:
 
     // Shows the bar and puts the cursor into its text field, text selected.
     void open();
+    // Empties every field, the dates included.
+    void clear();
 
 signals:
     // Any of the bar's fields changed.

@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QSignalBlocker>
+#include <QToolButton>
 
 namespace {
 
@@ -31,6 +33,7 @@ FilterBar::FilterBar(QWidget* parent) : QWidget(parent), ui(new Ui::FilterBar)
     }
     connect(ui->filterText, &QLineEdit::textChanged, this, &FilterBar::filterChanged);
     connect(ui->emergencyOnly, &QCheckBox::toggled, this, &FilterBar::filterChanged);
+    connect(ui->clearFilter, &QToolButton::clicked, this, &FilterBar::clear);
 }
 
 FilterBar::~FilterBar()
@@ -45,6 +48,19 @@ archive_table::RowFilter FilterBar::filter() const
     filter.setEmergencyOnly(ui->emergencyOnly->isChecked());
     filter.setDateRange(chosenDate(*ui->dateFrom), chosenDate(*ui->dateTo));
     return filter;
+}
+
+void FilterBar::clear()
+{
+    {
+        // One change for the table, not four.
+        const QSignalBlocker blocker(this);
+        ui->filterText->clear();
+        ui->emergencyOnly->setChecked(false);
+        ui->dateFrom->setDate(noDate);
+        ui->dateTo->setDate(noDate);
+    }
+    emit filterChanged();
 }
 
 void FilterBar::open()

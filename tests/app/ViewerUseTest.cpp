@@ -182,6 +182,16 @@ private slots:
         to->setDate(to->minimumDate());
         QCOMPARE(to->text(), QStringLiteral("—"));
         QVERIFY(bench.shownRows().size() >= std::size_t(onDay));
+
+        // The reset button empties every field and shows every row.
+        typeText(&bench.filterText(), QStringLiteral("x"));
+        emergencyOnly->setChecked(true);
+        auto* clear = bench.window->findChild<QToolButton*>("clearFilter");
+        QTest::mouseClick(clear, Qt::LeftButton);
+        QCOMPARE(from->text(), QStringLiteral("—"));
+        QVERIFY(bench.filterText().text().isEmpty() && !emergencyOnly->isChecked());
+        QCOMPARE(bench.shownRows().size(), all.size());
+        QCOMPARE(bench.shownStatus(), QStringLiteral("Показано событий: %1 из %1").arg(all.size()));
     }
 
     void selectedShownRowsCopyWithTheHeader()
