@@ -36,10 +36,7 @@ struct PanelImages {
     // The decoding steps of a read, in the read's order.
     std::vector<Event> decodeInto(Configuration& configuration) const
     {
-        const ConfigDecoder d = decoder();
-        d.decodeConfiguration(configuration);
-        configuration.rebuildEventTables();
-        return d.decodeArchive(configuration);
+        return decoder().decodePanel(configuration);
     }
 
     boot_loader::MemoryImage settings{1, 0x000000, 256, 1};

@@ -14,6 +14,7 @@ BootloaderInfo::BootloaderInfo(const std::vector<std::uint8_t>& block)
 {
     if (block.size() != blockSize)
         return;
+    this->block = block;
     loaderVersion = block[0];
     extraBytes = {block[1], block[2], block[3]};
     pageSize = static_cast<std::uint16_t>(block[4] | (block[5] << 8));

@@ -24,6 +24,9 @@ public:
     std::uint16_t extraWord = 0;
     std::string deviceType;
     std::uint8_t extraByte = 0;
+    // The data bytes as received, also those no field reads; empty for the
+    // default value.
+    std::vector<std::uint8_t> block;
 };
 
 } // namespace boot_loader

@@ -2,6 +2,8 @@
 
 #include <boot_loader/ProgressHandler.h>
 
+#include <cstddef>
+
 namespace boot_loader {
 
 MemoryImage::MemoryImage(int space, std::uint32_t start, std::uint32_t pageSize, int pageCount)
@@ -61,6 +63,28 @@ std::vector<std::uint8_t> MemoryImage::bytes(std::uint32_t address, std::uint32_
     for (std::uint32_t i = 0; i < count; ++i)
         result.push_back(byteAt(address + i));
     return result;
+}
+
+std::vector<std::uint8_t> MemoryImage::contents() const
+{
+    std::vector<std::uint8_t> result;
+    for (const BufferedMemoryPage& page : pages)
+        result.insert(result.end(), page.working.data.begin(), page.working.data.end());
+    return result;
+}
+
+void MemoryImage::assign(const std::vector<std::uint8_t>& bytes)
+{
+    std::size_t offset = 0;
+    for (BufferedMemoryPage& page : pages) {
+        const std::size_t size = page.device.data.size();
+        if (bytes.size() - offset < size)
+            break;
+        page.device.data.assign(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                                bytes.begin() + static_cast<std::ptrdiff_t>(offset + size));
+        page.working = page.device;
+        offset += size;
+    }
 }
 
 } // namespace boot_loader

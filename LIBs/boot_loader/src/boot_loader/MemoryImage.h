@@ -30,6 +30,12 @@ public:
     int bitAt(std::uint32_t address, int bit) const;
     std::vector<std::uint8_t> bytes(std::uint32_t address, std::uint32_t count) const;
 
+    // The working copies of all pages, in address order.
+    std::vector<std::uint8_t> contents() const;
+    // Sets both copies of the pages from consecutive bytes, as if the loader
+    // had delivered them; pages past the end of `bytes` keep their data.
+    void assign(const std::vector<std::uint8_t>& bytes);
+
     // Ascending addresses, page i at start + i * pageSize.
     std::vector<BufferedMemoryPage> pages;
 

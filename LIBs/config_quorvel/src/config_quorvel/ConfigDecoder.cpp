@@ -65,6 +65,13 @@ int ConfigDecoder::clockSyncHourFromBcd(std::uint8_t bcd)
     return 10 * (bcd >> 4) + (bcd & 0x0F);
 }
 
+std::vector<Event> ConfigDecoder::decodePanel(Configuration& configuration) const
+{
+    decodeConfiguration(configuration);
+    configuration.rebuildEventTables();
+    return decodeArchive(configuration);
+}
+
 void ConfigDecoder::decodeConfiguration(Configuration& configuration) const
 {
     configuration.reset();

@@ -24,6 +24,11 @@ public:
     ConfigDecoder(const boot_loader::MemoryImage& settings, const boot_loader::MemoryImage& config,
                   const boot_loader::MemoryImage& archive);
 
+    // Everything a read decodes once the line is quiet: the configuration,
+    // the rebuilt event tables, then the archive. A read of the panel and an
+    // opened dump both go through here. The events refer to `configuration`.
+    std::vector<Event> decodePanel(Configuration& configuration) const;
+
     // A read's decoding of the configuration, in the read's order: reset,
     // settings, sections or zone devices, commands, the sixteen event tables.
     // The caller then rebuilds the event tables and decodes the archive.

@@ -3,6 +3,7 @@
 #include <config_quorvel/ConfigDecoder.h>
 #include <config_quorvel/ConfiguratorError.h>
 #include <config_quorvel/MemoryMap.h>
+#include <config_quorvel/PanelIdentity.h>
 #include <config_quorvel/ProgressHandlerAdapter.h>
 
 #include <boot_loader/BootloaderException.h>
@@ -13,10 +14,6 @@ namespace config_quorvel {
 namespace mm = memory_map;
 
 namespace {
-
-// What the loader must report to be one of our panels.
-const std::string panelType = "Q-QRV";
-constexpr std::uint8_t loaderVersion = 0x12;
 
 constexpr int normalBaud = 19200;
 constexpr int turboBaud = 345600;
@@ -65,7 +62,7 @@ std::vector<Event> ConfigQuorvel::readArchive(Configuration& configuration, Prog
     try {
         enterTurbo();
         settingsImage.read(protocol, &progress);
-        if (settingsImage.byteAt(mm::settingsStart + mm::identification) != mm::identificationValue) {
+        if (!settingsIdentified(settingsImage)) {
             leaveTurbo();
             throw ConfiguratorError(ConfiguratorError::IncompatibleFirmware);
         }
@@ -83,10 +80,7 @@ std::vector<Event> ConfigQuorvel::readArchive(Configuration& configuration, Prog
     }
 
     // The link is quiet from here on; decoding cannot fail.
-    const ConfigDecoder images = decoder();
-    images.decodeConfiguration(configuration);
-    configuration.rebuildEventTables();
-    return images.decodeArchive(configuration);
+    return decoder().decodePanel(configuration);
 }
 
 void ConfigQuorvel::identifyDevice()
@@ -97,10 +91,8 @@ void ConfigQuorvel::identifyDevice()
     } catch (const boot_loader::BootloaderException& e) {
         throw ConfiguratorError(e);
     }
-    if (info.loaderVersion != loaderVersion)
-        throw ConfiguratorError(ConfiguratorError::IncompatibleLoader);
-    if (info.deviceType != panelType || info.pageSize != mm::pageSize)
-        throw ConfiguratorError(ConfiguratorError::UnsupportedDevice);
+    infoBlock = info.block;
+    checkLoaderIdentity(info);
 }
 
 void ConfigQuorvel::enterTurbo()

@@ -52,6 +52,16 @@ public:
     std::uint32_t settingsChecksumValue() const { return settingsChecksum; }
     std::uint32_t configChecksumValue() const { return configChecksum; }
 
+    // What the last read brought back, for keeping it in a dump: the
+    // loader's information block as received, the three regions as the
+    // images hold them, and whether the read used the higher speed. Only
+    // complete after a read that succeeded.
+    const std::vector<std::uint8_t>& infoBlockBytes() const { return infoBlock; }
+    const boot_loader::MemoryImage& settingsMemory() const { return settingsImage; }
+    const boot_loader::MemoryImage& configMemory() const { return configImage; }
+    const boot_loader::MemoryImage& archiveMemory() const { return archiveImage; }
+    bool turboEnabled() const { return turbo; }
+
 private:
     void identifyDevice();
     void enterTurbo();
@@ -69,6 +79,7 @@ private:
     std::uint32_t settingsChecksum = 0;
     std::uint32_t configChecksum = 0;
     bool turbo = false;
+    std::vector<std::uint8_t> infoBlock;
 };
 
 } // namespace config_quorvel
