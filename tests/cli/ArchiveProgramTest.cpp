@@ -6,6 +6,7 @@
 #include <TestFiles.h>
 #include <WindowExport.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -105,4 +106,81 @@ TEST(ArchiveProgramTest, ShowsProgressOnlyOnATerminal)
     EXPECT_TRUE(run.err.contains("] 100%  00:0"));
     EXPECT_TRUE(run.err.endsWith("\n"));
     EXPECT_EQ(run.err.count('\n'), 1);
+}
+
+TEST(ArchiveProgramTest, ADumpOfTheReadDecodesToTheSameTableByteForByte)
+{
+    QTemporaryDir dir;
+    const QString dump = dir.filePath("panel.qrvdump");
+    const ProgramResult read = runProgram(archiveProgram(),
+                                          {"--simulate", "--save-dump", dump, "--output", dir.filePath("read.txt")});
+    ASSERT_EQ(read.exitCode, 0) << read.err.toStdString();
+    EXPECT_TRUE(fileContent(dump).startsWith(QByteArray("QRVDUMP\x1a\x01\x00", 10)));
+
+    const ProgramResult toFile = runProgram(archiveProgram(), {"--from-dump", dump, "-o", dir.filePath("dump.txt")});
+    EXPECT_EQ(toFile.exitCode, 0) << toFile.err.toStdString();
+    EXPECT_TRUE(toFile.err.isEmpty());
+    EXPECT_EQ(fileContent(dir.filePath("dump.txt")).toStdString(), demoWindowExport().toStdString());
+    EXPECT_EQ(fileContent(dir.filePath("read.txt")).toStdString(), demoWindowExport().toStdString());
+
+    const ProgramResult toStdout = runProgram(archiveProgram(), {"--from-dump", dump});
+    EXPECT_EQ(toStdout.exitCode, 0);
+    EXPECT_EQ(toStdout.out.toStdString(), demoWindowExport().toStdString());
+}
+
+// A port that does not exist would end with 3; the files are checked first.
+TEST(ArchiveProgramTest, FilesThatCannotBeWrittenEndTheRunBeforeThePortIsTouched)
+{
+    QTemporaryDir dir;
+    const QString port = dir.filePath("ttyNONE");
+    const QString missing = dir.filePath("no-such-folder/x");
+    const ProgramResult table = runProgram(archiveProgram(), {"--port", port, "--output", missing});
+    EXPECT_EQ(table.exitCode, 4);
+    EXPECT_EQ(table.err.toStdString(), "Невозможно открыть файл для записи\n");
+
+    const QString earlier = dir.filePath("archive.txt");
+    ASSERT_TRUE(writeFile(earlier, "earlier read\n"));
+    const ProgramResult dump =
+        runProgram(archiveProgram(), {"--port", port, "--output", earlier, "--save-dump", missing});
+    EXPECT_EQ(dump.exitCode, 4);
+    EXPECT_EQ(dump.err.toStdString(), "Невозможно открыть файл дампа для записи\n");
+    EXPECT_EQ(fileContent(earlier), QByteArray("earlier read\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"archive.txt"});
+
+    const ProgramResult decode =
+        runProgram(archiveProgram(), {"--from-dump", dir.filePath("absent.qrvdump"), "--output", missing});
+    EXPECT_EQ(decode.exitCode, 4);
+}
+
+TEST(ArchiveProgramTest, DumpsThatCannotBeUsedExitWithCode5AndTheReason)
+{
+    QTemporaryDir dir;
+    const QString dump = dir.filePath("panel.qrvdump");
+    ASSERT_EQ(runProgram(archiveProgram(), {"--simulate", "--save-dump", dump, "-o", dir.filePath("t.txt")}).exitCode, 0);
+    QByteArray bytes = fileContent(dump);
+    const QString earlier = dir.filePath("archive.txt");
+    ASSERT_TRUE(writeFile(earlier, "earlier read\n"));
+
+    const auto decode = [&](const QByteArray& content) {
+        const QString path = dir.filePath("bad.qrvdump");
+        EXPECT_TRUE(writeFile(path, content));
+        const ProgramResult run = runProgram(archiveProgram(), {"--from-dump", path, "--output", earlier});
+        EXPECT_EQ(run.exitCode, 5);
+        EXPECT_EQ(fileContent(earlier), QByteArray("earlier read\n"));
+        return run.err.toStdString();
+    };
+    EXPECT_EQ(decode(bytes.left(10)), "Файл дампа короче своего заголовка: 10 байт из 18\n");
+    EXPECT_EQ(decode("Дата и время        Событие\n"), "Файл не является дампом памяти прибора: неверная сигнатура\n");
+    QByteArray later = bytes;
+    later[8] = 7;
+    EXPECT_EQ(decode(later), "Неизвестная версия формата дампа: 7 (программа читает версию 1)\n");
+    QByteArray damaged = bytes;
+    damaged[damaged.size() - 1] = static_cast<char>(damaged.at(damaged.size() - 1) ^ 0x40);
+    EXPECT_EQ(decode(damaged).rfind("Контрольная сумма дампа не совпадает", 0), 0u);
+    EXPECT_EQ(decode(bytes + "x"), "После содержимого дампа лишние байты: 1\n");
+
+    const ProgramResult absent = runProgram(archiveProgram(), {"--from-dump", dir.filePath("absent.qrvdump")});
+    EXPECT_EQ(absent.exitCode, 5);
+    EXPECT_EQ(absent.err.toStdString(), "Невозможно открыть файл дампа для чтения\n");
+    EXPECT_TRUE(absent.out.isEmpty());
 }

@@ -36,6 +36,14 @@ TEST(ArchiveOptionsTest, ReadsWithTheHigherSpeedUnlessTurnedOff)
     EXPECT_EQ(simulated.action, ArchiveOptions::Action::ReadSimulated);
     EXPECT_EQ(simulated.output.value_or(""), "x.txt");
 
+    const ArchiveOptions kept = parseArchiveOptions({"--port", "COM3", "--save-dump=site.qrvdump"});
+    EXPECT_EQ(kept.saveDump.value_or(""), "site.qrvdump");
+    const ArchiveOptions replay = parseArchiveOptions({"--from-dump", "site.qrvdump", "-o", "t.txt"});
+    EXPECT_EQ(replay.action, ArchiveOptions::Action::ReadDump);
+    EXPECT_EQ(replay.dumpFile, "site.qrvdump");
+    EXPECT_EQ(replay.output.value_or(""), "t.txt");
+    EXPECT_FALSE(replay.saveDump);
+
     EXPECT_EQ(parseArchiveOptions({"--list-ports"}).action, ArchiveOptions::Action::ListPorts);
     EXPECT_EQ(parseArchiveOptions({"--version"}).action, ArchiveOptions::Action::Version);
 }
@@ -60,6 +68,12 @@ TEST(ArchiveOptionsTest, RejectsCommandLinesThatMakeNoSense)
         {"--simulate", "--format"},
         {"--simulate", "--format", "csv", "--format", "csv"},
         {"--list-ports", "--format", "csv"},
+        {"--from-dump"},
+        {"--from-dump", "a.qrvdump", "--simulate"},
+        {"--from-dump", "a.qrvdump", "--save-dump", "b.qrvdump"},
+        {"--from-dump", "a.qrvdump", "--no-turbo"},
+        {"--list-ports", "--save-dump", "b.qrvdump"},
+        {"--simulate", "--save-dump", "a", "--save-dump", "b"},
     };
     for (const auto& args : bad)
         EXPECT_THROW(parseArchiveOptions(args), quorvel_archive::CommandLineError)

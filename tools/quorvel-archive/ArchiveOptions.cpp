@@ -29,7 +29,7 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
 
     const auto setAction = [&](ArchiveOptions::Action a, const std::string& name) {
         if (action)
-            throw CommandLineError("only one of --list-ports, --port, --simulate, --help and --version may be given (" + name + ")");
+            throw CommandLineError("only one of --list-ports, --port, --simulate, --from-dump, --help and --version may be given (" + name + ")");
         action = a;
     };
 
@@ -70,6 +70,13 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
                 options.format = ArchiveOptions::Format::Csv;
             else
                 throw CommandLineError("--format is text or csv, not " + format);
+        } else if (name == "--from-dump") {
+            setAction(ArchiveOptions::Action::ReadDump, name);
+            options.dumpFile = takeValue();
+        } else if (name == "--save-dump") {
+            if (options.saveDump)
+                throw CommandLineError("--save-dump is given twice");
+            options.saveDump = takeValue();
         } else if (name == "--list-ports") {
             noValue();
             setAction(ArchiveOptions::Action::ListPorts, name);
@@ -97,8 +104,11 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
     options.action = *action;
     const bool reads = options.action == ArchiveOptions::Action::ReadPort
         || options.action == ArchiveOptions::Action::ReadSimulated;
-    if (!reads && (noTurbo || options.output || formatGiven))
-        throw CommandLineError("--no-turbo, --output and --format go only with --port or --simulate");
+    const bool decodes = options.action == ArchiveOptions::Action::ReadDump;
+    if (!reads && (noTurbo || options.saveDump))
+        throw CommandLineError("--no-turbo and --save-dump go only with --port or --simulate");
+    if (!reads && !decodes && (options.output || formatGiven))
+        throw CommandLineError("--output and --format go only with --port, --simulate or --from-dump");
     options.turbo = !noTurbo;
     return options;
 }
@@ -108,7 +118,10 @@ std::string usageText()
     return "Usage:\n"
            "  quorvel-archive --list-ports\n"
            "  quorvel-archive --port NAME [--no-turbo] [--format text|csv] [--output FILE]\n"
+           "                  [--save-dump DUMP]\n"
            "  quorvel-archive --simulate [--no-turbo] [--format text|csv] [--output FILE]\n"
+           "                  [--save-dump DUMP]\n"
+           "  quorvel-archive --from-dump DUMP [--format text|csv] [--output FILE]\n"
            "  quorvel-archive --help | --version\n"
            "\n"
            "Reads the event archive of a Quorvel panel and writes it as the viewer's\n"
@@ -121,9 +134,14 @@ std::string usageText()
            "  --format FORMAT  text: the viewer's text table (the default); csv: the\n"
            "                   viewer's CSV export (UTF-8, ';' between fields)\n"
            "  --output FILE    write the table to FILE, replacing it only when complete\n"
+           "  --save-dump DUMP with --port or --simulate: also keep the memory the read\n"
+           "                   brought back in the dump file DUMP (.qrvdump)\n"
+           "  --from-dump DUMP decode a dump file instead of reading a panel; the table\n"
+           "                   is the one a read of that panel gives\n"
            "\n"
            "Exit status: 0 done, 1 the read failed, 2 bad command line,\n"
-           "3 the port cannot be opened, 4 the table cannot be written.\n";
+           "3 the port cannot be opened, 4 the table or the dump cannot be written\n"
+           "(checked before the read starts), 5 the dump cannot be used.\n";
 }
 
 } // namespace quorvel_archive

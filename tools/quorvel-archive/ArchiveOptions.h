@@ -9,7 +9,7 @@ namespace quorvel_archive {
 
 // What the command line asks for.
 struct ArchiveOptions {
-    enum class Action { Help, Version, ListPorts, ReadPort, ReadSimulated };
+    enum class Action { Help, Version, ListPorts, ReadPort, ReadSimulated, ReadDump };
     enum class Format { Text, Csv };
 
     Action action = Action::Help;
@@ -17,6 +17,8 @@ struct ArchiveOptions {
     bool turbo = true;                 // as the connect dialog's box starts
     std::optional<std::string> output; // the file to write; standard output when absent
     Format format = Format::Text;      // the window's text table, or its CSV export
+    std::optional<std::string> saveDump; // ReadPort, ReadSimulated: also keep the read's dump here
+    std::string dumpFile;                // ReadDump: the dump to decode instead of a panel
 };
 
 // A command line that makes no sense; what() says why.

@@ -9,7 +9,29 @@
 #include <config_quorvel/ConfiguratorError.h>
 #include <config_quorvel/Configuration.h>
 
+#include <memory_dump/DumpDecode.h>
+#include <memory_dump/DumpError.h>
+#include <memory_dump/DumpFile.h>
+
+#include <archive_table/ProgramInfo.h>
+
+#include <QDateTime>
+
 namespace quorvel_archive {
+
+namespace {
+
+// The export the window would write of the events: its text table, or its
+// CSV export of the same rows.
+QByteArray tableText(const std::vector<config_quorvel::Event>& events, ArchiveOptions::Format format)
+{
+    const std::vector<archive_table::RowTexts> rows = archive_table::rowsAsShownAfterRead(events);
+    return format == ArchiveOptions::Format::Csv
+        ? archive_table::exportCsv(archive_table::columnHeaders(), rows)
+        : archive_table::exportText(archive_table::columnHeaders(), rows);
+}
+
+} // namespace
 
 ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& portName, bool turbo,
                            config_quorvel::ProgressHandler* progress, ArchiveOptions::Format format)
@@ -17,7 +39,7 @@ ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& p
     config_quorvel::ConfigQuorvel device(platform);
     device.setTurbo(turbo);
     if (!device.openPort(portName))
-        return {ExitCode::PortError, "Ошибка при открытии порта " + portName, {}};
+        return {ExitCode::PortError, "Ошибка при открытии порта " + portName, {}, {}};
 
     struct PortCloser {
         config_quorvel::ConfigQuorvel& device;
@@ -30,13 +52,29 @@ ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& p
     try {
         const std::vector<config_quorvel::Event> events = device.readArchive(configuration, progress);
         ReadResult result;
-        const std::vector<archive_table::RowTexts> rows = archive_table::rowsAsShownAfterRead(events);
-        result.text = format == ArchiveOptions::Format::Csv
-            ? archive_table::exportCsv(archive_table::columnHeaders(), rows)
-            : archive_table::exportText(archive_table::columnHeaders(), rows);
+        result.text = tableText(events, format);
+        result.dump = memory_dump::dumpOfRead(device, portName, QDateTime::currentMSecsSinceEpoch(),
+                                              programVersion);
         return result;
     } catch (const config_quorvel::ConfiguratorError& error) {
-        return {ExitCode::ReadFailed, error.what(), {}};
+        return {ExitCode::ReadFailed, error.what(), {}, {}};
+    }
+}
+
+ReadResult decodeDumpText(const QString& dumpFile, ArchiveOptions::Format format)
+{
+    try {
+        const memory_dump::MemoryDump dump = memory_dump::loadDumpFile(dumpFile);
+        config_quorvel::Configuration configuration;
+        const std::vector<config_quorvel::Event> events = memory_dump::decodeDump(dump, configuration);
+        ReadResult result;
+        result.text = tableText(events, format);
+        return result;
+    } catch (const memory_dump::DumpError& error) {
+        return {ExitCode::DumpError, error.what(), {}, {}};
+    } catch (const config_quorvel::ConfiguratorError& error) {
+        // A dump of a panel that a read would have turned away.
+        return {ExitCode::DumpError, error.what(), {}, {}};
     }
 }
 

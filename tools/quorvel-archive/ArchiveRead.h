@@ -3,7 +3,10 @@
 #include <ArchiveOptions.h>
 #include <ExitCode.h>
 
+#include <memory_dump/MemoryDump.h>
+
 #include <QByteArray>
+#include <QString>
 
 #include <string>
 
@@ -22,6 +25,7 @@ struct ReadResult {
     ExitCode exitCode = ExitCode::Success;
     std::string message; // a failure's text, as the window's error box shows it
     QByteArray text;     // the export of a successful read
+    memory_dump::MemoryDump dump; // what a successful read of a panel brought back
 };
 
 // Reads the panel on the named port the way the window does (open at
@@ -32,5 +36,11 @@ struct ReadResult {
 ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& portName, bool turbo,
                            config_quorvel::ProgressHandler* progress,
                            ArchiveOptions::Format format = ArchiveOptions::Format::Text);
+
+// Decodes a dump file the way the window opens it and returns the text table
+// that a read of that panel gives. A dump that cannot be used ends with
+// ExitCode::DumpError and the reason.
+ReadResult decodeDumpText(const QString& dumpFile,
+                          ArchiveOptions::Format format = ArchiveOptions::Format::Text);
 
 } // namespace quorvel_archive

@@ -9,7 +9,8 @@ enum ExitCode : int {
     ReadFailed = 1,  // the panel could not be read; the reason is the device model's text
     UsageError = 2,
     PortError = 3,   // the port could not be opened
-    OutputError = 4, // the table could not be written
+    OutputError = 4, // the table or the dump could not be written
+    DumpError = 5,   // the dump to decode cannot be used; the reason names the fault
 };
 
 } // namespace quorvel_archive

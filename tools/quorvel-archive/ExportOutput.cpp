@@ -1,7 +1,6 @@
 #include <ExportOutput.h>
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -12,29 +11,31 @@
 
 namespace quorvel_archive {
 
-namespace {
-
-const char cannotOpenText[] = "Невозможно открыть файл для записи";
-const char cannotWriteText[] = "Ошибка при записи файла";
-
-} // namespace
-
 bool writeAll(QIODevice& device, const QByteArray& text)
 {
     return device.write(text) == text.size();
 }
 
+PendingFile::PendingFile(const QString& fileName, QIODevice::OpenMode mode) : file(fileName)
+{
+    file.open(QIODevice::WriteOnly | mode);
+}
+
+std::optional<std::string> PendingFile::commit(const QByteArray& bytes)
+{
+    if (file.isOpen() && writeAll(file, bytes) && file.commit())
+        return std::nullopt;
+    file.cancelWriting();
+    return std::string(cannotWriteText);
+}
+
 std::optional<std::string> writeExportFile(const QString& fileName, const QByteArray& text,
                                            bool textMode)
 {
-    QSaveFile file(fileName);
-    if (!file.open(textMode ? QIODevice::WriteOnly | QIODevice::Text : QIODevice::WriteOnly))
-        return std::string(cannotOpenText);
-    if (!writeAll(file, text) || !file.commit()) {
-        file.cancelWriting();
-        return std::string(cannotWriteText);
-    }
-    return std::nullopt;
+    PendingFile file(fileName, textMode ? QIODevice::Text : QIODevice::NotOpen);
+    if (!file.isOpen())
+        return std::string(PendingFile::cannotOpenText);
+    return file.commit(text);
 }
 
 std::optional<std::string> writeExportToStandardOutput(const QByteArray& text, bool textMode)
@@ -49,9 +50,9 @@ std::optional<std::string> writeExportToStandardOutput(const QByteArray& text, b
     // itself rather than in a flush on destruction.
     const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
     if (!out.open(fileno(stdout), textMode ? mode | QIODevice::Text : mode, QFileDevice::DontCloseHandle))
-        return std::string(cannotOpenText);
+        return std::string(PendingFile::cannotOpenText);
     if (!writeAll(out, text))
-        return std::string(cannotWriteText);
+        return std::string(PendingFile::cannotWriteText);
     return std::nullopt;
 }
 

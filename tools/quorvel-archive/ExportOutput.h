@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSaveFile>
 #include <QString>
 
 #include <optional>
@@ -13,10 +14,29 @@ namespace quorvel_archive {
 // Each returns nothing on success and otherwise the text the window shows
 // for the same failure.
 
-// Writes the table to the file in text mode, as the window saves it, or
-// with textMode false byte for byte (CSV brings its own CR LF). The table
-// goes to a temporary file first that replaces the target only when
-// complete, so a failed write leaves an existing file as it was.
+// A file that the program writes once the read is done, opened before the
+// read starts so that a target that cannot be created stops the run at
+// once. The content goes to a temporary file that replaces the target only
+// on commit; dropped uncommitted, it leaves the target as it was.
+class PendingFile {
+public:
+    static constexpr char cannotOpenText[] = "Невозможно открыть файл для записи";
+    static constexpr char cannotWriteText[] = "Ошибка при записи файла";
+
+    PendingFile(const QString& fileName, QIODevice::OpenMode mode);
+
+    bool isOpen() const { return file.isOpen(); }
+    // Writes all of the bytes and replaces the target; cannotWriteText if
+    // any of it failed.
+    std::optional<std::string> commit(const QByteArray& bytes);
+
+private:
+    QSaveFile file;
+};
+
+// Writes the table to the file through a PendingFile, in text mode as the
+// window saves it, or with textMode false byte for byte (CSV brings its own
+// CR LF).
 std::optional<std::string> writeExportFile(const QString& fileName, const QByteArray& text,
                                            bool textMode = true);
 

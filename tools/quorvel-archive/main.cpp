@@ -9,6 +9,7 @@
 #include <SimulatedLine.h>
 
 #include <archive_table/ProgramInfo.h>
+#include <memory_dump/DumpFormat.h>
 
 #include <rs485/SerialPlatform.h>
 
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,14 +35,60 @@ namespace {
 
 using namespace quorvel_archive;
 
+const char cannotOpenDumpText[] = "Невозможно открыть файл дампа для записи";
+
 void printError(const std::string& text)
 {
     std::fflush(stdout);
     std::cerr << text << '\n' << std::flush;
 }
 
+QString fileName(const std::string& name)
+{
+    return QString::fromLocal8Bit(name.c_str());
+}
+
+// Opens a file to be written after the read; null with the reason printed
+// when it cannot be created.
+std::unique_ptr<PendingFile> openPending(const std::string& name, QIODevice::OpenMode mode,
+                                         const char* cannotOpen)
+{
+    auto file = std::make_unique<PendingFile>(fileName(name), mode);
+    if (file->isOpen())
+        return file;
+    printError(cannotOpen);
+    return nullptr;
+}
+
+// The table to the pending file, or to standard output without one; in text
+// mode for the text table, byte for byte for CSV, which brings its own CR LF.
+int writeTable(PendingFile* output, const QByteArray& text, bool textMode)
+{
+    if (const std::optional<std::string> failure =
+            output ? output->commit(text) : writeExportToStandardOutput(text, textMode)) {
+        printError(*failure);
+        return ExitCode::OutputError;
+    }
+    return ExitCode::Success;
+}
+
+QIODevice::OpenMode tableMode(const ArchiveOptions& options)
+{
+    return options.format == ArchiveOptions::Format::Text ? QIODevice::Text : QIODevice::NotOpen;
+}
+
 int readAndWrite(const ArchiveOptions& options)
 {
+    // Both files are opened before the read, so that a target that cannot be
+    // written ends the run at once rather than after the whole read.
+    std::unique_ptr<PendingFile> output;
+    if (options.output && !(output = openPending(*options.output, tableMode(options), PendingFile::cannotOpenText)))
+        return ExitCode::OutputError;
+    std::unique_ptr<PendingFile> dumpFile;
+    if (options.saveDump
+        && !(dumpFile = openPending(*options.saveDump, QIODevice::NotOpen, cannotOpenDumpText)))
+        return ExitCode::OutputError;
+
     ProgressBar progress(stderr, isatty(fileno(stderr)) != 0);
     ReadResult result;
     if (options.action == ArchiveOptions::Action::ReadSimulated) {
@@ -57,15 +105,31 @@ int readAndWrite(const ArchiveOptions& options)
         return result.exitCode;
     }
 
-    const bool textMode = options.format == ArchiveOptions::Format::Text;
-    const std::optional<std::string> failure = options.output
-        ? writeExportFile(QString::fromLocal8Bit(options.output->c_str()), result.text, textMode)
-        : writeExportToStandardOutput(result.text, textMode);
-    if (failure) {
-        printError(*failure);
-        return ExitCode::OutputError;
+    if (const int status = writeTable(output.get(), result.text, options.format == ArchiveOptions::Format::Text); status != ExitCode::Success)
+        return status;
+    if (dumpFile) {
+        const std::vector<std::uint8_t> bytes = memory_dump::serializeDump(result.dump);
+        if (dumpFile->commit(QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                        static_cast<int>(bytes.size())))) {
+            printError("Ошибка при записи файла дампа");
+            return ExitCode::OutputError;
+        }
     }
     return ExitCode::Success;
+}
+
+// The table of a dump, written as that of a read.
+int decodeAndWrite(const ArchiveOptions& options)
+{
+    std::unique_ptr<PendingFile> output;
+    if (options.output && !(output = openPending(*options.output, tableMode(options), PendingFile::cannotOpenText)))
+        return ExitCode::OutputError;
+    const ReadResult result = decodeDumpText(fileName(options.dumpFile), options.format);
+    if (result.exitCode != ExitCode::Success) {
+        printError(result.message);
+        return result.exitCode;
+    }
+    return writeTable(output.get(), result.text, options.format == ArchiveOptions::Format::Text);
 }
 
 } // namespace
@@ -101,6 +165,8 @@ int main(int argc, char* argv[])
         case ArchiveOptions::Action::ReadPort:
         case ArchiveOptions::Action::ReadSimulated:
             return readAndWrite(options);
+        case ArchiveOptions::Action::ReadDump:
+            return decodeAndWrite(options);
         }
     } catch (const std::exception& error) {
         printError(error.what());
