@@ -143,11 +143,21 @@ TEST(PanelSimOptionsTest, ReadsIdentificationAndFaults)
     EXPECT_EQ(o.stopAfter, 0);
     EXPECT_EQ(o.hangUpAfter, 20);
     EXPECT_DOUBLE_EQ(o.lingerSeconds, 0.5);
+    EXPECT_FALSE(o.dumpFile);
+
+    // A dump's panel keeps its own identification; line faults still apply.
+    const PanelSimOptions replay =
+        quorvel_panel_sim::parsePanelSimOptions({"--dump=site.qrvdump", "--corrupt-every", "9"});
+    EXPECT_EQ(replay.dumpFile.value_or(""), "site.qrvdump");
+    EXPECT_EQ(replay.corruptEvery, 9);
 
     const std::vector<std::vector<std::string>> bad = {
         {"--loader-version", "256"}, {"--page-size", "12x"}, {"--panel", "full"},
         {"--silent-every", "1"},      {"--stop-after", "-1"}, {"--linger", "soon"},
         {"--stop-after"},             {"--verbose"},
+        {"--dump", ""},               {"--dump", "a.qrvdump", "--panel", "empty-archive"},
+        {"--dump", "a.qrvdump", "--loader-version", "0x13"},
+        {"--dump", "a.qrvdump", "--dump", "b.qrvdump"},
     };
     for (const auto& args : bad)
         EXPECT_THROW(quorvel_panel_sim::parsePanelSimOptions(args), quorvel_panel_sim::CommandLineError)

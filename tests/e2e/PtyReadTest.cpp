@@ -6,17 +6,23 @@
 #include <WindowExport.h>
 
 #include <config_quorvel/ConfiguratorError.h>
+#include <memory_dump/DumpFile.h>
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <iostream>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using config_quorvel::ConfiguratorError;
 
@@ -28,6 +34,27 @@ int commandsServed(const QByteArray& serverErr)
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("(\\d+) commands")).match(QString::fromUtf8(serverErr));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// The reader as an ordinary user: the exclusive mark on a terminal does not
+// keep the superuser out, so a test run as root runs the reader as nobody.
+QStringList asOrdinaryUser(const QStringList& readerArgs)
+{
+    if (::geteuid() != 0)
+        return QStringList{archiveProgram()} + readerArgs;
+    return QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", archiveProgram()} + readerArgs;
+}
+
+QString ordinaryUserLauncher()
+{
+    return ::geteuid() == 0 ? QStringLiteral("setpriv") : QString();
+}
+
+ProgramResult runAsOrdinaryUser(const QStringList& readerArgs)
+{
+    QStringList args = asOrdinaryUser(readerArgs);
+    const QString program = ordinaryUserLauncher().isEmpty() ? args.takeFirst() : ordinaryUserLauncher();
+    return runProgram(program, args);
 }
 
 } // namespace
@@ -134,4 +161,70 @@ TEST(PanelSimTest, EndsOnSigtermAndWhenAKilledReaderHasLeftItsMark)
     EXPECT_TRUE(server.finished);
     EXPECT_EQ(server.exitCode, 0);
     EXPECT_GT(commandsServed(server.err), 10);
+}
+
+// A customer's panel replayed from its dump reads back through the whole
+// stack to the table that decoding the dump gives, and to the same memory.
+TEST(PtyReadTest, APanelServedFromADumpReadsBackToTheSameTableAndMemory)
+{
+    QTemporaryDir dir;
+    const QString site = dir.filePath("site.qrvdump");
+    ASSERT_EQ(runProgram(archiveProgram(), {"--simulate", "--no-turbo", "--save-dump", site, "-o", "/dev/null"}).exitCode, 0);
+
+    PanelSimProcess panel({"--dump", site, "--linger", "0.5"});
+    ASSERT_FALSE(panel.slavePath().isEmpty());
+    const QString again = dir.filePath("again.qrvdump");
+    const ProgramResult read = runProgram(archiveProgram(), {"--port", panel.slavePath(), "--save-dump", again,
+                                                             "--output", dir.filePath("read.txt")});
+    ASSERT_EQ(read.exitCode, 0) << read.err.toStdString();
+    const ProgramResult decoded = runProgram(archiveProgram(), {"--from-dump", site});
+    EXPECT_EQ(decoded.exitCode, 0);
+    EXPECT_EQ(fileContent(dir.filePath("read.txt")).toStdString(), decoded.out.toStdString());
+    EXPECT_EQ(decoded.out.toStdString(), demoWindowExport().toStdString());
+
+    const memory_dump::MemoryDump original = memory_dump::loadDumpFile(site);
+    memory_dump::MemoryDump replayed = memory_dump::loadDumpFile(again);
+    EXPECT_EQ(replayed.portName, panel.slavePath().toStdString());
+    EXPECT_TRUE(replayed.turbo);
+    EXPECT_GE(replayed.readTimeMs, original.readTimeMs);
+    replayed.portName = original.portName;
+    replayed.readTimeMs = original.readTimeMs;
+    replayed.turbo = original.turbo;
+    EXPECT_TRUE(replayed == original); // information block, regions and checksums
+
+    const ProgramResult server = panel.waitForExit(15000);
+    EXPECT_EQ(commandsServed(server.err), 452);
+}
+
+TEST(PanelSimTest, ServesAReaderRightAfterAnInterruptedOne)
+{
+    if (::geteuid() == 0 && QStandardPaths::findExecutable("setpriv").isEmpty())
+        GTEST_SKIP() << "running as root without setpriv: the exclusive mark would not show";
+    QTemporaryDir dir;
+    ::chmod(dir.path().toLocal8Bit().constData(), 0777);
+    PanelSimProcess panel({"--linger", "3"});
+    ASSERT_FALSE(panel.slavePath().isEmpty());
+    ::chmod(panel.slavePath().toLocal8Bit().constData(), 0666);
+
+    // Each reader starts the moment the one before it is gone, as a script
+    // that tries again would, and is itself interrupted (Ctrl+C) in the
+    // middle of its read. A reader turned away ends at once with exit 3.
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        QProcess reader;
+        reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QStringList args = asOrdinaryUser({"--port", panel.slavePath(), "--no-turbo", "--output",
+                                           dir.filePath("interrupted.txt")});
+        const QString program = ordinaryUserLauncher().isEmpty() ? args.takeFirst() : ordinaryUserLauncher();
+        reader.start(program, args);
+        ASSERT_TRUE(reader.waitForStarted());
+        ASSERT_FALSE(reader.waitForFinished(800)) << "exit " << reader.exitCode();
+        ::kill(static_cast<pid_t>(reader.processId()), SIGINT);
+        ASSERT_TRUE(reader.waitForFinished(5000));
+        EXPECT_FALSE(QFile::exists(dir.filePath("interrupted.txt")));
+    }
+    const ProgramResult next = runAsOrdinaryUser({"--port", panel.slavePath(), "--output", dir.filePath("next.txt")});
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_EQ(fileContent(dir.filePath("next.txt")).toStdString(), demoWindowExport().toStdString());
+    EXPECT_EQ(panel.terminate().exitCode, 0);
 }

@@ -4,6 +4,10 @@
 #include <panel_builder/PanelBuilder.h>
 #include <panel_sim/PanelLoader.h>
 
+#include <memory_dump/DumpFile.h>
+
+#include <QString>
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -80,6 +84,12 @@ PanelSimOptions parsePanelSimOptions(const std::vector<std::string>& args)
                 options.panel = PanelSimOptions::Panel::EmptyArchive;
             else
                 throw CommandLineError("--panel is demo or empty-archive, not \"" + panel + "\"");
+        } else if (name == "--dump") {
+            if (options.dumpFile)
+                throw CommandLineError("--dump is given twice");
+            options.dumpFile = takeValue();
+            if (options.dumpFile->empty())
+                throw CommandLineError("--dump needs a file name");
         } else if (name == "--loader-version") {
             options.loaderVersion = static_cast<std::uint8_t>(parseInteger(name, takeValue(), 0, 0xFF));
         } else if (name == "--device-type") {
@@ -103,6 +113,10 @@ PanelSimOptions parsePanelSimOptions(const std::vector<std::string>& args)
             throw CommandLineError("unknown argument " + args[i]);
         }
     }
+    if (options.dumpFile
+        && (options.panel != PanelSimOptions::Panel::Demo || options.loaderVersion || options.deviceType
+            || options.pageSize || options.settingsIdentification))
+        throw CommandLineError("--dump serves the dump's own panel; --panel and the identification options do not go with it");
     // A period of one would leave no command through.
     if (options.silentEvery == 1 || options.corruptEvery == 1)
         throw CommandLineError("--silent-every and --corrupt-every need a period of 2 or more");
@@ -119,6 +133,8 @@ std::string panelSimUsage()
            "It ends when the reader has been gone for a while, or on SIGTERM or SIGINT.\n"
            "\n"
            "  --panel demo|empty-archive  the demo panel (default), or it without events\n"
+           "  --dump FILE                 the panel kept in a dump file (.qrvdump): its\n"
+           "                              memory, information block and checksums\n"
            "  --loader-version N          the loader's version (a panel has 0x12)\n"
            "  --device-type TEXT          the panel type the loader reports (Q-QRV)\n"
            "  --page-size N               the loader's page size (256)\n"
@@ -141,6 +157,22 @@ panel_sim::PanelMemory panelMemory(const PanelSimOptions& options)
     if (options.settingsIdentification)
         description.settings.identification = *options.settingsIdentification;
     return panel_sim::buildPanel(description);
+}
+
+void loadDump(panel_sim::PanelLoader& loader, const std::string& dumpFile)
+{
+    const memory_dump::MemoryDump dump = memory_dump::loadDumpFile(QString::fromLocal8Bit(dumpFile.c_str()));
+    panel_sim::PanelMemory memory;
+    memory.settings = dump.settings.bytes;
+    memory.config = dump.configuration.bytes;
+    memory.archive = dump.archive.bytes;
+    loader.setMemory(memory);
+    loader.setRawInfoBlock(dump.infoBlock);
+    loader.setRangeChecksum(dump.settings.space, dump.settings.start,
+                            static_cast<std::uint32_t>(dump.settings.bytes.size()), dump.settingsChecksum);
+    loader.setRangeChecksum(dump.configuration.space, dump.configuration.start,
+                            static_cast<std::uint32_t>(dump.configuration.bytes.size()),
+                            dump.configChecksum);
 }
 
 void configureLoader(panel_sim::PanelLoader& loader, const PanelSimOptions& options)

@@ -21,6 +21,9 @@ struct PanelSimOptions {
     Panel panel = Panel::Demo;
     bool help = false;
     bool version = false;
+    // A dump file whose memory, information block and range checksums are
+    // served instead of the built-in panel.
+    std::optional<std::string> dumpFile;
 
     // Identification, different from a compatible panel's when set.
     std::optional<std::uint8_t> loaderVersion;
@@ -53,5 +56,9 @@ panel_sim::PanelMemory panelMemory(const PanelSimOptions& options);
 
 // Sets the loader's identification and fault rules.
 void configureLoader(panel_sim::PanelLoader& loader, const PanelSimOptions& options);
+
+// Serves a dump instead: its three regions, its information block as the
+// loader's and its range checksums. Throws memory_dump::DumpError.
+void loadDump(panel_sim::PanelLoader& loader, const std::string& dumpFile);
 
 } // namespace quorvel_panel_sim

@@ -12,7 +12,6 @@
 #include <exception>
 #include <iostream>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -40,6 +39,8 @@ void installStopHandlers()
 int serve(const PanelSimOptions& options)
 {
     panel_sim::PtyPanelServer server(panelMemory(options));
+    if (options.dumpFile)
+        loadDump(server.loader(), *options.dumpFile);
     configureLoader(server.loader(), options);
     if (!server.start()) {
         std::cerr << "quorvel-panel-sim: cannot open a pseudo-terminal\n";
@@ -64,7 +65,7 @@ int serve(const PanelSimOptions& options)
         } else if (clientSeen && Clock::now() - lastSeen >= linger) {
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        watch.waitForClose(50);
     }
     const bool hungUp = server.hungUp();
     server.stop();

@@ -55,6 +55,9 @@ public:
     void setDeviceType(const std::string& type);
     void setRawInfoBlock(const std::vector<std::uint8_t>& block);
     std::vector<std::uint8_t> infoBlock() const;
+    // A RangeChecksum of exactly this range answers `value` instead of the
+    // sum, so a replayed panel gives the checksums its own loader gave.
+    void setRangeChecksum(int space, std::uint32_t address, std::uint32_t length, std::uint32_t value);
     std::uint16_t pageSize() const;
 
     // Faults. Scripted rules are checked in the order added; the first that
@@ -107,6 +110,13 @@ private:
     std::uint16_t pageBytes = 256;
     std::string deviceType = "Q-QRV";
     std::optional<std::vector<std::uint8_t>> rawInfo;
+    struct RecordedChecksum {
+        int space;
+        std::uint32_t address;
+        std::uint32_t length;
+        std::uint32_t value;
+    };
+    std::vector<RecordedChecksum> recordedChecksums;
 
     std::vector<FaultRule> rules;
     bool randomOn = false;
