@@ -4,16 +4,20 @@
 #include <config_quorvel/Configuration.h>
 #include <config_quorvel/Event.h>
 #include <config_quorvel/ProgressHandler.h>
+#include <memory_dump/MemoryDump.h>
 
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class EventsViewWidget;
 class QDialog;
 class QIODevice;
 class QLabel;
+class QDragEnterEvent;
+class QDropEvent;
 class QSaveFile;
 class QSettings;
 class ProgressDialog;
@@ -41,9 +45,16 @@ public:
     // Moves the progress bar and keeps the window alive during a read.
     void onProgress(float value) override;
 
+    // Shows the events of a dump file as a read of that panel would; a dump
+    // that cannot be used ends in an error box and changes nothing. Also for
+    // a dump named on the command line or dropped onto the window.
+    bool openDumpFile(const QString& fileName);
+
 public slots:
     void onLoadFromDevice();
     void onSaveToFile();
+    void onOpenDump();
+    void onSaveDump();
     void onAbout();
     // Writes the events shown (after the filter) as CSV.
     void onExportToCsv();
@@ -60,6 +71,11 @@ protected:
     virtual QString askCsvFileName();
     virtual void showCritical(const QString& text);
     virtual std::unique_ptr<QSaveFile> createSaveFile(const QString& fileName);
+    virtual QString askOpenDumpFileName();
+    virtual QString askSaveDumpFileName();
+
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void readFromDevice();
@@ -70,6 +86,8 @@ private:
     bool writeFile(const QString& fileName, bool text, bool (EventsViewWidget::*write)(QIODevice*) const);
     void applyFilter();
     void showShownCount();
+    // The memory behind the table, from a read or a dump, for saving it again.
+    void setShownDump(memory_dump::MemoryDump dump);
 
     Ui::MainWindow* ui;
     ProgressDialog* progressDialog = nullptr;
@@ -81,4 +99,6 @@ private:
     // outcome of the last read, and how many events the filter shows.
     QLabel* readStatus = nullptr;
     QLabel* shownStatus = nullptr;
+    QString readPort; // the port of the read in progress
+    std::optional<memory_dump::MemoryDump> shownDump;
 };

@@ -11,14 +11,21 @@
 #include <QAboutDialog.h>
 
 #include <config_quorvel/ConfiguratorError.h>
+#include <memory_dump/DumpDecode.h>
+#include <memory_dump/DumpError.h>
+#include <memory_dump/DumpFile.h>
 #include <rs485/SerialPlatform.h>
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QSaveFile>
 #include <QSettings>
 #include <QShortcut>
@@ -66,6 +73,14 @@ const QString& thirdPartiesText()
     return text;
 }
 
+// The one local file of a drag, if that is what it carries.
+QString droppedFile(const QMimeData* mime)
+{
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1 || !mime->urls().front().isLocalFile())
+        return QString();
+    return mime->urls().front().toLocalFile();
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : MainWindow(rs485::nativeSerialPlatform(), parent) {}
@@ -103,6 +118,9 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     statusBar()->addPermanentWidget(readStatus);
 
     restoreGeometry(QSettings().value(geometryKey).toByteArray());
+    connect(ui->openDump, &QAction::triggered, this, &MainWindow::onOpenDump);
+    connect(ui->saveDump, &QAction::triggered, this, &MainWindow::onSaveDump);
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow()
@@ -156,6 +174,20 @@ std::unique_ptr<QSaveFile> MainWindow::createSaveFile(const QString& fileName)
     return std::make_unique<QSaveFile>(fileName);
 }
 
+QString MainWindow::askOpenDumpFileName()
+{
+    return QFileDialog::getOpenFileName(
+        this, QString(), saveFolder(),
+        tr("Дампы памяти (*.%1)").arg(QLatin1String(memory_dump::dumpExtension)));
+}
+
+QString MainWindow::askSaveDumpFileName()
+{
+    return QFileDialog::getSaveFileName(
+        this, QString(), saveFolder(),
+        tr("Дампы памяти (*.%1)").arg(QLatin1String(memory_dump::dumpExtension)));
+}
+
 void MainWindow::onLoadFromDevice()
 {
     ConnectDialog dialog(platform, this);
@@ -177,6 +209,7 @@ void MainWindow::onLoadFromDevice()
         showCritical(tr("Ошибка при открытии порта ") + port);
         return;
     }
+    readPort = port;
     // Closed on every way out of the read, also an unforeseen one.
     struct PortCloser {
         config_quorvel::ConfigQuorvel& device;
@@ -202,6 +235,8 @@ void MainWindow::readFromDevice()
 
     try {
         events = device.readArchive(configuration, this);
+        setShownDump(memory_dump::dumpOfRead(device, readPort.toStdString(),
+                                             QDateTime::currentMSecsSinceEpoch(), programVersion));
         ui->eventsView->showEvents(events);
         readStatus->setText(tr("Данные успешно загружены из памяти прибора"));
         showShownCount();
@@ -288,6 +323,76 @@ void MainWindow::showShownCount()
                              .arg(ui->eventsView->shownRowCount())
                              .arg(ui->eventsView->rowCount()));
     shownStatus->setVisible(!ui->filterBar->isHidden());
+}
+
+void MainWindow::setShownDump(memory_dump::MemoryDump dump)
+{
+    shownDump = std::move(dump);
+    ui->saveDump->setEnabled(true);
+}
+
+bool MainWindow::openDumpFile(const QString& fileName)
+{
+    try {
+        memory_dump::MemoryDump dump = memory_dump::loadDumpFile(fileName);
+        // Checked and decoded in full before anything shown changes.
+        std::vector<config_quorvel::Event> opened = memory_dump::decodeDump(dump, configuration);
+        events = std::move(opened);
+        const QDateTime readTime = QDateTime::fromMSecsSinceEpoch(dump.readTimeMs, Qt::UTC);
+        setShownDump(std::move(dump));
+        ui->eventsView->showEvents(events);
+        readStatus->setText(tr("Дамп памяти %1, прочитан из прибора %2 UTC")
+                                .arg(QFileInfo(fileName).fileName(),
+                                     readTime.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))));
+        showShownCount();
+        ui->saveToFile->setEnabled(true);
+        ui->exportToCsv->setEnabled(true);
+        return true;
+    } catch (const memory_dump::DumpError& error) {
+        showCritical(QString::fromUtf8(error.what()));
+    } catch (const config_quorvel::ConfiguratorError& error) {
+        showCritical(QString::fromUtf8(error.what()));
+    }
+    return false;
+}
+
+void MainWindow::onOpenDump()
+{
+    const QString fileName = askOpenDumpFileName();
+    if (!fileName.isEmpty())
+        openDumpFile(fileName);
+}
+
+void MainWindow::onSaveDump()
+{
+    if (!shownDump)
+        return;
+    QString fileName = askSaveDumpFileName();
+    if (fileName.isEmpty())
+        return;
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QLatin1Char('.') + QLatin1String(memory_dump::dumpExtension);
+    try {
+        memory_dump::saveDumpFile(fileName, *shownDump);
+        rememberSaveFolder(fileName);
+    } catch (const memory_dump::DumpError& error) {
+        showCritical(QString::fromUtf8(error.what()));
+    }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString fileName = droppedFile(event->mimeData());
+    if (fileName.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openDumpFile(fileName);
 }
 
 void MainWindow::onAbout()

@@ -11,5 +11,10 @@ int main(int argc, char* argv[])
 
     MainWindow window;
     window.show();
+    // A dump named on the command line (or opened with the program) is shown
+    // as if opened from the menu.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1)
+        window.openDumpFile(arguments.at(1));
     return application.exec();
 }

@@ -96,13 +96,13 @@ private slots:
         QCOMPARE(menuHelp->title(), QStringLiteral("Справка"));
         QCOMPARE(window.menuBar()->actions(),
                  (QList<QAction*>{menuFile->menuAction(), menuHelp->menuAction()}));
-        const QStringList fileActions = {"loadFromDevice", "saveToFile", "-", "quit"};
-        QCOMPARE(actionNames(menuFile->actions()),
-                 QStringList({"loadFromDevice", "saveToFile", "exportToCsv", "-", "quit"}));
+        const QStringList fileActions = {"loadFromDevice", "saveToFile", "exportToCsv", "-",
+                                         "openDump", "saveDump", "-", "quit"};
+        QCOMPARE(actionNames(menuFile->actions()), fileActions);
         QCOMPARE(actionNames(menuHelp->actions()), QStringList{"about"});
 
         auto* toolBar = window.findChild<QToolBar*>("toolBar");
-        QCOMPARE(actionNames(toolBar->actions()), fileActions);
+        QCOMPARE(actionNames(toolBar->actions()), (QStringList{"loadFromDevice", "saveToFile", "-", "quit"}));
         QCOMPARE(toolBar->windowTitle(), QStringLiteral("toolBar"));
         QCOMPARE(toolBar->iconSize(), QSize(22, 22));
         QVERIFY(!toolBar->isFloatable());

@@ -47,6 +47,9 @@ public:
     QString csvFileName;
     // Replaces the file the save writes through, when set.
     std::function<std::unique_ptr<QSaveFile>(const QString&)> saveFileFactory;
+    // What the dump dialogs return; empty is a cancel.
+    QString openDumpName;
+    QString saveDumpName;
     // Called at each progress report, before the window handles it.
     std::function<void(float)> progressSpy;
 
@@ -66,6 +69,8 @@ protected:
     int runDialog(QDialog& dialog) override { return answerDialog(dialog); }
     QString askSaveFileName() override { return saveFileName; }
     QString askCsvFileName() override { return csvFileName; }
+    QString askOpenDumpFileName() override { return openDumpName; }
+    QString askSaveDumpFileName() override { return saveDumpName; }
     void showCritical(const QString& text) override { criticals << text; }
     std::unique_ptr<QSaveFile> createSaveFile(const QString& fileName) override
     {
