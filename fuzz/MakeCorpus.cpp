@@ -10,6 +10,7 @@
 #include <panel_sim/PanelLoader.h>
 
 #include <boot_loader/Command.h>
+#include <memory_dump/DumpFormat.h>
 
 #include <QtGlobal>
 
@@ -208,6 +209,30 @@ void decodeSeeds(Corpus& corpus, const panel_sim::PanelMemory& zone)
     corpus.add("panel_decode", records.data());
 }
 
+// A dump file of the panel and its content alone (the fuzzer also reads each
+// input as content behind a true header), plus broken starts.
+void dumpSeeds(Corpus& corpus, const panel_sim::PanelMemory& memory)
+{
+    memory_dump::MemoryDump dump;
+    dump.infoBlock = panel_sim::PanelLoader(memory).infoBlock();
+    dump.settings = {1, 0x000000, memory.settings};
+    dump.configuration = {0, 0x3E00, memory.config};
+    dump.archive = {1, 0x400000, memory.archive};
+    dump.settingsChecksum = 0x1234;
+    dump.configChecksum = 0x56789A;
+    dump.turbo = true;
+    dump.portName = "COM3";
+    dump.readTimeMs = 1733650000000;
+    dump.programVersion = "1.1.6.1107";
+    const Bytes file = memory_dump::serializeDump(dump);
+    corpus.add("dump", file);
+    corpus.add("dump", Bytes(file.begin() + memory_dump::format::headerSize, file.end()));
+    corpus.add("dump", Bytes(file.begin(), file.begin() + 64));
+    corpus.add("dump", Bytes(file.begin() + memory_dump::format::headerSize,
+                             file.begin() + memory_dump::format::headerSize + 80));
+    corpus.add("dump", {});
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -225,6 +250,7 @@ int main(int argc, char** argv)
     eventSeeds(corpus, demo);
     eventSeeds(corpus, zone);
     decodeSeeds(corpus, zone);
+    dumpSeeds(corpus, demo);
     corpus.report();
     return 0;
 }
