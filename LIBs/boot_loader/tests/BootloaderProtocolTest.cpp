@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <tuple>
+
 using boot_loader::BootloaderException;
 using boot_loader::MemoryPage;
 using panel_sim::CommandKind;
@@ -197,6 +200,46 @@ TEST(BootloaderProtocolTest, TimeoutFollowsThePageSize)
     line.protocol.readPage(page);
     EXPECT_EQ(page.data.size(), 128u);
     EXPECT_EQ(line.timeoutsSet(), (std::vector<std::uint32_t>{128 * 5 + 200}));
+}
+
+// Each kind of exchange runs under its own read time-out; the port is set
+// only when the time-out changes.
+TEST(BootloaderProtocolTest, EachExchangeKindSetsItsTimeoutWhenItChanges)
+{
+    LoaderLine line;
+    MemoryPage page(0, 0x3E00, 256);
+    const std::vector<std::tuple<const char*, std::function<void()>, std::uint32_t, std::size_t>> steps = {
+        {"first page (info at 200 first)", [&] { line.protocol.readPage(page); }, 1480, 1},
+        {"second page", [&] { line.protocol.readPage(page); }, 1480, 1},
+        {"range checksum", [&] { line.protocol.rangeChecksum(1, 0, 0x100); }, 750, 2},
+        {"second range checksum", [&] { line.protocol.rangeChecksum(0, 0x3E00, 0xBE00); }, 750, 2},
+        {"speed", [&] { line.protocol.setSpeed(1); line.connection.setBaudRate(345600); }, 200, 3},
+        {"info after speed", [&] { line.protocol.readInfo(); }, 200, 3},
+        {"page", [&] { line.protocol.readPage(page); }, 1480, 4},
+        {"info after a page", [&] { line.protocol.readInfo(); }, 200, 5},
+        {"speed after info", [&] { line.protocol.setSpeed(35); line.connection.setBaudRate(19200); }, 200, 5},
+        {"range checksum again", [&] { line.protocol.rangeChecksum(1, 0, 0x100); }, 750, 6},
+        {"speed after a checksum", [&] { line.protocol.setSpeed(35); }, 200, 7},
+    };
+    for (const auto& [name, step, timeoutMs, settingsCalls] : steps) {
+        SCOPED_TRACE(name);
+        step();
+        EXPECT_EQ(line.platform.currentTimeouts().totalConstantMs, timeoutMs);
+        EXPECT_EQ(line.timeoutsSet().size(), settingsCalls);
+    }
+}
+
+// The protocol starts from the time-out the connection has, not from 200.
+TEST(BootloaderProtocolTest, StartsFromTheConnectionsOwnTimeout)
+{
+    LoaderLine line;
+    line.connection.setReadTimeout(750);
+    line.platform.clearCalls();
+    boot_loader::BootloaderProtocol protocol(line.stream);
+    protocol.rangeChecksum(1, 0, 0x100);
+    EXPECT_TRUE(line.timeoutsSet().empty());
+    protocol.readInfo();
+    EXPECT_EQ(line.timeoutsSet(), (std::vector<std::uint32_t>{200}));
 }
 
 TEST(BootloaderProtocolTest, RangeChecksumsSetTheirTimeoutOnce)

@@ -66,16 +66,31 @@ TEST(MemoryImageTest, WordsAndRangesAcrossPageBoundaries)
     EXPECT_TRUE(image.bytes(0x3E00, 0).empty());
 }
 
-TEST(MemoryImageTest, BitsAboveSevenReadZeroAndBitNumbersWrapAt32)
+// Every bit index 0-31 (and 32-63, which wrap), at the last and first byte of
+// every page of an image: bits 8-31 of a byte read 0 even for 0xFF.
+TEST(MemoryImageTest, BitsAtEveryIndexAndAcrossPageEnds)
 {
-    MemoryImage image(1, 0, 256, 1);
-    image.pages[0].working.data[5] = 0xA5;
-    for (int bit = 0; bit < 8; ++bit)
-        EXPECT_EQ(image.bitAt(5, bit), (0xA5 >> bit) & 1);
-    EXPECT_EQ(image.bitAt(5, 9), 0);
-    EXPECT_EQ(image.bitAt(5, 32), image.bitAt(5, 0));
-    EXPECT_EQ(image.bitAt(5, 34), image.bitAt(5, 2));
-    EXPECT_EQ(image.bitAt(0x100, 0), 0);
+    MemoryImage image(0, 0x3E00, 256, 3);
+    const std::pair<std::uint32_t, std::uint8_t> bytes[] = {
+        {0x3E00, 0x01}, {0x3EFF, 0xFF}, {0x3F00, 0xA5}, {0x3FFF, 0x80}, {0x4000, 0x7E}, {0x40FF, 0xFF}};
+    for (const auto& [address, value] : bytes)
+        image.pages[(address - 0x3E00) / 256].working.data[(address - 0x3E00) % 256] = value;
+
+    for (const auto& [address, value] : bytes) {
+        for (int bit = 0; bit < 32; ++bit) {
+            const int expected = bit < 8 ? (value >> bit) & 1 : 0;
+            EXPECT_EQ(image.bitAt(address, bit), expected) << std::hex << address << " bit " << std::dec << bit;
+            EXPECT_EQ(image.bitAt(address, bit + 32), expected) << std::hex << address << " bit " << std::dec << bit + 32;
+            EXPECT_EQ(image.pages[(address - 0x3E00) / 256].working.bitAt(address, bit), expected);
+        }
+        EXPECT_EQ(image.byteAt(address), value);
+    }
+    EXPECT_EQ(image.wordAt(0x3FFF), 0x7E80);
+    EXPECT_EQ(image.bytes(0x3EFE, 4), (Bytes{0xFF, 0xFF, 0xA5, 0xFF}));
+    for (int bit = 0; bit < 32; ++bit) {
+        EXPECT_EQ(image.bitAt(0x3DFF, bit), 0);
+        EXPECT_EQ(image.bitAt(0x4100, bit), 0);
+    }
 }
 
 TEST(MemoryImageTest, EmptyImagesReadZero)

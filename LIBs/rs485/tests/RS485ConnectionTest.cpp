@@ -144,12 +144,53 @@ TEST_F(ConnectionTest, NinthBitChangesTheParityOnlyWhenItChanges)
     EXPECT_EQ(platform.callsOf(Kind::SetLine).size(), 2u);
 }
 
+// Only mark and space are switched; a port that reports any other parity
+// keeps it, in either direction, while the requested bit is remembered.
+TEST_F(ConnectionTest, NinthBitLeavesOtherParitiesAlone)
+{
+    for (const Parity other : {Parity::None, Parity::Odd, Parity::Even}) {
+        SCOPED_TRACE(static_cast<int>(other));
+        openPort();
+        platform.setCurrentParity(other);
+        connection.setNinthBit(true);
+        EXPECT_TRUE(connection.ninthBitValue());
+        connection.setNinthBit(false);
+        EXPECT_FALSE(connection.ninthBitValue());
+        EXPECT_TRUE(platform.callsOf(Kind::SetLine).empty());
+        EXPECT_EQ(platform.currentLine().parity, other);
+
+        // Already at mark when the bit is set, already at space when cleared:
+        // the port is not written either.
+        platform.setCurrentParity(Parity::Mark);
+        connection.setNinthBit(true);
+        platform.setCurrentParity(Parity::Space);
+        connection.setNinthBit(false);
+        EXPECT_TRUE(platform.callsOf(Kind::SetLine).empty());
+        ASSERT_TRUE(connection.close());
+    }
+}
+
 TEST_F(ConnectionTest, BaudRateChangeKeepsTheParity)
 {
     openPort();
     connection.setNinthBit(true);
     connection.setBaudRate(345600);
     EXPECT_EQ(platform.currentLine(), (LineSettings{345600, Parity::Mark}));
+}
+
+// Without the current settings nothing is written, and the character time
+// stays that of the old rate.
+TEST_F(ConnectionTest, BaudRateChangeWithoutReadableSettingsDoesNothing)
+{
+    openPort();
+    platform.setFailure(Kind::GetLine, true);
+    connection.setBaudRate(345600);
+    EXPECT_TRUE(platform.callsOf(Kind::SetLine).empty());
+    EXPECT_EQ(platform.currentLine(), (LineSettings{19200, Parity::Space}));
+    const std::vector<std::uint8_t> six(6, 0);
+    connection.write(six.data(), 6);
+    ASSERT_EQ(platform.callsOf(Kind::Sleep).size(), 1u);
+    EXPECT_EQ(platform.callsOf(Kind::Sleep)[0].ms, 13u);
 }
 
 TEST_F(ConnectionTest, WritePurgesInputWritesDrainsAndSleeps)
@@ -162,22 +203,44 @@ TEST_F(ConnectionTest, WritePurgesInputWritesDrainsAndSleeps)
     EXPECT_EQ(platform.calls()[1].data, (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
-// The sleep covers the transmit time of 11-bit characters plus 10 ms.
+// The sleep covers the transmit time of 11-bit characters plus 10 ms, with
+// the character time that open computes and the one setBaudRate sets.
 TEST_F(ConnectionTest, SleepAfterWriteFollowsTheBaudRate)
 {
     const std::vector<std::tuple<int, int, std::uint32_t>> cases = {
         {1, 19200, 10}, {6, 19200, 13}, {261, 19200, 159}, {6, 345600, 10}, {512, 345600, 26}};
+    for (const bool viaSetBaudRate : {false, true}) {
+        for (const auto& [size, baud, sleepMs] : cases) {
+            SCOPED_TRACE(::testing::Message() << size << " bytes at " << baud << (viaSetBaudRate ? " set" : " open"));
+            ASSERT_TRUE(connection.open("COM1", viaSetBaudRate ? 9600 : baud));
+            if (viaSetBaudRate)
+                connection.setBaudRate(baud);
+            platform.clearCalls();
+            const std::vector<std::uint8_t> data(static_cast<std::size_t>(size), 0);
+            connection.write(data.data(), size);
+            const auto sleeps = platform.callsOf(Kind::Sleep);
+            ASSERT_EQ(sleeps.size(), 1u);
+            EXPECT_EQ(sleeps[0].ms, sleepMs);
+            ASSERT_TRUE(connection.close());
+        }
+    }
+}
+
+// The writes of a normal-speed read as the loader layer makes them, on a
+// port that was only opened: ReadInfo (code, rest), the wake-up block,
+// ReadPage, RangeChecksum and SetSpeed.
+TEST_F(ConnectionTest, SleepsOfANormalSpeedReadInSequence)
+{
     openPort();
-    for (const auto& [size, baud, sleepMs] : cases) {
-        SCOPED_TRACE(size);
-        connection.setBaudRate(baud);
-        platform.clearCalls();
+    const std::vector<int> sizes = {1, 2, 261, 1, 2, 1, 5, 1, 7, 1, 3};
+    for (const int size : sizes) {
         const std::vector<std::uint8_t> data(static_cast<std::size_t>(size), 0);
         connection.write(data.data(), size);
-        const auto sleeps = platform.callsOf(Kind::Sleep);
-        ASSERT_EQ(sleeps.size(), 1u);
-        EXPECT_EQ(sleeps[0].ms, sleepMs);
     }
+    std::vector<std::uint32_t> sleeps;
+    for (const auto& call : platform.callsOf(Kind::Sleep))
+        sleeps.push_back(call.ms);
+    EXPECT_EQ(sleeps, (std::vector<std::uint32_t>{10, 11, 159, 10, 11, 10, 12, 10, 14, 10, 11}));
 }
 
 TEST_F(ConnectionTest, RejectedWriteOrReadThrowsAndLeavesThePortOpen)

@@ -93,6 +93,8 @@ public:
     // State of the open port as the system holds it.
     bool isOpen() const { return openHandle != invalidPortHandle; }
     LineSettings currentLine() const { return line; }
+    // A driver that reports a parity of its own (none, odd, even).
+    void setCurrentParity(Parity parity) { line.parity = parity; }
     ReadTimeouts currentTimeouts() const { return timeouts; }
     int openCount() const { return opens; }
 
