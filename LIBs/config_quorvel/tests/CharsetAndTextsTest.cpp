@@ -17,18 +17,32 @@
 
 using namespace config_quorvel;
 
-TEST(LcdCharset, MapsAsciiCyrillicAndTheGaps)
+// The display code page, byte 0x00 to 0xFF, as the panel documents it: "."
+// for every byte without a character.
+TEST(LcdCharset, MapsEveryByteAsTheDocumentedTable)
 {
-    EXPECT_EQ(lcdToUnicode(0x41), u'\u0041');
-    EXPECT_EQ(lcdToUnicode(0x20), u' ');
-    EXPECT_EQ(lcdToUnicode(0x7A), u'\u007A');
-    for (int b : {0x00, 0x1F, 0x7B, 0x9F, 0xC8, 0xDF, 0xE7, 0xFF})
-        EXPECT_EQ(lcdToUnicode(static_cast<std::uint8_t>(b)), u'.') << b;
-    EXPECT_EQ(lcdToUnicode(0xA0), u'\u0411'); // Б
-    EXPECT_EQ(lcdToUnicode(0xB5), u'\u0451'); // ё
-    EXPECT_EQ(lcdToUnicode(0xC7), u'\u044F'); // я
-    EXPECT_EQ(lcdToUnicode(0xE0), u'\u0414'); // Д
-    EXPECT_EQ(lcdToUnicode(0xE6), u'\u0449'); // щ
+    const std::u16string page =
+        u"................" // 0x00
+        u"................" // 0x10
+        u" !\"#$%&'()*+,-./" // 0x20
+        u"0123456789:;<=>?" // 0x30
+        u"@ABCDEFGHIJKLMNO" // 0x40
+        u"PQRSTUVWXYZ[\\]^_" // 0x50
+        u"`abcdefghijklmno" // 0x60
+        u"pqrstuvwxyz....." // 0x70
+        u"................" // 0x80
+        u"................" // 0x90
+        u"\u0411\u0413\u0401\u0416\u0417\u0418\u0419\u041B\u041F\u0423\u0424\u0427\u0428\u042A\u042B\u042D" // 0xA0
+        u"\u042E\u042F\u0431\u0432\u0433\u0451\u0436\u0437\u0438\u0439\u043A\u043B\u043C\u043D\u043F\u0442" // 0xB0
+        u"\u0447\u0448\u044A\u044B\u044C\u044D\u044E\u044F........" // 0xC0
+        u"................" // 0xD0
+        u"\u0414\u0426\u0429\u0434\u0444\u0446\u0449........." // 0xE0
+        u"................" // 0xF0
+        ;
+    ASSERT_EQ(page.size(), 256u);
+    for (int b = 0; b < 256; ++b)
+        EXPECT_EQ(int(lcdToUnicode(static_cast<std::uint8_t>(b))), int(page[static_cast<std::size_t>(b)]))
+            << std::hex << "byte 0x" << b;
 }
 
 TEST(LcdCharset, ReverseMappingInvertsEveryCharacterOfThePage)
@@ -143,8 +157,18 @@ TEST(ConfiguratorError, MapsEveryLoaderCodeAndHasFixedTexts)
                   mapped[loaderCode]) << loaderCode;
     EXPECT_EQ(ConfiguratorError(boot_loader::BootloaderException(-1)).code(), 7u);
 
-    EXPECT_STREQ(ConfiguratorError(0).what(), "Нет связи с преобразователем USB-RS485.");
-    EXPECT_STREQ(ConfiguratorError(7).what(), "Внутренняя ошибка программы-конфигуратора.");
+    const char* const texts[] = {
+        "Нет связи с преобразователем USB-RS485.",
+        "Нет связи с прибором. Проверьте подключение.",
+        "Плохая связь с прибором. Проверьте подключение.",
+        "Подключённый прибор не совместим с данной версией программы.",
+        "Подключённый прибор не может быть настроен данной программой.",
+        "Внутренняя ошибка загрузчика прибора.",
+        "Несовместимая версия ПО прибора.",
+        "Внутренняя ошибка программы-конфигуратора.",
+    };
+    for (std::uint32_t code = 0; code < 8; ++code)
+        EXPECT_STREQ(ConfiguratorError(code).what(), texts[code]) << code;
     EXPECT_STREQ(ConfiguratorError(8).what(), "Неизвестная ошибка.");
     EXPECT_STREQ(ConfiguratorError(0xFFFFFFFFu).what(), "Неизвестная ошибка.");
 

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <tuple>
+
 using namespace config_quorvel;
 using config_quorvel::testing::PanelImages;
 using panel_sim::PanelDescription;
@@ -31,45 +36,78 @@ panel_sim::NameSet nameSet(int table, const std::u16string& device)
     return names;
 }
 
+// An erased panel (every byte 0xFF) with bytes written at panel addresses.
+struct RawPanel {
+    panel_sim::PanelMemory memory;
+
+    void settings(std::uint32_t offset, std::initializer_list<std::uint8_t> bytes)
+    {
+        std::copy(bytes.begin(), bytes.end(), memory.settings.begin() + offset);
+    }
+    void config(std::uint32_t address, const std::vector<std::uint8_t>& bytes)
+    {
+        std::copy(bytes.begin(), bytes.end(), memory.config.begin() + (address - 0x3E00));
+    }
+    // ASCII text padded with spaces to width.
+    void configText(std::uint32_t address, const std::string& text, std::size_t width)
+    {
+        std::vector<std::uint8_t> bytes(width, ' ');
+        std::copy(text.begin(), text.end(), bytes.begin());
+        config(address, bytes);
+    }
+    Configuration decode() const
+    {
+        Configuration c;
+        PanelImages(memory).decoder().decodeConfiguration(c);
+        return c;
+    }
+    EventTable table(int t) const { return PanelImages(memory).decoder().decodeEventTable(t); }
+};
+
 } // namespace
+
+// Every settings field from its own offset of a raw settings page, the
+// fields no window shows included.
+TEST(SettingsDecoding, EveryFieldAtItsOffset)
+{
+    RawPanel p;
+    p.settings(0, {5, 3, 24, 200, 0xB2, 0x15, 0xA5, 0xFE, 33, 44, 55, 0x99, 0x19, 0x77, 0x77, 0x0C, 0xF3});
+    Configuration c = p.decode();
+    EXPECT_EQ(c.firmwareDate, "05.03.2024");
+    EXPECT_EQ(c.settingsRevision, 200);
+    EXPECT_EQ(c.firmwareVersion, "2.1.5");
+    EXPECT_EQ(c.zummerConfig, 0xA5);
+    EXPECT_EQ(c.backlightLevel, 2);    // bits 0-1 of 0xFE
+    EXPECT_EQ(c.backlightTime, 33);
+    EXPECT_EQ(c.messageTime, 44);
+    EXPECT_EQ(c.menuTime, 55);
+    EXPECT_EQ(c.clockSyncHour, 19);
+    EXPECT_FALSE(c.pultType);
+    EXPECT_TRUE(c.voltage);
+    EXPECT_TRUE(c.individualReset);    // bit 3 counts only on a central panel
+    EXPECT_EQ(c.pultAddress, 0x13);    // bits 0-4 of 0xF3
+    EXPECT_FALSE(c.hasPassword);
+    EXPECT_TRUE(c.password.empty());
+
+    // A central panel: bit 3 is the individual reset; bit 1 is nothing.
+    p.settings(15, {0x03});
+    c = p.decode();
+    EXPECT_TRUE(c.pultType);
+    EXPECT_FALSE(c.voltage);
+    EXPECT_FALSE(c.individualReset);
+    p.settings(15, {0x09});
+    EXPECT_TRUE(p.decode().individualReset);
+}
 
 // Names below are spelt as the panel stores them: Cyrillic letters that look
 // like Latin ones are Latin.
 
-TEST(SettingsDecoding, FormatsAndFlags)
+TEST(SettingsDecoding, TextFormats)
 {
-    PanelDescription d;
-    d.settings.firmwareDay = 5;
-    d.settings.firmwareMonth = 3;
-    d.settings.firmwareYear = 2024;
-    d.settings.versionMinor = 1;
-    d.settings.versionBuild = 5;
-    d.settings.settingsRevision = 200;
-    d.settings.zummerConfig = 0xA5;
-    d.settings.voltage = true;
-    d.settings.individualReset = false;
-    auto memory = panel_sim::buildPanel(d);
-    memory.settings[7] = 0xFE;  // only bits 0-1 are the level
-    memory.settings[16] = 0xE9; // only bits 0-4 are the address
-
-    const Configuration c = decode(memory);
-    EXPECT_EQ(c.firmwareDate, "05.03.2024");
-    EXPECT_EQ(c.firmwareVersion, "2.1.5");
-    EXPECT_EQ(c.settingsRevision, 200);
-    EXPECT_EQ(c.zummerConfig, 0xA5);
-    EXPECT_EQ(c.backlightLevel, 2);
-    EXPECT_EQ(c.pultAddress, 9);
-    EXPECT_FALSE(c.pultType);
-    EXPECT_TRUE(c.voltage);
-    EXPECT_TRUE(c.individualReset); // a panel without sections keeps the default
-
     EXPECT_EQ(ConfigDecoder::firmwareDateText(31, 12, 255), "31.12.2255");
+    EXPECT_EQ(ConfigDecoder::firmwareDateText(1, 2, 3), "01.02.2003");
     EXPECT_EQ(ConfigDecoder::firmwareVersionText(0xB2, 0xFA), "2.15.10");
-
-    d.settings.pultType = true;
-    EXPECT_FALSE(decode(panel_sim::buildPanel(d)).individualReset);
-    d.settings.individualReset = true;
-    EXPECT_TRUE(decode(panel_sim::buildPanel(d)).individualReset);
+    EXPECT_EQ(ConfigDecoder::firmwareVersionText(0xB2, 0x00), "2.0.0");
 }
 
 TEST(SettingsDecoding, ClockSyncHourIsBcdOr255)
@@ -188,6 +226,72 @@ TEST(CommandDecoding, OccupiedSlotsInOrderWithoutGaps)
     EXPECT_EQ(c.commands[1].name, u"Exactly nineteen ch");
 
     EXPECT_TRUE(decode(panel_sim::buildPanel(PanelDescription())).commands.empty());
+}
+
+// A raw table record: every text slot by its offset into the member it
+// belongs to, every flag bit into its own flag, the title.
+TEST(EventTableDecoding, EveryTextSlotAndFlagBitOfARawRecord)
+{
+    using Text = std::u16string EventTable::*;
+    const std::pair<std::uint32_t, Text> slots[] = {
+        {0x00, &EventTable::loop1Norm},    {0x0A, &EventTable::loop1Failure},
+        {0x14, &EventTable::loop1Warning}, {0x1E, &EventTable::loop1Fire},
+        {0x28, &EventTable::loop1TakeOff}, {0x32, &EventTable::loop1Put},
+        {0x3C, &EventTable::loop1Alarm},   {0x46, &EventTable::loop1Activation},
+        {0x50, &EventTable::loop2Norm},    {0x5A, &EventTable::loop2Failure},
+        {0x64, &EventTable::loop2Warning}, {0x6E, &EventTable::loop2Fire},
+        {0x78, &EventTable::loop2TakeOff}, {0x82, &EventTable::loop2Put},
+        {0x8C, &EventTable::loop2Alarm},   {0x96, &EventTable::loop2Activation},
+        {0xA0, &EventTable::line3Norm},    {0xAA, &EventTable::line3Failure},
+        {0xB4, &EventTable::line3Activation}, {0xBE, &EventTable::line4Norm},
+        {0xC8, &EventTable::line4Failure}, {0xD2, &EventTable::line4Activation},
+        {0xDC, &EventTable::deviceTamper}, {0xE6, &EventTable::outsFailure},
+    };
+    const std::uint32_t base = 0xEC00 + 2 * 256; // table 2
+    RawPanel p;
+    char text[8];
+    for (const auto& [offset, member] : slots) {
+        std::snprintf(text, sizeof text, "S%02X", unsigned(offset));
+        p.configText(base + offset, text, 10);
+    }
+    p.config(base + 0xF0, {0, 0, 0, 0, 0, 0});
+    p.configText(base + 0xF6, "Title", 10);
+    EventTable t = p.table(2);
+    for (const auto& [offset, member] : slots) {
+        std::snprintf(text, sizeof text, "S%02X", unsigned(offset));
+        EXPECT_EQ(t.*member, std::u16string(text, text + 3)) << std::hex << offset;
+    }
+    EXPECT_EQ(t.name, u"Title");
+    for (int k = 0; k < EventTable::stateCount; ++k)
+        EXPECT_FALSE(t.emergency[k]) << k;
+
+    // Flag index (the member order above) by byte and bit.
+    const std::tuple<std::uint32_t, int, int> flags[] = {
+        {0xF0, 0, 0},  {0xF0, 1, 1},  {0xF0, 2, 2},  {0xF0, 3, 3},  {0xF0, 4, 4},  {0xF0, 5, 5},
+        {0xF0, 6, 6},  {0xF0, 7, 7},  {0xF1, 0, 8},  {0xF1, 1, 9},  {0xF1, 2, 10}, {0xF1, 3, 11},
+        {0xF1, 4, 12}, {0xF1, 5, 13}, {0xF1, 6, 14}, {0xF1, 7, 15}, {0xF2, 0, 16}, {0xF2, 1, 17},
+        {0xF2, 7, 18}, {0xF3, 0, 19}, {0xF3, 1, 20}, {0xF3, 7, 21}, {0xF4, 0, 22}, {0xF4, 1, 23},
+    };
+    for (const auto& [offset, bit, flag] : flags) {
+        p.config(base + 0xF0, {0, 0, 0, 0, 0, 0});
+        p.config(offset + base, {std::uint8_t(1u << bit)});
+        t = p.table(2);
+        for (int k = 0; k < EventTable::stateCount; ++k)
+            EXPECT_EQ(t.emergency[k], k == flag) << std::hex << offset << " bit " << bit << " flag " << std::dec << k;
+    }
+    // The bits no flag uses, and byte 0xF5, are not read.
+    p.config(base + 0xF0, {0, 0, 0x7C, 0x7C, 0xFC, 0xFF});
+    t = p.table(2);
+    for (int k = 0; k < EventTable::stateCount; ++k)
+        EXPECT_FALSE(t.emergency[k]) << k;
+
+    // Title byte 0xFF: no title; ten spaces: an empty one.
+    p.config(base + 0xF6, {0xFF});
+    EXPECT_EQ(p.table(2).name, u"");
+    p.configText(base + 0xF6, "", 10);
+    EXPECT_EQ(p.table(2).name, u"");
+    // An erased record reads as dots, not as the defaults.
+    EXPECT_EQ(p.table(3).loop1Norm, u"..........");
 }
 
 TEST(EventTableDecoding, TextsFlagsAndTitles)
