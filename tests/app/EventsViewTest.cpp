@@ -9,7 +9,6 @@
 #include <algorithm>
 
 using config_quorvel::Event;
-using panel_sim::packDateTime;
 
 namespace {
 
@@ -65,13 +64,13 @@ private:
         // Dates out of order, equal dates, an unknown date, emergencies
         // between ordinary events.
         return {
-            makeEvent(record(packDateTime(2021, 3, 15, 9, 5, 7), 0, 0, 0, 0), &configuration),
-            makeEvent(record(packDateTime(2019, 1, 1, 0, 0, 0), 3, 17, 2, 0x08, true), &configuration),
-            makeEvent(record(packDateTime(2021, 3, 15, 9, 5, 7), 2, 5, 1, 3), &configuration),
-            makeEvent(record(0, 1, 9, 1, 5), &configuration),
-            makeEvent(record(packDateTime(2022, 12, 31, 23, 59, 59), 0, 10, 2, 0x10, true), &configuration),
-            makeEvent(record(packDateTime(2021, 3, 15, 9, 5, 7), 4, 1, 4, 0x05), &configuration),
-            makeEvent(record(packDateTime(2020, 6, 1, 12, 0, 0), 0, 0, 5, 0x1A), &configuration),
+            RecordBuilder().date(2021, 3, 15, 9, 5, 7).event(&configuration),
+            RecordBuilder().date(2019, 1, 1, 0, 0, 0).section(3).address(17).eventClass(2).code(0x08).emergency().event(&configuration),
+            RecordBuilder().date(2021, 3, 15, 9, 5, 7).section(2).address(5).eventClass(1).code(3).event(&configuration),
+            RecordBuilder().section(1).address(9).eventClass(1).code(5).event(&configuration),
+            RecordBuilder().date(2022, 12, 31, 23, 59, 59).address(10).eventClass(2).code(0x10).emergency().event(&configuration),
+            RecordBuilder().date(2021, 3, 15, 9, 5, 7).section(4).address(1).eventClass(4).code(0x05).event(&configuration),
+            RecordBuilder().date(2020, 6, 1, 12, 0, 0).eventClass(5).code(0x1A).event(&configuration),
         };
     }
 
@@ -107,7 +106,7 @@ private slots:
     {
         EventsViewWidget table;
         table.addEvent(
-            makeEvent(record(packDateTime(2019, 3, 5, 8, 7, 9), 3, 17, 2, 0x08, true), &configuration));
+            RecordBuilder().date(2019, 3, 5, 8, 7, 9).section(3).address(17).eventClass(2).code(0x08).emergency().event(&configuration));
         QCOMPARE(table.rowCount(), 1);
         QCOMPARE(table.rowHeight(0), 17);
 
@@ -136,7 +135,7 @@ private slots:
     void ordinaryEventHasNoBackgroundAndZeroNumbersGiveEmptyCells()
     {
         EventsViewWidget table;
-        table.addEvent(makeEvent(record(packDateTime(2021, 3, 15, 9, 5, 7), 0, 0, 0, 0), &configuration));
+        table.addEvent(RecordBuilder().date(2021, 3, 15, 9, 5, 7).event(&configuration));
         for (int column : {0, 2, 3, 4})
             QCOMPARE(table.item(0, column)->text(), QString());
         QCOMPARE(table.item(0, 1)->text(), QStringLiteral("2021/03/15 09:05:07"));
@@ -297,8 +296,8 @@ private slots:
     {
         EventsViewWidget table;
         table.setSortingEnabled(true);
-        table.addEvent(makeEvent(record(packDateTime(2020, 1, 1, 0, 0, 0), 0, 9, 1, 3), &configuration));
-        table.addEvent(makeEvent(record(packDateTime(2020, 1, 1, 0, 0, 1), 0, 10, 1, 3), &configuration));
+        table.addEvent(RecordBuilder().date(2020, 1, 1, 0, 0, 0).address(9).eventClass(1).code(3).event(&configuration));
+        table.addEvent(RecordBuilder().date(2020, 1, 1, 0, 0, 1).address(10).eventClass(1).code(3).event(&configuration));
         table.sortByColumn(3, Qt::AscendingOrder);
         QCOMPARE(table.item(0, 3)->text(), QStringLiteral("10"));
         QCOMPARE(table.item(1, 3)->text(), QStringLiteral("9"));

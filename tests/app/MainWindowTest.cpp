@@ -141,8 +141,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         config_quorvel::Configuration configuration;
         auto* table = window.findChild<EventsViewWidget*>("eventsView");
-        table->addEvent(makeEvent(record(panel_sim::packDateTime(2020, 1, 1, 0, 0, 0), 0, 9, 1, 3),
-                                  &configuration));
+        table->addEvent(RecordBuilder().date(2020, 1, 1, 0, 0, 0).address(9).eventClass(1).code(3).event(&configuration));
         const QRect cell = table->visualItemRect(table->item(0, 5));
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
         QVERIFY(!table->isPersistentEditorOpen(table->item(0, 5)));

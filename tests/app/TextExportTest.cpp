@@ -71,10 +71,8 @@ private:
     void addRows(TestMainWindow& window)
     {
         auto* table = window.findChild<EventsViewWidget*>(QStringLiteral("eventsView"));
-        table->addEvent(makeEvent(record(panel_sim::packDateTime(2020, 1, 1, 0, 0, 0), 0, 9, 1, 3),
-                                  &configuration));
-        table->addEvent(makeEvent(record(panel_sim::packDateTime(2020, 1, 2, 0, 0, 0), 0, 10, 0, 1),
-                                  &configuration));
+        table->addEvent(RecordBuilder().date(2020, 1, 1, 0, 0, 0).address(9).eventClass(1).code(3).event(&configuration));
+        table->addEvent(RecordBuilder().date(2020, 1, 2, 0, 0, 0).address(10).code(1).event(&configuration));
     }
 
     QByteArray exportOf(const EventsViewWidget& table)
@@ -98,12 +96,9 @@ private slots:
     {
         EventsViewWidget table;
         table.setSortingEnabled(true);
-        table.addEvent(makeEvent(record(panel_sim::packDateTime(2020, 1, 1, 0, 0, 0), 0, 9, 1, 3),
-                                 &configuration));
-        table.addEvent(makeEvent(record(panel_sim::packDateTime(2020, 1, 2, 0, 0, 0), 0, 10, 1, 3),
-                                 &configuration));
-        table.addEvent(makeEvent(record(panel_sim::packDateTime(2020, 1, 3, 0, 0, 0), 0, 11, 1, 3),
-                                 &configuration));
+        table.addEvent(RecordBuilder().date(2020, 1, 1, 0, 0, 0).address(9).eventClass(1).code(3).event(&configuration));
+        table.addEvent(RecordBuilder().date(2020, 1, 2, 0, 0, 0).address(10).eventClass(1).code(3).event(&configuration));
+        table.addEvent(RecordBuilder().date(2020, 1, 3, 0, 0, 0).address(11).eventClass(1).code(3).event(&configuration));
         table.sortByColumn(1, Qt::DescendingOrder);
         table.sortByColumn(3, Qt::AscendingOrder); // the user clicks "Адрес"
 

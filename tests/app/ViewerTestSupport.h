@@ -6,6 +6,7 @@
 #include <config_quorvel/ConfigQuorvel.h>
 #include <config_quorvel/Configuration.h>
 #include <config_quorvel/Event.h>
+#include <config_quorvel/testing/RecordBuilder.h>
 #include <panel_builder/PanelBuilder.h>
 #include <panel_sim/SimulatedPanel.h>
 #include <rs485/testing/FakeSerialPlatform.h>
@@ -78,27 +79,8 @@ protected:
     }
 };
 
-// An event decoded from a record with the given fields.
-inline config_quorvel::Event makeEvent(const panel_sim::ArchiveRecord& record,
-                                       const config_quorvel::Configuration* configuration)
-{
-    const auto bytes = panel_sim::encodeRecord(record);
-    return config_quorvel::Event(std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
-                                 configuration);
-}
-
-inline panel_sim::ArchiveRecord record(std::uint32_t dateTime, int section, int address,
-                                       int eventClass, std::uint8_t code, bool emergency = false)
-{
-    panel_sim::ArchiveRecord r;
-    r.dateTime = dateTime;
-    r.section = section;
-    r.address = address;
-    r.eventClass = eventClass;
-    r.code = code;
-    r.emergency = emergency;
-    return r;
-}
+// Archive records in tests are made with RecordBuilder's named setters.
+using config_quorvel::testing::RecordBuilder;
 
 // The cell texts of a table, top row first.
 inline std::vector<archive_table::RowTexts> tableRows(const QTableWidget& table)

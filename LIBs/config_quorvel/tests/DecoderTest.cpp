@@ -1,5 +1,7 @@
 #include "PanelImages.h"
 
+#include <config_quorvel/testing/RecordBuilder.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 using namespace config_quorvel;
 using config_quorvel::testing::PanelImages;
 using panel_sim::PanelDescription;
+using config_quorvel::testing::RecordBuilder;
 
 namespace {
 
@@ -54,6 +57,10 @@ struct RawPanel {
         std::vector<std::uint8_t> bytes(width, ' ');
         std::copy(text.begin(), text.end(), bytes.begin());
         config(address, bytes);
+    }
+    void archive(std::size_t slot, const std::vector<std::uint8_t>& record)
+    {
+        std::copy(record.begin(), record.end(), memory.archive.begin() + 8 * slot);
     }
     Configuration decode() const
     {
@@ -335,28 +342,22 @@ TEST(EventTableDecoding, TextsFlagsAndTitles)
 
 TEST(ArchiveDecoding, OnlyRecordsWithAValidCheckByteInAddressOrder)
 {
-    PanelDescription d;
+    RawPanel p;
     std::vector<Event> events;
-    decode(panel_sim::buildPanel(d), &events);
-    EXPECT_TRUE(events.empty());
+    decode(p.memory, &events);
+    EXPECT_TRUE(events.empty()); // erased records
 
-    panel_sim::ArchiveRecord last;
-    last.dateTime = panel_sim::packDateTime(2021, 3, 15, 9, 5, 7);
-    last.address = 5;
-    last.eventClass = 2;
-    last.code = 0x12;
-    d.firstRecordSlot = 8191;
-    d.records = {last, last, last, last};
-    d.records[1].validCheck = false;
-    d.records[2].code = 0x01;
-    d.records[3].code = 0x02;
-    auto memory = panel_sim::buildPanel(d);
-    std::fill_n(memory.archive.begin() + 8 * 1, 8, 0x00); // a zeroed record
+    const RecordBuilder last = RecordBuilder().date(2021, 3, 15, 9, 5, 7).address(5).eventClass(2).code(0x12);
+    p.archive(8191, last.bytes());                             // the record at 0x40FFF8
+    p.archive(0, RecordBuilder(last).badCheck().bytes());
+    p.archive(1, std::vector<std::uint8_t>(8, 0x00));          // a zeroed record
+    p.archive(2, RecordBuilder(last).code(0x02).bytes());
+    p.archive(3, {0x2C, 0xDE, 0x91, 0x47, 0x85, 0x1A, 0x12, 0x00}); // check byte 0: wrong
 
-    decode(memory, &events);
+    decode(p.memory, &events);
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].code(), 0x02);  // slot 2 of the wrapped ring
-    EXPECT_EQ(events[1].code(), 0x12);  // the record at 0x40FFF8
+    EXPECT_EQ(events[0].code(), 0x02);
+    EXPECT_EQ(events[1].code(), 0x12);
     EXPECT_EQ(events[1].dateTimeText(), "2021/03/15 09:05:07");
     EXPECT_EQ(events[1].loopNumber(), 3);
 }
