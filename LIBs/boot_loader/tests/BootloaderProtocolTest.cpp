@@ -50,6 +50,12 @@ TEST(BootloaderProtocolTest, SilentLoaderGetsCommandThenWakeUpThenCommand)
         EXPECT_EQ(writes[i].bytes, expected[i].first) << i;
         EXPECT_EQ(writes[i].parity, expected[i].second) << i;
     }
+    // The sleeps after each write at 19200 baud, with the character time the
+    // open computed: 1 byte 10 ms, 2 bytes 11 ms, the wake-up block 159 ms.
+    std::vector<std::uint32_t> sleeps;
+    for (const auto& call : line.platform.callsOf(LoaderLine::Kind::Sleep))
+        sleeps.push_back(call.ms);
+    EXPECT_EQ(sleeps, (std::vector<std::uint32_t>{10, 11, 159, 10, 11, 10, 11}));
     // The panel skipped the wake-up zeros and saw three attempts.
     const auto log = line.panel.log();
     ASSERT_EQ(log.size(), 3u);
