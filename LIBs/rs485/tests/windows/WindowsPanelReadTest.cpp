@@ -1,7 +1,11 @@
 // A whole read through the Win32 port driver: connection, nine-bit stream
 // and loader against the simulated panel on a pseudo-terminal that wine maps
-// to the port named by QUORVEL_WINE_PANEL_PORT (scripts/test-windows).
+// to the port named by QUORVEL_WINE_PANEL_PORT (scripts/test-windows). The
+// panel takes the ninth bit of each byte from the parity in force when it
+// arrives, so the read succeeds only if the first character of every command
+// goes out under mark parity and the rest under space.
 #include "PanelPattern.h"
+#include "PtyParityPlatform.h"
 
 #include <boot_loader/BootloaderProtocol.h>
 #include <boot_loader/MemoryImage.h>
@@ -19,6 +23,7 @@ namespace {
 using rs485::wine_test::panelPatternByte;
 
 constexpr std::uint32_t pageSize = 256;
+
 
 // The first address at which the image differs from the panel's pattern, or
 // the end of the image.
@@ -48,7 +53,7 @@ TEST(WindowsPanelReadTest, readsWholeImagesAtNormalAndHighSpeed)
                         "the simulated panel on a pseudo-terminal";
     }
 
-    rs485::WindowsSerialPlatform platform;
+    rs485::wine_test::PtyParityPlatform platform;
     // The pseudo-terminal keeps the parity of its last client, and wine fails
     // a SetCommState that asks for the mark or space parity already in force
     // there (the pty drops PARENB; see WindowsSerialPortTest). Leave it
@@ -67,6 +72,8 @@ TEST(WindowsPanelReadTest, readsWholeImagesAtNormalAndHighSpeed)
     EXPECT_EQ(info.loaderVersion, 0x12);
     EXPECT_EQ(info.pageSize, pageSize);
     EXPECT_EQ(info.deviceType, "Q-QRV");
+    // Open's space parity, then mark for the code byte and space for the rest.
+    EXPECT_GE(platform.settingsWritten, 4);
 
     boot_loader::MemoryImage settings(1, 0x000000, pageSize, 1);
     settings.read(protocol, nullptr);

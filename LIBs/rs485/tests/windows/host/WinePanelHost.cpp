@@ -1,6 +1,9 @@
 // The Linux side of the Windows port tests under wine. It serves two
 // pseudo-terminals and links each into the wine prefix as a COM port:
-//   - the simulated panel, holding the pattern of PanelPattern.h;
+//   - the simulated panel, holding the pattern of PanelPattern.h, which
+//     hears commands as the loader does on the RS-485 line: a command starts
+//     with the one character whose ninth bit is 1. The ninth bit of each byte
+//     is the parity the Windows side had set when the byte arrived;
 //   - a parity reporter, which answers every byte with that byte and the
 //     parity the Windows side has set on the line (M, S or ?). A pty carries
 //     no parity bit, but the Linux driver keeps the CMSPAR and PARODD flags
@@ -9,17 +12,21 @@
 // Prints "ready" when both ports are linked; serves until terminated.
 #include "../PanelPattern.h"
 
+#include <panel_sim/CommandFramer.h>
+#include <panel_sim/PanelLoader.h>
 #include <panel_sim/PanelMemory.h>
-#include <panel_sim/PtyPanelServer.h>
 
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <pty.h>
 #include <string>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -48,6 +55,73 @@ std::uint8_t parityReport(int masterFd)
                                        : rs485::wine_test::reportSpace;
 }
 
+// A pseudo-terminal pair in raw mode; the slave is kept open so that the
+// master never sees a hang-up between two clients.
+struct Pty {
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+
+    bool open()
+    {
+        if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+            return false;
+        termios tio{};
+        if (tcgetattr(slave, &tio) == 0) {
+            cfmakeraw(&tio);
+            tcsetattr(slave, TCSANOW, &tio);
+        }
+        return true;
+    }
+};
+
+bool writeAll(int fd, const std::vector<std::uint8_t>& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The panel with the ninth bit taken from the line settings. The driver
+// writes each run of equal ninth bit in one write and sleeps at least 10 ms
+// after it before it switches the parity for the next run, so the bytes of
+// one read arrived under the parity read right after it. A command whose code
+// byte came under space parity is never heard (the loader stays silent), and
+// a mark byte inside a command abandons it, as on the line; a byte under any
+// other parity is garbled.
+void serveNinthBitPanel(int masterFd, panel_sim::PanelLoader& loader)
+{
+    panel_sim::CommandFramer framer(panel_sim::CommandFramer::Mode::NinthBit);
+    std::uint8_t buffer[4096];
+    for (;;) {
+        const ssize_t n = read(masterFd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        const std::uint8_t parity = parityReport(masterFd);
+        for (ssize_t i = 0; i < n; ++i) {
+            if (parity == rs485::wine_test::reportOther) {
+                framer.garble();
+                continue;
+            }
+            const auto frame = framer.feed(buffer[i], parity == rs485::wine_test::reportMark);
+            if (!frame)
+                continue;
+            const panel_sim::LoaderReply reply = loader.handle(frame->bytes, 0, frame->skippedBefore);
+            if (!writeAll(masterFd, reply.bytes))
+                return;
+        }
+    }
+}
+
 bool linkPort(const std::string& dosdevices, const std::string& port, const std::string& target)
 {
     std::string name = port;
@@ -73,30 +147,20 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    panel_sim::PtyPanelServer panel(patternMemory());
-    if (!panel.start()) {
-        std::fprintf(stderr, "cannot open a pseudo-terminal for the panel\n");
+    panel_sim::PanelLoader loader(patternMemory());
+    Pty panel;
+    Pty reporter;
+    if (!panel.open() || !reporter.open()) {
+        std::fprintf(stderr, "cannot open the pseudo-terminals\n");
         return 1;
     }
-
-    int masterFd = -1;
-    int slaveFd = -1; // held open so that the master never sees a hang-up
-    char slaveName[256] = {};
-    if (openpty(&masterFd, &slaveFd, slaveName, nullptr, nullptr) != 0) {
-        std::fprintf(stderr, "cannot open a pseudo-terminal for the parity reporter\n");
+    if (!linkPort(argv[1], argv[2], panel.name) || !linkPort(argv[1], argv[3], reporter.name))
         return 1;
-    }
-    termios tio{};
-    if (tcgetattr(slaveFd, &tio) == 0) {
-        cfmakeraw(&tio);
-        tcsetattr(slaveFd, TCSANOW, &tio);
-    }
-
-    if (!linkPort(argv[1], argv[2], panel.slavePath()) || !linkPort(argv[1], argv[3], slaveName))
-        return 1;
-    std::printf("ready %s %s\n", panel.slavePath().c_str(), slaveName);
+    std::thread(serveNinthBitPanel, panel.master, std::ref(loader)).detach();
+    std::printf("ready %s %s\n", panel.name, reporter.name);
     std::fflush(stdout);
 
+    const int masterFd = reporter.master;
     std::uint8_t byte = 0;
     for (;;) {
         const ssize_t n = read(masterFd, &byte, 1);
@@ -108,5 +172,6 @@ int main(int argc, char** argv)
         if (write(masterFd, reply, sizeof reply) != static_cast<ssize_t>(sizeof reply))
             break;
     }
-    return 0;
+    // The panel's thread still waits in its read: end without unwinding.
+    _exit(0);
 }
