@@ -158,9 +158,9 @@ private slots:
         QCOMPARE(int(bench.shownRows().size()), int(emergencies));
         // An event added later is judged as well.
         config_quorvel::Configuration configuration;
-        bench.table().addEvent(makeEvent(record(panel_sim::packDateTime(2024, 1, 18, 10, 15, 0), 1, 2, 1, 3), &configuration));
+        bench.table().addEvent(RecordBuilder().date(2024, 1, 18, 10, 15, 0).section(1).address(2).eventClass(1).code(3).event(&configuration));
         QCOMPARE(int(bench.shownRows().size()), int(emergencies));
-        bench.table().addEvent(makeEvent(record(panel_sim::packDateTime(2024, 1, 18, 10, 16, 0), 1, 2, 1, 3, true), &configuration));
+        bench.table().addEvent(RecordBuilder().date(2024, 1, 18, 10, 16, 0).section(1).address(2).eventClass(1).code(3).emergency().event(&configuration));
         QCOMPARE(int(bench.shownRows().size()), int(emergencies) + 1);
         QTest::mouseClick(emergencyOnly, Qt::LeftButton, {}, QPoint(5, emergencyOnly->height() / 2));
 
@@ -282,7 +282,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(bench.window.get()));
         EventsViewWidget& table = bench.table();
         config_quorvel::Configuration configuration;
-        table.addEvent(makeEvent(record(panel_sim::packDateTime(2024, 1, 18, 10, 15, 0), 1, 2, 1, 3), &configuration));
+        table.addEvent(RecordBuilder().date(2024, 1, 18, 10, 15, 0).section(1).address(2).eventClass(1).code(3).event(&configuration));
         const QString longText = QString(QStringLiteral("очень длинный текст ")).repeated(20);
         table.item(0, archive_table::objectColumn)->setText(longText);
         table.item(0, archive_table::eventColumn)->setText(QStringLiteral("ПОЖАР"));

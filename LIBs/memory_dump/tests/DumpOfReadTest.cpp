@@ -86,6 +86,21 @@ TEST_F(DumpOfRead, KeepsWhatTheReadBroughtBack)
     EXPECT_EQ(dump.portName, "COM4");
 }
 
+TEST_F(DumpOfRead, KeepsTheChecksumsTheLoaderGaveNotTheSumOfTheBytes)
+{
+    // A replayed panel answers the checksums its own loader gave, which need
+    // not be the sum of the bytes that were read.
+    panel.loader().setRangeChecksum(1, 0x000000, static_cast<std::uint32_t>(memory.settings.size()),
+                                    0x01020304);
+    panel.loader().setRangeChecksum(0, 0x3E00, static_cast<std::uint32_t>(memory.config.size()),
+                                    0xCAFEF00D);
+    Configuration configuration;
+    facade.readArchive(configuration, nullptr);
+    const MemoryDump dump = memory_dump::dumpOfRead(facade, "COM4", 0, "1.1.6.1107");
+    EXPECT_EQ(dump.settingsChecksum, 0x01020304u);
+    EXPECT_EQ(dump.configChecksum, 0xCAFEF00Du);
+}
+
 TEST_F(DumpOfRead, AnOpenedDumpDecodesAsTheReadDid)
 {
     Configuration read;
