@@ -12,17 +12,7 @@
 
 #include <algorithm>
 
-using archive_table::RowTexts;
-
 namespace {
-
-RowTexts row(const QStringList& cells)
-{
-    RowTexts texts;
-    for (int column = 0; column < archive_table::columnCount; ++column)
-        texts[column] = cells.value(column);
-    return texts;
-}
 
 QByteArray readFile(const QString& path)
 {

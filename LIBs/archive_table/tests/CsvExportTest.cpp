@@ -3,21 +3,11 @@
 
 #include <QtTest>
 
+#include "TestRows.h"
+
 #include "CsvReader.h"
 
 using archive_table::RowTexts;
-
-namespace {
-
-RowTexts row(const QStringList& cells)
-{
-    RowTexts texts;
-    for (int column = 0; column < archive_table::columnCount; ++column)
-        texts[column] = cells.value(column);
-    return texts;
-}
-
-} // namespace
 
 class CsvExportTest : public QObject {
     Q_OBJECT

@@ -3,18 +3,12 @@
 
 #include <QtTest>
 
+#include "TestRows.h"
+
 using archive_table::RowFilter;
 using archive_table::RowTexts;
 
 namespace {
-
-RowTexts row(const QStringList& cells)
-{
-    RowTexts texts;
-    for (int column = 0; column < archive_table::columnCount; ++column)
-        texts[column] = cells.value(column);
-    return texts;
-}
 
 const RowTexts fire = row({"+", "2024/01/18 10:15:00", "2", "15", "1", QStringLiteral("ПОЖАР"),
                            QStringLiteral("Зона 3, склад")});

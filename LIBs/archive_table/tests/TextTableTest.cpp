@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+#include "TestRows.h"
+
 using archive_table::RowTexts;
 using config_quorvel::testing::RecordBuilder;
 
@@ -15,14 +17,6 @@ namespace {
 QByteArray lines(const QStringList& texts)
 {
     return (texts.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-}
-
-RowTexts row(const QStringList& cells)
-{
-    RowTexts texts;
-    for (int column = 0; column < archive_table::columnCount; ++column)
-        texts[column] = cells.value(column);
-    return texts;
 }
 
 } // namespace
