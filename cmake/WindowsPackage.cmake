@@ -1,0 +1,108 @@
+# The Windows program as Windows users get it, for the cross build with the
+# Qt of scripts/build-qt-windows:
+#   - the icon and the version information of both programs;
+#   - the files Qt needs beside the programs (what windeployqt lays out),
+#     installed as the component "windows_package";
+#   - the target windows_package: build-win/dist/ gets the zip and the
+#     installer made with makensis;
+#   - the run-time beside the test programs, so that they run under wine.
+include_guard(GLOBAL)
+
+get_filename_component(quorvel_qt_prefix "${Qt5Core_DIR}/../../.." ABSOLUTE)
+set(quorvel_package_name "quorvel-archive-viewer-${PROJECT_VERSION}-win64")
+
+# The caption has one source, the program's own header.
+file(STRINGS ${CMAKE_SOURCE_DIR}/LIBs/archive_table/src/archive_table/ProgramInfo.h
+     quorvel_caption_line ENCODING UTF-8 REGEX "programCaption\\[\\] = ")
+string(REGEX REPLACE ".*programCaption\\[\\] = \"([^\"]*)\".*" "\\1"
+       QUORVEL_PROGRAM_CAPTION "${quorvel_caption_line}")
+if(QUORVEL_PROGRAM_CAPTION STREQUAL "" OR QUORVEL_PROGRAM_CAPTION STREQUAL quorvel_caption_line)
+  message(FATAL_ERROR "No program caption found in ProgramInfo.h")
+endif()
+
+# quorvel_windows_resource(<target> <description>): icon and version information.
+function(quorvel_windows_resource target description)
+  set(QUORVEL_WINDOWS_ICON ${CMAKE_SOURCE_DIR}/res/windows/appIcon.ico)
+  set(QUORVEL_RC_NAME ${target})
+  set(QUORVEL_RC_DESCRIPTION ${description})
+  set(QUORVEL_RC_PRODUCT ${QUORVEL_PROGRAM_CAPTION})
+  set(rc ${CMAKE_BINARY_DIR}/windows/${target}.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/res/windows/program.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+  set_property(SOURCE ${rc} TARGET_DIRECTORY ${target} APPEND PROPERTY
+               OBJECT_DEPENDS ${QUORVEL_WINDOWS_ICON})
+endfunction()
+
+quorvel_windows_resource(quorvel-archive-viewer "${QUORVEL_PROGRAM_CAPTION}")
+quorvel_windows_resource(quorvel-archive "${QUORVEL_PROGRAM_CAPTION}: command-line reader")
+
+# What the programs load at run time. The image formats the window uses (PNG)
+# are built into Qt Gui, so no image-format plugin is needed.
+set(quorvel_qt_dlls
+  ${quorvel_qt_prefix}/bin/Qt5Core.dll
+  ${quorvel_qt_prefix}/bin/Qt5Gui.dll
+  ${quorvel_qt_prefix}/bin/Qt5Widgets.dll)
+set(quorvel_runtime_dlls)
+foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                  OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+    message(FATAL_ERROR "The compiler's run-time ${dll} is not where ${CMAKE_CXX_COMPILER} says")
+  endif()
+  get_filename_component(path "${path}" REALPATH)
+  list(APPEND quorvel_runtime_dlls ${path})
+endforeach()
+foreach(file IN LISTS quorvel_qt_dlls)
+  if(NOT EXISTS ${file})
+    message(FATAL_ERROR "${file} is missing: is ${quorvel_qt_prefix} the Qt of scripts/build-qt-windows?")
+  endif()
+endforeach()
+# qt_ru.qm only names the catalogues it is made of; it loads when all of
+# them are beside it.
+set(quorvel_translations)
+foreach(name qt_ru qtbase_ru qtscript_ru qtmultimedia_ru qtxmlpatterns_ru)
+  list(APPEND quorvel_translations ${QUORVEL_QT_TRANSLATIONS_DIR}/${name}.qm)
+endforeach()
+
+set(component COMPONENT windows_package)
+install(TARGETS quorvel-archive-viewer quorvel-archive RUNTIME DESTINATION . ${component})
+install(FILES ${quorvel_qt_dlls} ${quorvel_runtime_dlls} ${quorvel_translations}
+              ${CMAKE_SOURCE_DIR}/res/License.txt
+        DESTINATION . ${component})
+install(FILES ${QUORVEL_LGPL_TEXT} DESTINATION . RENAME LGPL.txt ${component})
+install(FILES ${quorvel_qt_prefix}/plugins/platforms/qwindows.dll DESTINATION platforms ${component})
+install(FILES ${quorvel_qt_prefix}/plugins/styles/qwindowsvistastyle.dll DESTINATION styles ${component})
+
+find_program(QUORVEL_MAKENSIS makensis)
+add_custom_target(windows_package
+  COMMAND ${CMAKE_COMMAND}
+          -DBUILD_DIR=${CMAKE_BINARY_DIR}
+          -DDIST_DIR=${CMAKE_BINARY_DIR}/dist
+          -DPACKAGE_NAME=${quorvel_package_name}
+          -DVERSION=${PROJECT_VERSION}
+          -DCAPTION=${QUORVEL_PROGRAM_CAPTION}
+          -DMAKENSIS=${QUORVEL_MAKENSIS}
+          -DSTRIP=${CMAKE_STRIP}
+          -DNSIS_SCRIPT=${CMAKE_SOURCE_DIR}/res/windows/installer.nsi
+          -P ${CMAKE_SOURCE_DIR}/cmake/WindowsPackageBuild.cmake
+  DEPENDS quorvel-archive-viewer quorvel-archive
+  COMMENT "Packaging ${quorvel_package_name} (zip and installer)"
+  VERBATIM)
+
+# The test programs run in the build tree under wine: Qt's DLLs, the
+# compiler's run-time, the offscreen platform and, for it, fonts in lib/fonts.
+if(QUORVEL_BUILD_TESTS)
+  file(GLOB quorvel_test_fonts /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf)
+  if(NOT quorvel_test_fonts)
+    message(FATAL_ERROR "The DejaVu fonts (Debian package fonts-dejavu-core) are missing")
+  endif()
+  set(tests_dir ${CMAKE_BINARY_DIR}/tests)
+  add_custom_target(windows_test_runtime ALL
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${tests_dir}/platforms ${tests_dir}/lib/fonts
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${quorvel_qt_dlls}
+            ${quorvel_qt_prefix}/bin/Qt5Test.dll ${quorvel_runtime_dlls} ${tests_dir}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different
+            ${quorvel_qt_prefix}/plugins/platforms/qoffscreen.dll ${tests_dir}/platforms
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${quorvel_test_fonts} ${tests_dir}/lib/fonts
+    VERBATIM)
+endif()
