@@ -15,3 +15,25 @@ function(quorvel_add_gtest name)
   endif()
   set_tests_properties(${name} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT})
 endfunction()
+
+# quorvel_add_qtest_run(<target> [APPLESS] LABEL <label> TIMEOUT <seconds>)
+# Registers a QtTest program on the offscreen platform (APPLESS: one without
+# an application object, which takes no platform). Under wine (the
+# Windows cross build) the platform is a command-line option, since wine
+# hangs with QT_QPA_PLATFORM in the environment, and the result comes back
+# through a file, since wine's standard output from such a program is empty.
+function(quorvel_add_qtest_run target)
+  cmake_parse_arguments(T "APPLESS" "LABEL;TIMEOUT" "" ${ARGN})
+  if(CMAKE_CROSSCOMPILING AND WIN32)
+    add_test(NAME ${target}
+             COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${target}>
+                     "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
+                     -DRESULT=${CMAKE_BINARY_DIR}/tests/${target}.result.txt
+                     -DPLATFORM=$<IF:$<BOOL:${T_APPLESS}>,,offscreen>
+                     -P ${PROJECT_SOURCE_DIR}/cmake/RunQtTestUnderWine.cmake)
+  else()
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+  endif()
+  set_tests_properties(${target} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT})
+endfunction()
