@@ -7,10 +7,14 @@
 QStringList programFileFolders(const QString& programDirPath)
 {
     const QDir programDir(programDirPath);
+    QStringList folders = {programDir.absolutePath()};
+#ifdef QUORVEL_DOC_FROM_BIN
     // The installed documentation folder relative to the installed program,
-    // so that the installed tree can live under any prefix.
-    return {programDir.absolutePath(),
-            QDir::cleanPath(programDir.absoluteFilePath(QStringLiteral(QUORVEL_DOC_FROM_BIN)))};
+    // so that the installed tree can live under any prefix. The Windows
+    // layout keeps everything beside the program.
+    folders << QDir::cleanPath(programDir.absoluteFilePath(QStringLiteral(QUORVEL_DOC_FROM_BIN)));
+#endif
+    return folders;
 }
 
 QString firstExistingFile(const QStringList& folders, const QString& fileName)

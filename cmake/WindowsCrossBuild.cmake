@@ -5,3 +5,7 @@
 include_guard(GLOBAL)
 
 list(PREPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR}/GoogleTestFromSource)
+
+# zlib from Debian's mingw-w64 build, linked in like the compiler's run time
+# so that no zlib1.dll has to ship.
+set(ZLIB_USE_STATIC_LIBS ON)

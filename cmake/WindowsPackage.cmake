@@ -91,6 +91,8 @@ add_custom_target(windows_package
 
 # The test programs run in the build tree under wine: Qt's DLLs, the
 # compiler's run-time, the offscreen platform and, for it, fonts in lib/fonts.
+# A qt.conf there makes the folder the tests' Qt prefix, so that Qt's
+# translations folder holds Qt's Russian texts as an installed Qt's does.
 if(QUORVEL_BUILD_TESTS)
   file(GLOB quorvel_test_fonts /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf)
   if(NOT quorvel_test_fonts)
@@ -104,5 +106,9 @@ if(QUORVEL_BUILD_TESTS)
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
             ${quorvel_qt_prefix}/plugins/platforms/qoffscreen.dll ${tests_dir}/platforms
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${quorvel_test_fonts} ${tests_dir}/lib/fonts
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${tests_dir}/translations
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${quorvel_translations} ${tests_dir}/translations
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/cmake/windows-tests-qt.conf
+            ${tests_dir}/qt.conf
     VERBATIM)
 endif()

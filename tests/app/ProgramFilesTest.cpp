@@ -37,8 +37,13 @@ private slots:
         QCOMPARE(firstExistingFile(folders, QStringLiteral("License.txt")), beside);
 
         touch(installed);
+#ifdef Q_OS_WIN
+        // The Windows layout has no documentation folder.
+        QCOMPARE(firstExistingFile(folders, QStringLiteral("License.txt")), beside);
+#else
         QCOMPARE(QFileInfo(firstExistingFile(folders, QStringLiteral("License.txt"))).canonicalFilePath(),
                  QFileInfo(installed).canonicalFilePath());
+#endif
 
         // Beside the program wins over the installed folder.
         touch(beside);
@@ -46,9 +51,11 @@ private slots:
         // A folder of that name is not the file.
         QVERIFY(QDir(bin).mkdir(QStringLiteral("LGPL.txt")));
         touch(prefix.filePath(QStringLiteral("share/doc/quorvel-archive-viewer/LGPL.txt")));
+#ifndef Q_OS_WIN
         QVERIFY(firstExistingFile(folders, QStringLiteral("LGPL.txt")).contains(QStringLiteral("share/doc")));
+#endif
     }
 };
 
-QTEST_APPLESS_MAIN(ProgramFilesTest)
+QTEST_MAIN(ProgramFilesTest)
 #include "ProgramFilesTest.moc"

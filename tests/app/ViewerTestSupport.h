@@ -28,6 +28,8 @@ struct TestSettingsFolder {
     QTemporaryDir folder;
     TestSettingsFolder()
     {
+        // Files, not the Windows registry, which no path redirects.
+        QSettings::setDefaultFormat(QSettings::IniFormat);
         for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
             QSettings::setPath(format, QSettings::UserScope, folder.path());
     }
