@@ -20,7 +20,9 @@ void closeFd(int& fd)
     fd = -1;
 }
 
-bool writeAll(int fd, const std::vector<std::uint8_t>& bytes)
+} // namespace
+
+bool writeAllBytes(int fd, const std::vector<std::uint8_t>& bytes)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -33,8 +35,6 @@ bool writeAll(int fd, const std::vector<std::uint8_t>& bytes)
     }
     return true;
 }
-
-} // namespace
 
 PtyPanelServer::PtyPanelServer(PanelMemory memory) : panelLoader(std::move(memory)) {}
 
@@ -132,7 +132,7 @@ void PtyPanelServer::serve()
                 hangUp();
                 break;
             }
-            if (!writeAll(masterFd, reply.bytes)) {
+            if (!writeAllBytes(masterFd, reply.bytes)) {
                 hangUp();
                 break;
             }

@@ -4,8 +4,10 @@
 #include <panel_sim/PanelMemory.h>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace panel_sim {
 
@@ -48,5 +50,9 @@ private:
     std::atomic<bool> serving{false};
     std::atomic<bool> lineDead{false};
 };
+
+// Writes all of the bytes to a descriptor, resuming after signals; false
+// when the descriptor takes no more (the far side gone).
+bool writeAllBytes(int fd, const std::vector<std::uint8_t>& bytes);
 
 } // namespace panel_sim

@@ -15,6 +15,7 @@
 #include <panel_sim/CommandFramer.h>
 #include <panel_sim/PanelLoader.h>
 #include <panel_sim/PanelMemory.h>
+#include <panel_sim/PtyPanelServer.h>
 
 #include <cctype>
 #include <cerrno>
@@ -75,20 +76,6 @@ struct Pty {
     }
 };
 
-bool writeAll(int fd, const std::vector<std::uint8_t>& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // The panel with the ninth bit taken from the line settings. The driver
 // writes each run of equal ninth bit in one write and sleeps at least 10 ms
 // after it before it switches the parity for the next run, so the bytes of
@@ -116,7 +103,7 @@ void serveNinthBitPanel(int masterFd, panel_sim::PanelLoader& loader)
             if (!frame)
                 continue;
             const panel_sim::LoaderReply reply = loader.handle(frame->bytes, 0, frame->skippedBefore);
-            if (!writeAll(masterFd, reply.bytes))
+            if (!panel_sim::writeAllBytes(masterFd, reply.bytes))
                 return;
         }
     }
