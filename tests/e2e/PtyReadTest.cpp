@@ -151,8 +151,9 @@ TEST(PanelSimTest, EndsOnSigtermAndWhenAKilledReaderHasLeftItsMark)
     // exclusive use but no longer locked; the server takes that as gone.
     PanelSimProcess panel({"--linger", "0.5"});
     ASSERT_FALSE(panel.slavePath().isEmpty());
+    QTemporaryDir dir;
     QProcess reader;
-    reader.start(archiveProgram(), {"--port", panel.slavePath(), "--output", "/dev/null"});
+    reader.start(archiveProgram(), {"--port", panel.slavePath(), "--output", dir.filePath("killed.txt")});
     ASSERT_TRUE(reader.waitForStarted());
     QThread::msleep(1000);
     reader.kill();
@@ -169,7 +170,7 @@ TEST(PtyReadTest, APanelServedFromADumpReadsBackToTheSameTableAndMemory)
 {
     QTemporaryDir dir;
     const QString site = dir.filePath("site.qrvdump");
-    ASSERT_EQ(runProgram(archiveProgram(), {"--simulate", "--no-turbo", "--save-dump", site, "-o", "/dev/null"}).exitCode, 0);
+    ASSERT_EQ(runProgram(archiveProgram(), {"--simulate", "--no-turbo", "--save-dump", site, "-o", dir.filePath("simulated.txt")}).exitCode, 0);
 
     PanelSimProcess panel({"--dump", site, "--linger", "0.5"});
     ASSERT_FALSE(panel.slavePath().isEmpty());
