@@ -75,8 +75,10 @@ file(WRITE ${generated}/package.nsh
 file(WRITE ${generated}/install-files.nsh "${install_lines}")
 file(WRITE ${generated}/uninstall-files.nsh "${uninstall_lines}")
 
+# makensis reads a -X option as a script line: a folder with a space must be
+# quoted inside it.
 execute_process(COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8 -NOCD
-                        "-X!addincludedir ${generated}" ${NSIS_SCRIPT}
+                        "-X!addincludedir \"${generated}\"" ${NSIS_SCRIPT}
                 WORKING_DIRECTORY ${generated} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "makensis failed")
