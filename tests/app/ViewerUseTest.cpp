@@ -142,6 +142,43 @@ private slots:
         QCOMPARE(int(bench.shownRows().size()), int(expected));
     }
 
+    // Russian words typed in Cyrillic find the demo panel's texts, which the
+    // panel spells with Latin look-alikes; the table keeps the panel's texts.
+    void typedRussianWordsFindThePanelsSpelling()
+    {
+        Bench bench;
+        const std::vector<archive_table::RowTexts> all = tableRows(bench.table());
+        bench.action("find").trigger();
+        // Each word and the spellings the demo panel shows it in, code point
+        // by code point: склад, тревога, пожар, дверь, зона, отключен.
+        const auto spelt = [](std::u16string text) { return QString::fromStdU16String(text); };
+        const std::vector<std::pair<QString, QStringList>> words = {
+            {QStringLiteral("склад"), {spelt(u"\u0043\u043A\u043B\u0061\u0434"), spelt(u"\u0063\u043A\u043B\u0061\u0434")}},
+            {QStringLiteral("ТРЕВОГА"), {spelt(u"\u0054\u0050\u0045\u0042\u004F\u0413\u0041")}},
+            {QStringLiteral("Пожар"), {spelt(u"\u041F\u004F\u0416\u0041\u0050")}},
+            {QStringLiteral("дверь"), {spelt(u"\u0414\u0432\u0065\u0070\u044C")}},
+            {QStringLiteral("зона"), {spelt(u"\u0417\u006F\u043D\u0061")}},
+            {QStringLiteral("отключен"), {spelt(u"\u004F\u0054\u004B\u041B\u042E\u0427\u0401\u0048")}},
+            {QStringLiteral("crc"), {QStringLiteral("CRC")}},
+        };
+        for (const auto& [word, spellings] : words) {
+            bench.filterText().clear();
+            typeText(&bench.filterText(), word);
+            const auto expected = std::count_if(all.begin(), all.end(), [&](const archive_table::RowTexts& r) {
+                return std::any_of(spellings.begin(), spellings.end(),
+                                   [&](const QString& s) { return anyCellContains(r, s); });
+            });
+            QVERIFY2(expected > 0, qPrintable(word));
+            QCOMPARE(int(bench.shownRows().size()), int(expected));
+        }
+        // What is shown, copied and saved is the panel's own spelling.
+        bench.filterText().clear();
+        typeText(&bench.filterText(), QStringLiteral("склад"));
+        for (const archive_table::RowTexts& row : bench.shownRows())
+            QVERIFY(!anyCellContains(row, QStringLiteral("склад")));
+        QCOMPARE(tableRows(bench.table()), all);
+    }
+
     void emergenciesAndDatesNarrowTheRows()
     {
         Bench bench;

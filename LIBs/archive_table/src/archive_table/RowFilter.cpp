@@ -1,5 +1,7 @@
 #include <archive_table/RowFilter.h>
 
+#include <config_quorvel/LCDCharset.h>
+
 namespace archive_table {
 
 namespace {
@@ -13,6 +15,25 @@ QString dateText(const QDate& date)
 }
 
 } // namespace
+
+QString searchFold(const QString& text)
+{
+    QString folded = text;
+    for (QChar& c : folded) {
+        // Folded one letter at a time: the look-alike first, as its case
+        // decides the letter ('B' is В, 'b' is Ь).
+        c = QChar(config_quorvel::readerLetter(c.unicode())).toLower();
+        if (c == QChar(u'ё'))
+            c = QChar(u'е');
+    }
+    return folded;
+}
+
+void RowFilter::setText(const QString& text)
+{
+    searchText = text;
+    foldedText = searchFold(text);
+}
 
 void RowFilter::setDateRange(const QDate& from, const QDate& to)
 {
@@ -40,9 +61,12 @@ bool RowFilter::matches(const RowTexts& row) const
     }
     if (searchText.isEmpty())
         return true;
-    for (const QString& cell : row)
-        if (cell.contains(searchText, Qt::CaseInsensitive))
+    for (const QString& cell : row) {
+        // A Latin word in the panel's texts still matches as typed in either
+        // case, though its 'b' and 'B' fold to different Cyrillic letters.
+        if (searchFold(cell).contains(foldedText) || cell.contains(searchText, Qt::CaseInsensitive))
             return true;
+    }
     return false;
 }
 

@@ -11,9 +11,10 @@ namespace archive_table {
 // alone, so that it keeps the rows a person sees and reads.
 class RowFilter {
 public:
-    // Keeps rows where any cell contains the text, ignoring case; the text
-    // is taken as typed (no patterns). Empty keeps all.
-    void setText(const QString& text) { searchText = text; }
+    // Keeps rows where any cell contains the text as a reader sees it (see
+    // searchFold): "склад" finds the panel's "Cклaд"; the text is taken as
+    // typed (no patterns). Empty keeps all.
+    void setText(const QString& text);
     // Keeps only emergencies (the "+" mark).
     void setEmergencyOnly(bool only) { emergencyOnly = only; }
     // Keeps rows whose date lies in the range, both ends included; a null
@@ -26,6 +27,7 @@ public:
 
 private:
     QString searchText;
+    QString foldedText;
     bool emergencyOnly = false;
     // Dates as the table writes them, "yyyy/MM/dd": the date texts have
     // fixed-width zero-filled fields, so comparing texts compares dates, and
@@ -34,5 +36,10 @@ private:
     QString fromText;
     QString toText;
 };
+
+// A text as a reader of the panel's display sees it, for comparing only:
+// each Latin look-alike taken as its Cyrillic letter, then lower case, and
+// "ё" as "е". Two texts that read alike fold alike.
+QString searchFold(const QString& text);
 
 } // namespace archive_table

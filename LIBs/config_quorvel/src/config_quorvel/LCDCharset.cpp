@@ -40,6 +40,37 @@ std::array<std::int16_t, reverseSize> buildReverse()
 
 } // namespace
 
+const std::array<LookAlike, 19> lookAlikes = {{
+    {u'А', u'A'}, {u'В', u'B'}, {u'Е', u'E'}, {u'К', u'K'}, {u'М', u'M'}, {u'Н', u'H'}, {u'О', u'O'},
+    {u'Р', u'P'}, {u'С', u'C'}, {u'Т', u'T'}, {u'Х', u'X'}, {u'Ь', u'b'},
+    {u'а', u'a'}, {u'е', u'e'}, {u'о', u'o'}, {u'р', u'p'}, {u'с', u'c'}, {u'у', u'y'}, {u'х', u'x'},
+}};
+
+std::u16string displaySpelling(std::u16string text)
+{
+    for (char16_t& c : text)
+        for (const LookAlike& pair : lookAlikes)
+            if (c == pair.cyrillic) {
+                c = pair.latin;
+                break;
+            }
+    return text;
+}
+
+char16_t readerLetter(char16_t character)
+{
+    // Every Latin look-alike is below 0x80: one table lookup per character.
+    static const std::array<char16_t, 0x80> cyrillicOf = [] {
+        std::array<char16_t, 0x80> table{};
+        for (const LookAlike& pair : lookAlikes)
+            table[pair.latin] = pair.cyrillic;
+        return table;
+    }();
+    if (character < cyrillicOf.size() && cyrillicOf[character] != 0)
+        return cyrillicOf[character];
+    return character;
+}
+
 char16_t lcdToUnicode(std::uint8_t byte)
 {
     if (byte >= 0x20 && byte <= 0x7A)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string>
 
 namespace config_quorvel {
 
@@ -14,5 +16,24 @@ char16_t lcdToUnicode(std::uint8_t byte);
 // The display byte of a character, the inverse of lcdToUnicode. Returns
 // false when the code page has no code for it.
 bool unicodeToLcd(char16_t character, std::uint8_t& byte);
+
+// A Cyrillic letter without a code and the Latin letter the panel writes
+// for it.
+struct LookAlike {
+    char16_t cyrillic;
+    char16_t latin;
+};
+
+// Every such pair: the capitals А В Е К М Н О Р С Т Х Ь and the small letters
+// а е о р с у х.
+extern const std::array<LookAlike, 19> lookAlikes;
+
+// A text as the panel spells it: every Cyrillic letter that has a Latin
+// look-alike replaced by that Latin letter.
+std::u16string displaySpelling(std::u16string text);
+
+// A character as a reader of the display takes it: a Latin look-alike is
+// its Cyrillic letter; any other character stays.
+char16_t readerLetter(char16_t character);
 
 } // namespace config_quorvel

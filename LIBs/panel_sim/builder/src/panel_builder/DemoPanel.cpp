@@ -1,24 +1,14 @@
 #include <panel_builder/PanelBuilder.h>
 
+#include <config_quorvel/LCDCharset.h>
+
 #include <cstdint>
 
 namespace panel_sim {
 
 namespace {
 
-// The panel writes Cyrillic letters that look like Latin ones with the Latin
-// letters; its code page has no codes for them.
-std::u16string displaySpelling(std::u16string text)
-{
-    static const std::u16string cyrillic = u"АВЕКМНОРСТХЬаеорсух";
-    static const std::u16string latin = u"ABEKMHOPCTXbaeopcyx";
-    for (char16_t& c : text) {
-        const auto at = cyrillic.find(c);
-        if (at != std::u16string::npos)
-            c = latin[at];
-    }
-    return text;
-}
+using config_quorvel::displaySpelling;
 
 NameSet names(int table, const std::u16string& device, const std::u16string& outs,
               const std::u16string& loop1, const std::u16string& loop2,
