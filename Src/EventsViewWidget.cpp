@@ -62,9 +62,21 @@ public:
 
 bool isCentred(int column)
 {
-    return column == archive_table::emergencyColumn || column == archive_table::sectionColumn
-        || column == archive_table::addressColumn || column == archive_table::loopColumn;
+    return column == archive_table::emergencyColumn || archive_table::isNumberColumn(column);
 }
+
+// A cell of a number column: sorts by the number it shows, so that 2 comes
+// before 10; the text stays what the table shows and exports.
+class NumberItem : public QTableWidgetItem {
+public:
+    using QTableWidgetItem::QTableWidgetItem;
+
+    bool operator<(const QTableWidgetItem& other) const override
+    {
+        return archive_table::numberCellLess(text(), other.text());
+    }
+    QTableWidgetItem* clone() const override { return new NumberItem(*this); }
+};
 
 } // namespace
 
@@ -136,7 +148,8 @@ void EventsViewWidget::setRowItems(int row, const archive_table::RowTexts& texts
                                    int lastColumn)
 {
     const auto makeItem = [&](int column) {
-        auto* item = new QTableWidgetItem(texts[column]);
+        auto* item = archive_table::isNumberColumn(column) ? new NumberItem(texts[column])
+                                                           : new QTableWidgetItem(texts[column]);
         if (isCentred(column))
             item->setTextAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
         if (emergency)

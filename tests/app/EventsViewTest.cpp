@@ -292,16 +292,35 @@ private slots:
             }
     }
 
-    void addressesSortAsText()
+    // Section, address and loop sort by value, empty cells after the
+    // numbers; the date column keeps its text order.
+    void numberColumnsSortAsNumbers()
     {
         EventsViewWidget table;
         table.setSortingEnabled(true);
-        table.addEvent(RecordBuilder().date(2020, 1, 1, 0, 0, 0).address(9).eventClass(1).code(3).event(&configuration));
-        table.addEvent(RecordBuilder().date(2020, 1, 1, 0, 0, 1).address(10).eventClass(1).code(3).event(&configuration));
-        table.sortByColumn(3, Qt::AscendingOrder);
-        QCOMPARE(table.item(0, 3)->text(), QStringLiteral("10"));
-        QCOMPARE(table.item(1, 3)->text(), QStringLiteral("9"));
-        QCOMPARE(table.item(0, 1)->text(), QStringLiteral("2020/01/01 00:00:01"));
+        const std::vector<std::pair<int, int>> sectionAndAddress = {{2, 9}, {10, 40}, {1, 10}, {0, 0}, {3, 2}};
+        for (std::size_t i = 0; i < sectionAndAddress.size(); ++i) {
+            const auto [section, address] = sectionAndAddress[i];
+            table.addEvent(RecordBuilder().date(2020, 1, 1, 0, 0, int(i)).section(section).address(address)
+                               .eventClass(2).code(std::uint8_t(address % 3 ? 0x08 : 0x00)).event(&configuration));
+        }
+        const auto column = [&](int c) {
+            QStringList texts;
+            for (int row = 0; row < table.rowCount(); ++row)
+                texts << table.item(row, c)->text();
+            return texts;
+        };
+        table.sortByColumn(archive_table::addressColumn, Qt::AscendingOrder);
+        QCOMPARE(column(archive_table::addressColumn), (QStringList{"2", "9", "10", "40", ""}));
+        QCOMPARE(column(archive_table::dateTimeColumn).first(), QStringLiteral("2020/01/01 00:00:04"));
+        table.sortByColumn(archive_table::sectionColumn, Qt::AscendingOrder);
+        QCOMPARE(column(archive_table::sectionColumn), (QStringList{"1", "2", "3", "10", ""}));
+        table.sortByColumn(archive_table::sectionColumn, Qt::DescendingOrder);
+        QCOMPARE(column(archive_table::sectionColumn), (QStringList{"", "10", "3", "2", "1"}));
+        table.sortByColumn(archive_table::loopColumn, Qt::AscendingOrder);
+        QCOMPARE(column(archive_table::loopColumn), (QStringList{"1", "1", "2", "2", "2"}));
+        table.sortByColumn(archive_table::dateTimeColumn, Qt::AscendingOrder);
+        QCOMPARE(column(archive_table::addressColumn), (QStringList{"9", "40", "10", "", "2"}));
     }
 };
 

@@ -37,6 +37,18 @@ bool displayTextLess(const QString& a, const QString& b)
     return a.localeAwareCompare(b) < 0;
 }
 
+bool isNumberColumn(int column)
+{
+    return column == sectionColumn || column == addressColumn || column == loopColumn;
+}
+
+bool numberCellLess(const QString& a, const QString& b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return !a.isEmpty() && b.isEmpty();
+    return a.toInt() < b.toInt();
+}
+
 std::vector<std::size_t> orderAsShownAfterRead(const std::vector<RowTexts>& rows)
 {
     const auto date = [&rows](std::size_t row) -> const QString& { return rows[row][dateTimeColumn]; };

@@ -22,6 +22,13 @@ RowTexts eventRowTexts(const config_quorvel::Event& event);
 // a table item uses for texts (locale-aware).
 bool displayTextLess(const QString& a, const QString& b);
 
+// The columns of numbers (section, address, loop), which sort by value.
+bool isNumberColumn(int column);
+
+// The order of two cells of a number column: by value, an empty cell after
+// every number.
+bool numberCellLess(const QString& a, const QString& b);
+
 // The order the window shows rows in right after a read, as positions in
 // the given rows (which are in list order): each event inserted at the top
 // in list order, then a stable sort by the date-and-time column with
