@@ -18,12 +18,15 @@ class QIODevice;
 class QLabel;
 class QDragEnterEvent;
 class QDropEvent;
-class QSaveFile;
 class QSettings;
 class ProgressDialog;
 
 namespace rs485 {
 class SerialPlatform;
+}
+
+namespace file_output {
+class OutputFile;
 }
 
 namespace Ui {
@@ -70,7 +73,7 @@ protected:
     virtual QString askSaveFileName();
     virtual QString askCsvFileName();
     virtual void showCritical(const QString& text);
-    virtual std::unique_ptr<QSaveFile> createSaveFile(const QString& fileName);
+    virtual std::unique_ptr<file_output::OutputFile> createOutputFile(const QString& fileName);
     virtual QString askOpenDumpFileName();
     virtual QString askSaveDumpFileName();
 
@@ -79,6 +82,8 @@ protected:
 
 private:
     void readFromDevice();
+    // A save dialog for files of the filter's kind, which adds the suffix.
+    QString askSaveName(const QString& filter, const char* suffix);
     // The folder the save dialogs start in: the last one saved in, else the
     // user's documents.
     QString saveFolder() const;

@@ -11,6 +11,7 @@
 #include <QAboutDialog.h>
 
 #include <config_quorvel/ConfiguratorError.h>
+#include <file_output/OutputFile.h>
 #include <memory_dump/DumpDecode.h>
 #include <memory_dump/DumpError.h>
 #include <memory_dump/DumpFile.h>
@@ -26,7 +27,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QSaveFile>
 #include <QSettings>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -134,15 +134,24 @@ int MainWindow::runDialog(QDialog& dialog)
     return dialog.exec();
 }
 
+QString MainWindow::askSaveName(const QString& filter, const char* suffix)
+{
+    QFileDialog dialog(this, QString(), saveFolder(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The dialog adds the suffix itself, so that it asks before replacing
+    // the very file that will be written.
+    dialog.setDefaultSuffix(QLatin1String(suffix));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
 QString MainWindow::askSaveFileName()
 {
-    return QFileDialog::getSaveFileName(this, QString(), saveFolder(),
-                                        tr("Текстовые документы (*.txt)"));
+    return askSaveName(tr("Текстовые документы (*.txt)"), "txt");
 }
 
 QString MainWindow::askCsvFileName()
 {
-    return QFileDialog::getSaveFileName(this, QString(), saveFolder(), tr("Файлы CSV (*.csv)"));
+    return askSaveName(tr("Файлы CSV (*.csv)"), "csv");
 }
 
 QString MainWindow::saveFolder() const
@@ -169,9 +178,9 @@ void MainWindow::showCritical(const QString& text)
     QMessageBox::critical(this, tr("Ошибка"), text, QMessageBox::Ok);
 }
 
-std::unique_ptr<QSaveFile> MainWindow::createSaveFile(const QString& fileName)
+std::unique_ptr<file_output::OutputFile> MainWindow::createOutputFile(const QString& fileName)
 {
-    return std::make_unique<QSaveFile>(fileName);
+    return std::make_unique<file_output::OutputFile>(fileName);
 }
 
 QString MainWindow::askOpenDumpFileName()
@@ -183,9 +192,8 @@ QString MainWindow::askOpenDumpFileName()
 
 QString MainWindow::askSaveDumpFileName()
 {
-    return QFileDialog::getSaveFileName(
-        this, QString(), saveFolder(),
-        tr("Дампы памяти (*.%1)").arg(QLatin1String(memory_dump::dumpExtension)));
+    return askSaveName(tr("Дампы памяти (*.%1)").arg(QLatin1String(memory_dump::dumpExtension)),
+                       memory_dump::dumpExtension);
 }
 
 void MainWindow::onLoadFromDevice()
@@ -278,15 +286,14 @@ void MainWindow::onExportToCsv()
 bool MainWindow::writeFile(const QString& fileName, bool text,
                            bool (EventsViewWidget::*write)(QIODevice*) const)
 {
-    // Written to a temporary file that replaces the target only when complete,
-    // so a failed write (a full disk) leaves an existing file as it was.
-    const std::unique_ptr<QSaveFile> file = createSaveFile(fileName);
-    if (!file->open(text ? QIODevice::WriteOnly | QIODevice::Text : QIODevice::WriteOnly)) {
+    // A failed write (a full disk) leaves an existing file as it was.
+    const std::unique_ptr<file_output::OutputFile> file = createOutputFile(fileName);
+    if (!file->open(text ? QIODevice::Text : QIODevice::NotOpen)) {
         showCritical(tr("Невозможно открыть файл для записи"));
         return false;
     }
-    if (!(ui->eventsView->*write)(file.get()) || !file->commit()) {
-        file->cancelWriting();
+    if (!(ui->eventsView->*write)(&file->device()) || !file->commit()) {
+        file->cancel();
         showCritical(tr("Ошибка при записи файла"));
         return false;
     }
@@ -367,11 +374,9 @@ void MainWindow::onSaveDump()
 {
     if (!shownDump)
         return;
-    QString fileName = askSaveDumpFileName();
+    const QString fileName = askSaveDumpFileName();
     if (fileName.isEmpty())
         return;
-    if (QFileInfo(fileName).suffix().isEmpty())
-        fileName += QLatin1Char('.') + QLatin1String(memory_dump::dumpExtension);
     try {
         memory_dump::saveDumpFile(fileName, *shownDump);
         rememberSaveFolder(fileName);

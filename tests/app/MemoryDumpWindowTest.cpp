@@ -13,6 +13,9 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
@@ -72,6 +75,49 @@ class MemoryDumpWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The save dialogs add their suffix themselves, so that the question
+    // before replacing a file names the file that will be written.
+    void saveDialogsAskAboutTheFileThatWillBeWritten()
+    {
+        QTemporaryDir dir;
+        QSettings().setValue(QStringLiteral("files/saveFolder"), dir.path());
+        QFile earlier(dir.filePath(QStringLiteral("site.qrvdump")));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.close();
+        Bench bench(false);
+        QStringList suffixes;
+        QString question;
+        const auto answer = [&](const QString& typed) {
+            QTimer::singleShot(0, [&, typed] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (!dialog)
+                    return;
+                suffixes << dialog->defaultSuffix();
+                // The question the dialog asks before replacing: answered No.
+                QTimer::singleShot(0, [&] {
+                    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                        question = box->text();
+                        box->button(QMessageBox::No)->click();
+                    }
+                });
+                dialog->selectFile(typed);
+                QMetaObject::invokeMethod(dialog, "accept");
+                if (dialog->isVisible())
+                    dialog->reject();
+            });
+        };
+        answer(QStringLiteral("site"));
+        QCOMPARE(bench.window->askSaveDumpFileNameAsTheWindowDoes(), QString());
+        QVERIFY2(question.contains(QStringLiteral("site.qrvdump")), qPrintable(question));
+        answer(QStringLiteral("new"));
+        QCOMPARE(bench.window->askSaveDumpFileNameAsTheWindowDoes(), dir.filePath(QStringLiteral("new.qrvdump")));
+        answer(QStringLiteral("table"));
+        QCOMPARE(bench.window->askSaveFileNameAsTheWindowDoes(), dir.filePath(QStringLiteral("table.txt")));
+        answer(QStringLiteral("rows"));
+        QCOMPARE(bench.window->askCsvFileNameAsTheWindowDoes(), dir.filePath(QStringLiteral("rows.csv")));
+        QCOMPARE(suffixes, (QStringList{"qrvdump", "qrvdump", "txt", "csv"}));
+    }
+
     void actionsSitInTheProgramMenu()
     {
         Bench bench(false);
@@ -97,8 +143,7 @@ private slots:
             reader.trigger("loadFromDevice");
             QCOMPARE(reader.window->criticals, QStringList());
             QVERIFY(reader.enabled("saveDump"));
-            // The extension is added when the name has none.
-            reader.window->saveDumpName = dir.filePath(QStringLiteral("site"));
+            reader.window->saveDumpName = dir.filePath(QStringLiteral("site.qrvdump"));
             reader.trigger("saveDump");
             QCOMPARE(reader.window->criticals, QStringList());
             readExport = reader.exported();

@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -128,7 +129,7 @@ private slots:
         bool created = false;
         window.saveFileFactory = [&](const QString& name) {
             created = true;
-            return std::make_unique<QSaveFile>(name);
+            return std::make_unique<file_output::OutputFile>(name);
         };
         window.onSaveToFile();
         QVERIFY(!created);
@@ -161,7 +162,7 @@ private slots:
         const QByteArray previous("the previous export\n");
         writeFile(window.saveFileName, previous);
         window.saveFileFactory = [](const QString& name) {
-            return std::make_unique<FailingSaveFile>(name, 100);
+            return std::make_unique<file_output::OutputFile>(std::make_unique<FailingSaveFile>(name, 100));
         };
 
         window.onSaveToFile();

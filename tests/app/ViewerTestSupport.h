@@ -12,7 +12,7 @@
 #include <rs485/testing/FakeSerialPlatform.h>
 
 #include <QDialog>
-#include <QSaveFile>
+#include <file_output/OutputFile.h>
 #include <QSettings>
 #include <QStringList>
 #include <QTableWidget>
@@ -49,7 +49,7 @@ public:
     // What the CSV export's save dialog returns.
     QString csvFileName;
     // Replaces the file the save writes through, when set.
-    std::function<std::unique_ptr<QSaveFile>(const QString&)> saveFileFactory;
+    std::function<std::unique_ptr<file_output::OutputFile>(const QString&)> saveFileFactory;
     // What the dump dialogs return; empty is a cancel.
     QString openDumpName;
     QString saveDumpName;
@@ -58,8 +58,10 @@ public:
 
     QStringList criticals;
 
-    // The window's own save dialog, unanswered.
+    // The window's own save dialogs, unanswered.
     QString askSaveFileNameAsTheWindowDoes() { return MainWindow::askSaveFileName(); }
+    QString askCsvFileNameAsTheWindowDoes() { return MainWindow::askCsvFileName(); }
+    QString askSaveDumpFileNameAsTheWindowDoes() { return MainWindow::askSaveDumpFileName(); }
 
     void onProgress(float value) override
     {
@@ -75,9 +77,9 @@ protected:
     QString askOpenDumpFileName() override { return openDumpName; }
     QString askSaveDumpFileName() override { return saveDumpName; }
     void showCritical(const QString& text) override { criticals << text; }
-    std::unique_ptr<QSaveFile> createSaveFile(const QString& fileName) override
+    std::unique_ptr<file_output::OutputFile> createOutputFile(const QString& fileName) override
     {
-        return saveFileFactory ? saveFileFactory(fileName) : MainWindow::createSaveFile(fileName);
+        return saveFileFactory ? saveFileFactory(fileName) : MainWindow::createOutputFile(fileName);
     }
 };
 

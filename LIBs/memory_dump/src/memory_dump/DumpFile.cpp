@@ -3,8 +3,9 @@
 #include <memory_dump/DumpError.h>
 #include <memory_dump/DumpFormat.h>
 
+#include <file_output/OutputFile.h>
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace memory_dump {
 
@@ -26,13 +27,13 @@ bool writeDump(QIODevice& device, const MemoryDump& dump)
 
 void saveDumpFile(const QString& path, const MemoryDump& dump)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    file_output::OutputFile file(path);
+    if (!file.open())
         throw DumpError(Fault::FileError, "Невозможно открыть файл дампа для записи");
-    if (!writeDump(file, dump) || !file.commit()) {
-        file.cancelWriting();
+    const std::vector<std::uint8_t> bytes = serializeDump(dump);
+    if (!file.write(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())))
+        || !file.commit())
         throw DumpError(Fault::FileError, "Ошибка при записи файла дампа");
-    }
 }
 
 MemoryDump loadDumpFile(const QString& path)

@@ -14,9 +14,10 @@ constexpr char dumpExtension[] = "qrvdump";
 // Writes the whole dump to an open device; false when it took less.
 bool writeDump(QIODevice& device, const MemoryDump& dump);
 
-// Writes the dump through a temporary file that replaces `path` only when
-// complete, so a failed write leaves an earlier file as it was. Throws
-// DumpError (FileError) when the file cannot be written.
+// Writes the dump as every output file is written (file_output): a regular
+// file is replaced only when the dump is complete, so a failed write leaves
+// an earlier file as it was. Throws DumpError (FileError) when the file
+// cannot be written.
 void saveDumpFile(const QString& path, const MemoryDump& dump);
 
 // Reads and checks a dump file. Throws DumpError naming the fault.
