@@ -12,6 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 TEST(ArchiveProgramTest, BadCommandLinesExitWithTheUsage)
 {
     for (const QStringList& args : {QStringList{}, QStringList{"--simulate", "--port", "ttyS0"},
@@ -87,19 +93,21 @@ TEST(ArchiveProgramTest, AnUnwritableOutputExitsWithCode4AndLeavesNoFile)
     EXPECT_FALSE(QFile::exists(path));
 
     // A full disk under standard output.
-    QProcess full;
-    full.setStandardOutputFile("/dev/full");
-    full.start(archiveProgram(), {"--simulate"});
-    ASSERT_TRUE(full.waitForFinished(60000));
-    EXPECT_EQ(full.exitCode(), 4);
-    EXPECT_EQ(full.readAllStandardError().toStdString(), "Ошибка при записи файла\n");
+    SpawnOptions fullDisk;
+    fullDisk.stdoutFile = dir.filePath("stdout.txt");
+    fullDisk.fileSizeLimit = 1000;
+    const ProgramResult full = runSpawned(archiveProgram(), {"--simulate"}, fullDisk);
+    EXPECT_EQ(full.exitCode, 4);
+    EXPECT_EQ(full.err.toStdString(), "Ошибка при записи файла\n");
 }
 
 TEST(ArchiveProgramTest, ShowsProgressOnlyOnATerminal)
 {
     QTemporaryDir dir;
-    const ProgramResult run =
-        runWithTerminalStderr(archiveProgram(), {"--simulate", "--output", dir.filePath("a.txt")});
+    SpawnOptions terminal;
+    terminal.terminalStderr = true;
+    terminal.stdoutFile = dir.filePath("stdout.txt");
+    const ProgramResult run = runSpawned(archiveProgram(), {"--simulate", "--output", dir.filePath("a.txt")}, terminal);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.err.startsWith("\r["));
@@ -150,6 +158,78 @@ TEST(ArchiveProgramTest, FilesThatCannotBeWrittenEndTheRunBeforeThePortIsTouched
     const ProgramResult decode =
         runProgram(archiveProgram(), {"--from-dump", dir.filePath("absent.qrvdump"), "--output", missing});
     EXPECT_EQ(decode.exitCode, 4);
+}
+
+// The dump is the read itself: it is written first and stays when the
+// table then fails, here on a pipe whose reader has gone.
+TEST(ArchiveProgramTest, TheDumpIsKeptWhenTheTableCannotBeWritten)
+{
+    QTemporaryDir dir;
+    const QString dump = dir.filePath("site.qrvdump");
+    SpawnOptions closedPipe;
+    const ProgramResult run = runSpawned(archiveProgram(), {"--simulate", "--save-dump", dump}, closedPipe);
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_EQ(run.err.toStdString(), "Ошибка при записи файла\n");
+    const ProgramResult decoded = runProgram(archiveProgram(), {"--from-dump", dump});
+    EXPECT_EQ(decoded.exitCode, 0) << decoded.err.toStdString();
+    EXPECT_EQ(decoded.out.toStdString(), demoWindowExport().toStdString());
+}
+
+// One file named for two outputs, or the table over the dump it comes from:
+// a bad command line, refused before the port is touched (a missing port
+// would give 3).
+TEST(ArchiveProgramTest, OneFileForTwoPurposesIsRefusedBeforeAnythingIsRead)
+{
+    QTemporaryDir dir;
+    const QString port = dir.filePath("ttyNONE");
+    const QString earlier = dir.filePath("archive.txt");
+    ASSERT_TRUE(writeFile(earlier, "earlier read\n"));
+    for (const QStringList& args :
+         {QStringList{"--port", port, "--output", earlier, "--save-dump", earlier},
+          QStringList{"--simulate", "-o", dir.filePath("new"), "--save-dump", dir.path() + "/./sub/../new"},
+          QStringList{"--from-dump", earlier, "--output", dir.path() + "//archive.txt"}}) {
+        const ProgramResult run = runProgram(archiveProgram(), args);
+        EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("--output")) << run.err.toStdString();
+    }
+    EXPECT_EQ(fileContent(earlier), QByteArray("earlier read\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"archive.txt"});
+}
+
+// A pipe given as the table or the dump is written into and stays a pipe.
+TEST(ArchiveProgramTest, PipesAreWrittenIntoNotReplaced)
+{
+    QTemporaryDir dir;
+    const QString tablePipe = dir.filePath("table.fifo");
+    const QString dumpPipe = dir.filePath("dump.fifo");
+    for (const QString& fifo : {tablePipe, dumpPipe})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QByteArray table;
+    QByteArray dump;
+    const auto drain = [](const QString& fifo, QByteArray& into) {
+        QFile in(fifo);
+        if (in.open(QIODevice::ReadOnly))
+            into = in.readAll();
+    };
+    std::thread tableReader(drain, tablePipe, std::ref(table));
+    std::thread dumpReader(drain, dumpPipe, std::ref(dump));
+    const ProgramResult run =
+        runProgram(archiveProgram(), {"--simulate", "--output", tablePipe, "--save-dump", dumpPipe});
+    // A reader still waiting for a writer that never came is let go.
+    for (const QString& fifo : {tablePipe, dumpPipe})
+        if (const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK); fd >= 0)
+            ::close(fd);
+    tableReader.join();
+    dumpReader.join();
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(table.toStdString(), demoWindowExport().toStdString());
+    EXPECT_TRUE(dump.startsWith("QRVDUMP\x1a"));
+    for (const QString& fifo : {tablePipe, dumpPipe}) {
+        struct stat status;
+        ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &status), 0);
+        EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(), 2);
 }
 
 TEST(ArchiveProgramTest, DumpsThatCannotBeUsedExitWithCode5AndTheReason)

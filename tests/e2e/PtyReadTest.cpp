@@ -8,6 +8,7 @@
 #include <config_quorvel/ConfiguratorError.h>
 #include <memory_dump/DumpFile.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -195,6 +196,34 @@ TEST(PtyReadTest, APanelServedFromADumpReadsBackToTheSameTableAndMemory)
 
     const ProgramResult server = panel.waitForExit(15000);
     EXPECT_EQ(commandsServed(server.err), 452);
+}
+
+// A table or dump name the system cannot create ends the run before the
+// first byte goes to the panel.
+TEST(PtyReadTest, ATargetTheSystemRefusesEndsTheRunBeforeTheFirstCommand)
+{
+    QTemporaryDir dir;
+    // The ordinary user may write into the folder, not into "locked".
+    ::chmod(dir.path().toLocal8Bit().constData(), 0777);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
+    ::chmod(dir.filePath("locked").toLocal8Bit().constData(), 0555);
+    const std::vector<std::pair<QStringList, std::string>> cases = {
+        {{"--output", dir.filePath(QString(300, 'a'))}, "Невозможно открыть файл для записи\n"},
+        {{"--output", dir.filePath("no-such-folder/a.txt")}, "Невозможно открыть файл для записи\n"},
+        {{"--output", dir.filePath("a.txt"), "--save-dump", dir.filePath("locked/a.qrvdump")},
+         "Невозможно открыть файл дампа для записи\n"},
+    };
+    for (const auto& [targets, message] : cases) {
+        SCOPED_TRACE(targets.join(' ').toStdString());
+        PanelSimProcess panel({});
+        ASSERT_FALSE(panel.slavePath().isEmpty());
+        ::chmod(panel.slavePath().toLocal8Bit().constData(), 0666);
+        const ProgramResult run = runAsOrdinaryUser(QStringList{"--port", panel.slavePath()} + targets);
+        EXPECT_EQ(run.exitCode, 4);
+        EXPECT_EQ(run.err.toStdString(), message);
+        EXPECT_EQ(commandsServed(panel.terminate().err), 0);
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
 }
 
 TEST(PanelSimTest, ServesAReaderRightAfterAnInterruptedOne)

@@ -1,5 +1,9 @@
 #include <ExportOutput.h>
 
+#include <ConsoleText.h>
+
+#include <file_output/OutputFile.h>
+
 #include <QFile>
 
 #include <cstdio>
@@ -11,48 +15,39 @@
 
 namespace quorvel_archive {
 
-bool writeAll(QIODevice& device, const QByteArray& text)
+std::optional<std::string> writeOutputFile(const QString& fileName, const QByteArray& bytes, bool textMode,
+                                           const char* cannotOpen, const char* cannotWrite)
 {
-    return device.write(text) == text.size();
+    file_output::OutputFile file(fileName);
+    if (!file.open(textMode ? QIODevice::Text : QIODevice::NotOpen))
+        return std::string(cannotOpen);
+    if (!file.write(bytes) || !file.commit())
+        return std::string(cannotWrite);
+    return std::nullopt;
 }
 
-PendingFile::PendingFile(const QString& fileName, QIODevice::OpenMode mode) : file(fileName)
+std::optional<std::string> writeExportFile(const QString& fileName, const QByteArray& text, bool textMode)
 {
-    file.open(QIODevice::WriteOnly | mode);
-}
-
-std::optional<std::string> PendingFile::commit(const QByteArray& bytes)
-{
-    if (file.isOpen() && writeAll(file, bytes) && file.commit())
-        return std::nullopt;
-    file.cancelWriting();
-    return std::string(cannotWriteText);
-}
-
-std::optional<std::string> writeExportFile(const QString& fileName, const QByteArray& text,
-                                           bool textMode)
-{
-    PendingFile file(fileName, textMode ? QIODevice::Text : QIODevice::NotOpen);
-    if (!file.isOpen())
-        return std::string(PendingFile::cannotOpenText);
-    return file.commit(text);
+    return writeOutputFile(fileName, text, textMode, cannotOpenText, cannotWriteText);
 }
 
 std::optional<std::string> writeExportToStandardOutput(const QByteArray& text, bool textMode)
 {
+    std::fflush(stdout);
+    if (isConsole(stdout))
+        return writeToConsole(stdout, text) ? std::nullopt : std::optional<std::string>(cannotWriteText);
 #ifdef _WIN32
     // Qt's text mode makes the CR LF; the C runtime must not add another CR.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    std::fflush(stdout);
     QFile out;
     // Unbuffered, so that a full disk or a closed pipe shows in the write
     // itself rather than in a flush on destruction.
     const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
     if (!out.open(fileno(stdout), textMode ? mode | QIODevice::Text : mode, QFileDevice::DontCloseHandle))
-        return std::string(PendingFile::cannotOpenText);
-    if (!writeAll(out, text))
-        return std::string(PendingFile::cannotWriteText);
+        return std::string(cannotOpenText);
+    if (out.write(text) != text.size())
+        return std::string(cannotWriteText);
     return std::nullopt;
 }
 

@@ -1,49 +1,34 @@
 #pragma once
 
 #include <QByteArray>
-#include <QSaveFile>
+#include <QIODevice>
 #include <QString>
 
 #include <optional>
 #include <string>
 
-class QIODevice;
-
 namespace quorvel_archive {
+
+// The window's texts for an output that fails.
+constexpr char cannotOpenText[] = "Невозможно открыть файл для записи";
+constexpr char cannotWriteText[] = "Ошибка при записи файла";
 
 // Each returns nothing on success and otherwise the text the window shows
 // for the same failure.
 
-// A file that the program writes once the read is done, opened before the
-// read starts so that a target that cannot be created stops the run at
-// once. The content goes to a temporary file that replaces the target only
-// on commit; dropped uncommitted, it leaves the target as it was.
-class PendingFile {
-public:
-    static constexpr char cannotOpenText[] = "Невозможно открыть файл для записи";
-    static constexpr char cannotWriteText[] = "Ошибка при записи файла";
+// Writes the bytes to the file as every output file is written
+// (file_output::OutputFile): in text mode as the window saves its table, or
+// with textMode false byte for byte (CSV and dumps bring their own line
+// ends). Failure texts as given.
+std::optional<std::string> writeOutputFile(const QString& fileName, const QByteArray& bytes, bool textMode,
+                                           const char* cannotOpen, const char* cannotWrite);
 
-    PendingFile(const QString& fileName, QIODevice::OpenMode mode);
-
-    bool isOpen() const { return file.isOpen(); }
-    // Writes all of the bytes and replaces the target; cannotWriteText if
-    // any of it failed.
-    std::optional<std::string> commit(const QByteArray& bytes);
-
-private:
-    QSaveFile file;
-};
-
-// Writes the table to the file through a PendingFile, in text mode as the
-// window saves it, or with textMode false byte for byte (CSV brings its own
-// CR LF).
+// The table to a file, with the window's texts.
 std::optional<std::string> writeExportFile(const QString& fileName, const QByteArray& text,
                                            bool textMode = true);
 
-// Writes the table to standard output, line ends as in a file.
+// Writes the table to standard output, line ends as in a file; to a
+// Windows console as text the console shows, elsewhere byte for byte.
 std::optional<std::string> writeExportToStandardOutput(const QByteArray& text, bool textMode = true);
-
-// Writes all of the table to an open device; false when it took less.
-bool writeAll(QIODevice& device, const QByteArray& text);
 
 } // namespace quorvel_archive

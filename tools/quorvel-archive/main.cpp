@@ -2,6 +2,7 @@
 
 #include <ArchiveOptions.h>
 #include <ArchiveRead.h>
+#include <ConsoleText.h>
 #include <ExitCode.h>
 #include <ExportOutput.h>
 #include <PortList.h>
@@ -9,6 +10,7 @@
 #include <SimulatedLine.h>
 
 #include <archive_table/ProgramInfo.h>
+#include <file_output/OutputFile.h>
 #include <memory_dump/DumpFormat.h>
 
 #include <rs485/SerialPlatform.h>
@@ -16,11 +18,11 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QString>
+#include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
-#include <iostream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,58 +38,67 @@ namespace {
 using namespace quorvel_archive;
 
 const char cannotOpenDumpText[] = "Невозможно открыть файл дампа для записи";
+const char cannotWriteDumpText[] = "Ошибка при записи файла дампа";
 
 void printError(const std::string& text)
 {
     std::fflush(stdout);
-    std::cerr << text << '\n' << std::flush;
+    writeText(stderr, text + '\n');
 }
 
+// Arguments are UTF-8 throughout; file names go back to the system as the
+// text they were given as.
 QString fileName(const std::string& name)
 {
-    return QString::fromLocal8Bit(name.c_str());
+    return QString::fromUtf8(name.c_str());
 }
 
-// Opens a file to be written after the read; null with the reason printed
-// when it cannot be created.
-std::unique_ptr<PendingFile> openPending(const std::string& name, QIODevice::OpenMode mode,
-                                         const char* cannotOpen)
+// Two of the named files are one: the second write would replace the first,
+// or the table would overwrite the dump it is made from.
+void refuseOneFileTwice(const ArchiveOptions& options)
 {
-    auto file = std::make_unique<PendingFile>(fileName(name), mode);
-    if (file->isOpen())
-        return file;
-    printError(cannotOpen);
-    return nullptr;
+    if (!options.output)
+        return;
+    const QString output = fileName(*options.output);
+    if (options.saveDump && file_output::sameFile(output, fileName(*options.saveDump)))
+        throw CommandLineError("--output and --save-dump name the same file " + *options.output);
+    if (options.action == ArchiveOptions::Action::ReadDump && file_output::sameFile(output, fileName(options.dumpFile)))
+        throw CommandLineError("--output names the dump that --from-dump reads: " + *options.output);
 }
 
-// The table to the pending file, or to standard output without one; in text
-// mode for the text table, byte for byte for CSV, which brings its own CR LF.
-int writeTable(PendingFile* output, const QByteArray& text, bool textMode)
+// Whether the files to be written can be, checked before the read starts so
+// that a target the system refuses ends the run at once; 0 when they can.
+int checkTargets(const ArchiveOptions& options)
 {
-    if (const std::optional<std::string> failure =
-            output ? output->commit(text) : writeExportToStandardOutput(text, textMode)) {
+    if (options.output && !file_output::canWrite(fileName(*options.output))) {
+        printError(cannotOpenText);
+        return ExitCode::OutputError;
+    }
+    if (options.saveDump && !file_output::canWrite(fileName(*options.saveDump))) {
+        printError(cannotOpenDumpText);
+        return ExitCode::OutputError;
+    }
+    return ExitCode::Success;
+}
+
+// The table to its file, or to standard output without one; in text mode
+// for the text table, byte for byte for CSV, which brings its own CR LF.
+int writeTable(const ArchiveOptions& options, const QByteArray& text)
+{
+    const bool textMode = options.format == ArchiveOptions::Format::Text;
+    if (const std::optional<std::string> failure = options.output
+            ? writeExportFile(fileName(*options.output), text, textMode)
+            : writeExportToStandardOutput(text, textMode)) {
         printError(*failure);
         return ExitCode::OutputError;
     }
     return ExitCode::Success;
 }
 
-QIODevice::OpenMode tableMode(const ArchiveOptions& options)
-{
-    return options.format == ArchiveOptions::Format::Text ? QIODevice::Text : QIODevice::NotOpen;
-}
-
 int readAndWrite(const ArchiveOptions& options)
 {
-    // Both files are opened before the read, so that a target that cannot be
-    // written ends the run at once rather than after the whole read.
-    std::unique_ptr<PendingFile> output;
-    if (options.output && !(output = openPending(*options.output, tableMode(options), PendingFile::cannotOpenText)))
-        return ExitCode::OutputError;
-    std::unique_ptr<PendingFile> dumpFile;
-    if (options.saveDump
-        && !(dumpFile = openPending(*options.saveDump, QIODevice::NotOpen, cannotOpenDumpText)))
-        return ExitCode::OutputError;
+    if (const int status = checkTargets(options); status != ExitCode::Success)
+        return status;
 
     ProgressBar progress(stderr, isatty(fileno(stderr)) != 0);
     ReadResult result;
@@ -105,37 +116,55 @@ int readAndWrite(const ArchiveOptions& options)
         return result.exitCode;
     }
 
-    if (const int status = writeTable(output.get(), result.text, options.format == ArchiveOptions::Format::Text); status != ExitCode::Success)
-        return status;
-    if (dumpFile) {
+    // The dump first: it is the read itself, and the table can be made from
+    // it again, so a table that cannot be written loses nothing.
+    if (options.saveDump) {
         const std::vector<std::uint8_t> bytes = memory_dump::serializeDump(result.dump);
-        if (dumpFile->commit(QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                        static_cast<int>(bytes.size())))) {
-            printError("Ошибка при записи файла дампа");
+        if (const std::optional<std::string> failure = writeOutputFile(
+                fileName(*options.saveDump),
+                QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())), false,
+                cannotOpenDumpText, cannotWriteDumpText)) {
+            printError(*failure);
             return ExitCode::OutputError;
         }
     }
-    return ExitCode::Success;
+    return writeTable(options, result.text);
 }
 
 // The table of a dump, written as that of a read.
 int decodeAndWrite(const ArchiveOptions& options)
 {
-    std::unique_ptr<PendingFile> output;
-    if (options.output && !(output = openPending(*options.output, tableMode(options), PendingFile::cannotOpenText)))
-        return ExitCode::OutputError;
+    if (const int status = checkTargets(options); status != ExitCode::Success)
+        return status;
     const ReadResult result = decodeDumpText(fileName(options.dumpFile), options.format);
     if (result.exitCode != ExitCode::Success) {
         printError(result.message);
         return result.exitCode;
     }
-    return writeTable(output.get(), result.text, options.format == ArchiveOptions::Format::Text);
+    return writeTable(options, result.text);
+}
+
+// The arguments as UTF-8, taken from the system's own text of them: on
+// Windows the wide command line, so that names outside the ANSI code page
+// survive.
+std::vector<std::string> utf8Arguments()
+{
+    QStringList arguments = QCoreApplication::arguments();
+    std::vector<std::string> utf8;
+    for (int i = 1; i < arguments.size(); ++i)
+        utf8.push_back(arguments.at(i).toStdString());
+    return utf8;
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+#ifndef _WIN32
+    // A reader that closes the pipe early is a failed write (exit 4), not a
+    // silent death.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     // Sets the process locale as the window's application object does: file
     // names in the locale's encoding and the same text comparison in the sort.
     QCoreApplication application(argc, argv);
@@ -145,23 +174,24 @@ int main(int argc, char* argv[])
 
     ArchiveOptions options;
     try {
-        options = parseArchiveOptions(std::vector<std::string>(argv + 1, argv + argc));
+        options = parseArchiveOptions(utf8Arguments());
+        refuseOneFileTwice(options);
     } catch (const CommandLineError& error) {
-        std::cerr << "quorvel-archive: " << error.what() << "\n\n" << usageText();
+        writeText(stderr, std::string("quorvel-archive: ") + error.what() + "\n\n" + usageText());
         return ExitCode::UsageError;
     }
 
     try {
         switch (options.action) {
         case ArchiveOptions::Action::Help:
-            std::cout << usageText();
-            return ExitCode::Success;
+            return writeText(stdout, usageText()) ? ExitCode::Success : ExitCode::OutputError;
         case ArchiveOptions::Action::Version:
-            std::cout << "quorvel-archive " << programVersion << '\n';
-            return ExitCode::Success;
+            return writeText(stdout, std::string("quorvel-archive ") + programVersion + '\n')
+                ? ExitCode::Success
+                : ExitCode::OutputError;
         case ArchiveOptions::Action::ListPorts:
-            std::cout << portListText(rs485::nativeSerialPlatform()) << std::flush;
-            return std::cout ? ExitCode::Success : ExitCode::OutputError;
+            return writeText(stdout, portListText(rs485::nativeSerialPlatform())) ? ExitCode::Success
+                                                                                   : ExitCode::OutputError;
         case ArchiveOptions::Action::ReadPort:
         case ArchiveOptions::Action::ReadSimulated:
             return readAndWrite(options);

@@ -42,7 +42,15 @@ private:
     QString path;
 };
 
-// Runs the program with its standard error on a terminal (a pseudo-terminal
-// the test reads) and standard output discarded.
-ProgramResult runWithTerminalStderr(const QString& program, const QStringList& args,
-                                    int timeoutMs = 120000);
+// Where a spawned program's standard streams go, for what QProcess cannot
+// set up.
+struct SpawnOptions {
+    bool terminalStderr = false; // a pseudo-terminal the test reads, else a pipe
+    QString stdoutFile;          // a file of the test's; empty: a pipe whose reader has gone
+    long fileSizeLimit = -1;     // bytes any file may grow to, as on a full disk; -1: no limit
+};
+
+// Runs the program with its standard input empty and the streams as asked;
+// its standard error comes back in the result.
+ProgramResult runSpawned(const QString& program, const QStringList& args, const SpawnOptions& options,
+                         int timeoutMs = 120000);
