@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -273,7 +274,13 @@ TEST(LinuxPortOpenTest, NamesWithoutSlashAreLookedUpInDevAndMustBeTerminals)
     EXPECT_EQ(platform.openExclusive("no-such-tty-name"), invalidPortHandle);
     EXPECT_EQ(platform.openExclusive("/dev/no-such-tty-name"), invalidPortHandle);
     EXPECT_EQ(platform.openExclusive(""), invalidPortHandle);
-    EXPECT_EQ(platform.openExclusive("/dev/null"), invalidPortHandle); // not a terminal
+    // A file of the test's own, which is no terminal.
+    char plainFile[] = "/tmp/quorvel-not-a-tty.XXXXXX";
+    const int fd = ::mkstemp(plainFile);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    EXPECT_EQ(platform.openExclusive(plainFile), invalidPortHandle);
+    ::unlink(plainFile);
     // The multiplexer /dev/ptmx is a tty that every system has.
     const PortHandle port = platform.openExclusive("ptmx");
     EXPECT_NE(port, invalidPortHandle);
