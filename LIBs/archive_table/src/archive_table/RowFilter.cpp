@@ -2,6 +2,10 @@
 
 #include <config_quorvel/LCDCharset.h>
 
+#include <QStringList>
+
+#include <algorithm>
+
 namespace archive_table {
 
 namespace {
@@ -43,13 +47,60 @@ void RowFilter::setDateRange(const QDate& from, const QDate& to)
 
 bool RowFilter::isEmpty() const
 {
-    return searchText.isEmpty() && !emergencyOnly && fromText.isEmpty() && toText.isEmpty();
+    return searchText.isEmpty() && !emergencyOnly && fromText.isEmpty() && toText.isEmpty()
+        && place.kind == PlaceChoice::Kind::Any;
+}
+
+QDate RowFilter::dateFrom() const
+{
+    return QDate::fromString(fromText, QStringLiteral("yyyy/MM/dd"));
+}
+
+QDate RowFilter::dateTo() const
+{
+    return QDate::fromString(toText, QStringLiteral("yyyy/MM/dd"));
+}
+
+QString RowFilter::description() const
+{
+    QStringList parts;
+    if (!searchText.isEmpty())
+        parts << QStringLiteral("текст «%1»").arg(searchText);
+    if (emergencyOnly)
+        parts << QStringLiteral("только экстренные");
+    const QString day = QStringLiteral("dd.MM.yyyy");
+    QStringList dates;
+    if (!fromText.isEmpty())
+        dates << QStringLiteral("с %1").arg(dateFrom().toString(day));
+    if (!toText.isEmpty())
+        dates << QStringLiteral("по %1").arg(dateTo().toString(day));
+    if (!dates.isEmpty())
+        parts << dates.join(QLatin1Char(' '));
+    if (place.kind != PlaceChoice::Kind::Any)
+        parts << place.label;
+    return parts.isEmpty() ? QStringLiteral("все события") : parts.join(QStringLiteral(", "));
 }
 
 bool RowFilter::matches(const RowTexts& row) const
 {
     if (emergencyOnly && row[emergencyColumn].isEmpty())
         return false;
+    switch (place.kind) {
+    case PlaceChoice::Kind::Any:
+        break;
+    case PlaceChoice::Kind::NoAddress:
+        if (!row[addressColumn].isEmpty())
+            return false;
+        break;
+    case PlaceChoice::Kind::Section:
+        if (placeOf(row).section != place.section)
+            return false;
+        break;
+    case PlaceChoice::Kind::Devices:
+        if (std::find(place.devices.begin(), place.devices.end(), placeOf(row)) == place.devices.end())
+            return false;
+        break;
+    }
     if (!fromText.isEmpty() || !toText.isEmpty()) {
         const QStringRef date = row[dateTimeColumn].leftRef(dateLength);
         if (date.size() < dateLength)

@@ -1,11 +1,26 @@
 #pragma once
 
+#include <archive_table/DeviceDirectory.h>
 #include <archive_table/EventColumns.h>
 
 #include <QDate>
 #include <QString>
 
 namespace archive_table {
+
+// The part of the panel whose rows to show.
+struct PlaceChoice {
+    enum class Kind {
+        Any,       // every row
+        NoAddress, // rows without a device address (commands, resets)
+        Section,   // every row of one section
+        Devices,   // rows of the listed devices: one device, or a zone's
+    };
+    Kind kind = Kind::Any;
+    int section = 0;
+    std::vector<Place> devices;
+    QString label; // how the filter bar and the report name the choice
+};
 
 // Which rows of the event table to show, judged on the rows' display texts
 // alone, so that it keeps the rows a person sees and reads.
@@ -20,10 +35,22 @@ public:
     // Keeps rows whose date lies in the range, both ends included; a null
     // date leaves that end open. A row without a date fails any range.
     void setDateRange(const QDate& from, const QDate& to);
+    // Keeps the rows of one place.
+    void setPlace(const PlaceChoice& choice) { place = choice; }
+
+    const QString& text() const { return searchText; }
+    bool isEmergencyOnly() const { return emergencyOnly; }
+    const PlaceChoice& placeChoice() const { return place; }
+    QDate dateFrom() const;
+    QDate dateTo() const;
 
     // Whether the filter keeps every row.
     bool isEmpty() const;
     bool matches(const RowTexts& row) const;
+
+    // The filter in words, for a report: "все события", or its parts such as
+    // "текст «склад», только экстренные, с 18.01.2024 по 20.01.2024".
+    QString description() const;
 
 private:
     QString searchText;
@@ -35,6 +62,7 @@ private:
     // month) still fall where their digits put them.
     QString fromText;
     QString toText;
+    PlaceChoice place;
 };
 
 // A text as a reader of the panel's display sees it, for comparing only:

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <vector>
+
+namespace config_quorvel {
+class Configuration;
+}
+
+namespace memory_dump {
+struct MemoryDump;
+}
+
+namespace archive_table {
+
+// Where the events of a table come from: a read of a panel, a dump file or
+// a site's history. The window, the details dialog and the report describe
+// it alike.
+struct TableSource {
+    enum class Kind { None, Read, Dump, History };
+
+    Kind kind = Kind::None;
+    QString port;
+    bool turbo = false;
+    QDateTime readTime; // UTC; of the read, or of the dump's read
+    QString dumpFile;   // Dump: the file's name, without its folder
+    QString site;       // History: the site's name
+    int reads = 0;      // History: how many reads it holds
+    QDateTime firstRead; // History: UTC
+};
+
+// The source of a read just made, or of a dump opened from a file.
+TableSource readSource(const memory_dump::MemoryDump& dump);
+TableSource dumpSource(const memory_dump::MemoryDump& dump, const QString& fileName);
+
+// One labelled value of a description.
+struct DetailLine {
+    QString label;
+    QString value;
+};
+
+// The panel type every readable panel reports.
+QString panelTypeText();
+
+// The panel itself: type, firmware version and date, settings revision.
+std::vector<DetailLine> panelIdentityLines(const config_quorvel::Configuration& configuration);
+
+// Where the events come from: the read's date and time, port and speed; the
+// dump's file and read time; or the site, its reads and their span.
+std::vector<DetailLine> sourceLines(const TableSource& source);
+
+// A time as the program shows it: "18.01.2024 10:15:00", local time.
+QString shownTime(const QDateTime& time);
+
+} // namespace archive_table
