@@ -46,7 +46,10 @@ public:
     // Hides the rows the filter does not keep, now and after every refill;
     // a sort moves the rows with their hidden state.
     void setRowFilter(const archive_table::RowFilter& filter);
+    const archive_table::RowFilter& rowFilter() const { return filter; }
     int shownRowCount() const;
+    // The texts of the rows the filter keeps, in the order shown.
+    std::vector<archive_table::RowTexts> shownRows() const;
 
     // The selected rows that are not hidden, as tab-separated text with
     // the header line; empty when no shown row is selected.
@@ -58,6 +61,10 @@ public:
     // cell margins and grid line included.
     int fittingWidth(const QString& text) const;
 
+signals:
+    // The rows shown changed: a new fill, a new filter, or an added row.
+    void shownRowsChanged();
+
 protected:
     void changeEvent(QEvent* event) override;
 
@@ -65,11 +72,10 @@ private:
     void setRowItems(int row, const archive_table::RowTexts& texts, bool emergency, int lastColumn);
     archive_table::RowTexts headerTexts() const;
     archive_table::RowTexts rowTexts(int row) const;
-    std::vector<archive_table::RowTexts> shownRows() const;
     void applyRowFilter();
     void fitColumns();
     void widenEventColumn(const QString& text);
 
     QBrush emergencyBrush;
-    archive_table::RowFilter rowFilter;
+    archive_table::RowFilter filter;
 };

@@ -4,6 +4,7 @@
 #include <config_quorvel/Configuration.h>
 #include <config_quorvel/Event.h>
 #include <config_quorvel/ProgressHandler.h>
+#include <archive_table/TableSource.h>
 #include <memory_dump/MemoryDump.h>
 
 #include <QMainWindow>
@@ -106,4 +107,6 @@ private:
     QLabel* shownStatus = nullptr;
     QString readPort; // the port of the read in progress
     std::optional<memory_dump::MemoryDump> shownDump;
+    // Where the events shown come from.
+    archive_table::TableSource shownSource;
 };

@@ -174,8 +174,10 @@ void EventsViewWidget::addEvent(const config_quorvel::Event& event)
     setRowItems(0, texts, event.emergency(), sortColumn);
     widenEventColumn(texts[archive_table::eventColumn]);
     // A new row is shown; only a filter can hide it.
-    if (!rowFilter.isEmpty())
+    if (!filter.isEmpty())
         applyRowFilter();
+    else
+        emit shownRowsChanged();
 }
 
 void EventsViewWidget::showEvents(const std::vector<config_quorvel::Event>& events)
@@ -252,9 +254,9 @@ bool EventsViewWidget::exportToCsv(QIODevice* device) const
     return device->write(text) == text.size();
 }
 
-void EventsViewWidget::setRowFilter(const archive_table::RowFilter& filter)
+void EventsViewWidget::setRowFilter(const archive_table::RowFilter& newFilter)
 {
-    rowFilter = filter;
+    filter = newFilter;
     applyRowFilter();
 }
 
@@ -273,11 +275,12 @@ void EventsViewWidget::applyRowFilter()
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
     for (int row = 0; row < rowCount(); ++row) {
-        const bool keep = rowFilter.isEmpty() || rowFilter.matches(rowTexts(row));
+        const bool keep = filter.isEmpty() || filter.matches(rowTexts(row));
         if (isRowHidden(row) == keep)
             setRowHidden(row, !keep);
     }
     setUpdatesEnabled(updates);
+    emit shownRowsChanged();
 }
 
 QString EventsViewWidget::selectedRowsText() const

@@ -245,6 +245,7 @@ void MainWindow::readFromDevice()
         events = device.readArchive(configuration, this);
         setShownDump(memory_dump::dumpOfRead(device, readPort.toStdString(),
                                              QDateTime::currentMSecsSinceEpoch(), programVersion));
+        shownSource = archive_table::readSource(*shownDump);
         ui->eventsView->showEvents(events);
         readStatus->setText(tr("Данные успешно загружены из памяти прибора"));
         showShownCount();
@@ -346,6 +347,7 @@ bool MainWindow::openDumpFile(const QString& fileName)
         std::vector<config_quorvel::Event> opened = memory_dump::decodeDump(dump, configuration);
         events = std::move(opened);
         const QDateTime readTime = QDateTime::fromMSecsSinceEpoch(dump.readTimeMs, Qt::UTC);
+        shownSource = archive_table::dumpSource(dump, fileName);
         setShownDump(std::move(dump));
         ui->eventsView->showEvents(events);
         readStatus->setText(tr("Дамп памяти %1, прочитан из прибора %2 UTC")
