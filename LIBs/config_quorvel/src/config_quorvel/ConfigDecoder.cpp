@@ -216,15 +216,21 @@ void ConfigDecoder::decodeEventTables(Configuration& c) const
         c.eventTables.push_back(decodeEventTable(t));
 }
 
+std::vector<std::uint32_t> ConfigDecoder::validRecordAddresses() const
+{
+    std::vector<std::uint32_t> addresses;
+    const std::uint32_t end = mm::archiveStart + mm::pageSize * static_cast<std::uint32_t>(archive->pages.size());
+    for (std::uint32_t a = mm::archiveStart; a < end; a += mm::recordSize)
+        if (crc8(archive->bytes(a, mm::recordSize)) == 0)
+            addresses.push_back(a);
+    return addresses;
+}
+
 std::vector<Event> ConfigDecoder::decodeArchive(const Configuration& c) const
 {
     std::vector<Event> events;
-    const std::uint32_t end = mm::archiveStart + mm::pageSize * static_cast<std::uint32_t>(archive->pages.size());
-    for (std::uint32_t a = mm::archiveStart; a < end; a += mm::recordSize) {
-        const std::vector<std::uint8_t> record = archive->bytes(a, mm::recordSize);
-        if (crc8(record) == 0)
-            events.emplace_back(record, &c);
-    }
+    for (const std::uint32_t a : validRecordAddresses())
+        events.emplace_back(archive->bytes(a, mm::recordSize), &c);
     return events;
 }
 

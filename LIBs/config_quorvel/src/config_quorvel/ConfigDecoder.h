@@ -49,6 +49,8 @@ public:
     // The records whose check byte is valid, in address order. The events
     // refer to `configuration`, which must outlive their text requests.
     std::vector<Event> decodeArchive(const Configuration& configuration) const;
+    // Where those records lie in the archive region, in the same order.
+    std::vector<std::uint32_t> validRecordAddresses() const;
 
     // Display text at a configuration address, trailing spaces removed.
     std::u16string readLcdText(std::uint32_t address, std::uint32_t length) const;

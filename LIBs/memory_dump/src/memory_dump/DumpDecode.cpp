@@ -64,4 +64,15 @@ std::vector<config_quorvel::Event> decodeDump(const MemoryDump& dump,
     return config_quorvel::ConfigDecoder(settings, config, archive).decodePanel(configuration);
 }
 
+std::vector<DumpRecord> validRecords(const MemoryDump& dump)
+{
+    const boot_loader::MemoryImage settings = imageOf(dump.settings, mm::settingsPages);
+    const boot_loader::MemoryImage config = imageOf(dump.configuration, mm::configPages);
+    const boot_loader::MemoryImage archive = imageOf(dump.archive, mm::archivePages);
+    std::vector<DumpRecord> records;
+    for (const std::uint32_t address : config_quorvel::ConfigDecoder(settings, config, archive).validRecordAddresses())
+        records.push_back({address, archive.bytes(address, mm::recordSize)});
+    return records;
+}
+
 } // namespace memory_dump

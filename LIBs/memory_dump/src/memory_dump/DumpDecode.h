@@ -26,4 +26,13 @@ MemoryDump dumpOfRead(const config_quorvel::ConfigQuorvel& device, const std::st
 std::vector<config_quorvel::Event> decodeDump(const MemoryDump& dump,
                                               config_quorvel::Configuration& configuration);
 
+// One valid archive record of a dump: where it lies and its eight bytes.
+struct DumpRecord {
+    std::uint32_t address = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
+// The records that decodeDump turns into events, index for index.
+std::vector<DumpRecord> validRecords(const MemoryDump& dump);
+
 } // namespace memory_dump

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <site_history/HistoryError.h>
+
+#include <archive_table/EventColumns.h>
+#include <memory_dump/MemoryDump.h>
+
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace site_history {
+
+// One site (объект) of the store with what it holds.
+struct SiteInfo {
+    QString name;
+    int reads = 0;
+    int events = 0;
+    QDateTime created;   // UTC
+    QDateTime firstRead; // UTC; invalid when the site holds no read
+    QDateTime lastRead;
+};
+
+// One read kept in a site's history.
+struct ReadInfo {
+    std::int64_t id = 0;
+    QDateTime readTime; // UTC
+    QString port;
+    int speed = 0; // baud
+    QString programVersion;
+};
+
+// What recording a read did.
+struct RecordedRead {
+    bool alreadyKept = false;   // the same dump was in the store: nothing changed
+    int newEvents = 0;
+    // For each event of the read, in the order of its event list, whether
+    // the site's history lacked it before.
+    std::vector<bool> isNew;
+    QDateTime previousRead; // the site's latest read before this one; invalid if none
+};
+
+// Which site a read belongs to, judged by the records its archive shares
+// with the sites' histories.
+struct SiteMatch {
+    enum class Kind { None, One, Several };
+    Kind kind = Kind::None;
+    QString site; // One: the site
+};
+
+// A site's history as a table: every event any read saw, each once.
+struct HistoryTable {
+    SiteInfo site;
+    // In the order the window shows them (see SiteHistory::table).
+    std::vector<archive_table::RowTexts> rows;
+};
+
+// The history of every site: all reads of its panel, and every distinct
+// event they saw, kept across reads so that none is lost when the panel's
+// ring overwrites it. One database, opened from a local SQLite file; Qt SQL
+// is used here and nowhere else.
+//
+// Each change runs in one transaction: after a crash the store holds a
+// read wholly or not at all. Two programs on one store wait for each other.
+// A file that is not a store, or is damaged, or comes from a newer program
+// is refused and never changed.
+class SiteHistory {
+public:
+    // Opens the store at `location`, making it on first use. Throws
+    // HistoryError.
+    explicit SiteHistory(const QString& location);
+    ~SiteHistory();
+
+    SiteHistory(const SiteHistory&) = delete;
+    SiteHistory& operator=(const SiteHistory&) = delete;
+
+    const QString& location() const { return path; }
+
+    // The sites in name order.
+    std::vector<SiteInfo> sites() const;
+    std::optional<SiteInfo> site(const QString& name) const;
+
+    // The one site whose history already holds at least `sharedRecords` of
+    // the read's valid records (the same bytes at the same address).
+    SiteMatch matchSite(const memory_dump::MemoryDump& dump) const;
+    static constexpr int sharedRecords = 8;
+
+    // Records the read in the site's history, making the site if it is new.
+    // A dump already in the store changes nothing. Throws HistoryError, and
+    // memory_dump::DumpError or config_quorvel::ConfiguratorError for a
+    // dump that cannot be decoded.
+    RecordedRead record(const QString& siteName, const memory_dump::MemoryDump& dump);
+
+    // The site's events as if all stood in one archive: in ascending archive
+    // address (events at one address in the order of the reads that first
+    // saw them, oldest first), then as the window orders a read's events.
+    // The history of a single read is that read's table.
+    HistoryTable table(const QString& siteName) const;
+
+    std::vector<ReadInfo> reads(const QString& siteName) const;
+    memory_dump::MemoryDump readDump(std::int64_t readId) const;
+    // The dump of the site's latest read, for the names of its devices.
+    memory_dump::MemoryDump latestDump(const QString& siteName) const;
+
+    void renameSite(const QString& from, const QString& to);
+    void deleteSite(const QString& name);
+
+private:
+    class Connection;
+    std::int64_t siteId(const QString& name) const;
+
+    QString path;
+    Connection* connection;
+};
+
+// Whether a store may live at `path`: SQLite must not live on a network
+// share, where its locks do not hold.
+bool isNetworkPath(const QString& path);
+
+} // namespace site_history

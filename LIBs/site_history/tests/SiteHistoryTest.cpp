@@ -1,0 +1,217 @@
+// The merge of a site's reads into one history, and which site a read
+// belongs to.
+
+#include "HistoryTestSupport.h"
+
+#include <site_history/SiteHistory.h>
+
+#include <archive_table/EventRows.h>
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+using site_history::SiteHistory;
+using site_history::SiteMatch;
+
+namespace {
+
+// Each read an hour after the one before; the ring moves on by 300
+// records between them.
+struct WrappingReads {
+    memory_dump::MemoryDump full = readDump(ringPanel(8192), 1'700'000'000'000);
+    memory_dump::MemoryDump later = readDump(ringPanel(8492), 1'700'003'600'000);
+    memory_dump::MemoryDump latest = readDump(ringPanel(8792), 1'700'007'200'000);
+};
+
+const WrappingReads& wrappingReads()
+{
+    static const WrappingReads reads;
+    return reads;
+}
+
+std::vector<archive_table::RowTexts> tableOfRead(const memory_dump::MemoryDump& dump)
+{
+    config_quorvel::Configuration configuration;
+    return archive_table::rowsAsShownAfterRead(memory_dump::decodeDump(dump, configuration));
+}
+
+// Every distinct record of the reads (address and bytes) with the texts
+// the oldest of them gave it.
+std::map<std::pair<std::uint32_t, std::vector<std::uint8_t>>, archive_table::RowTexts>
+distinctEvents(std::vector<memory_dump::MemoryDump> dumps)
+{
+    std::sort(dumps.begin(), dumps.end(), [](const auto& a, const auto& b) { return a.readTimeMs > b.readTimeMs; });
+    std::map<std::pair<std::uint32_t, std::vector<std::uint8_t>>, archive_table::RowTexts> events;
+    for (const memory_dump::MemoryDump& dump : dumps) {
+        config_quorvel::Configuration configuration;
+        const auto decoded = memory_dump::decodeDump(dump, configuration);
+        const auto records = memory_dump::validRecords(dump);
+        for (std::size_t i = 0; i < records.size(); ++i)
+            events[{records[i].address, records[i].bytes}] = archive_table::eventRowTexts(decoded[i]);
+    }
+    return events;
+}
+
+std::multiset<std::vector<QString>> asSet(const std::vector<archive_table::RowTexts>& rows)
+{
+    std::multiset<std::vector<QString>> set;
+    for (const auto& row : rows)
+        set.insert(std::vector<QString>(row.begin(), row.end()));
+    return set;
+}
+
+} // namespace
+
+TEST(SiteHistoryTest, OneReadsHistoryIsThatReadsTable)
+{
+    QTemporaryDir dir;
+    SiteHistory store(dir.filePath("history.sqlite"));
+    const auto recorded = store.record("Склад", wrappingReads().full);
+    EXPECT_EQ(recorded.newEvents, 8192);
+    EXPECT_FALSE(recorded.previousRead.isValid());
+    EXPECT_EQ(store.table("Склад").rows, tableOfRead(wrappingReads().full));
+}
+
+// A full ring, then reads after 300 and 600 more records: every event any
+// of them saw is kept once, in whatever order they are recorded.
+TEST(SiteHistoryTest, ReadsAcrossAWrappingRingMergeTheSameInAnyOrder)
+{
+    const WrappingReads& r = wrappingReads();
+    const auto expected = distinctEvents({r.full, r.later, r.latest});
+    ASSERT_EQ(expected.size(), 8792u);
+    std::vector<archive_table::RowTexts> expectedRows;
+    for (const auto& entry : expected)
+        expectedRows.push_back(entry.second);
+
+    QTemporaryDir dir;
+    std::vector<archive_table::RowTexts> first;
+    const std::vector<std::vector<const memory_dump::MemoryDump*>> orders = {
+        {&r.full, &r.later, &r.latest}, {&r.latest, &r.full, &r.later}, {&r.later, &r.latest, &r.full}};
+    for (std::size_t n = 0; n < orders.size(); ++n) {
+        SCOPED_TRACE(n);
+        SiteHistory store(dir.filePath(QStringLiteral("order%1.sqlite").arg(n)));
+        int added = 0;
+        for (const memory_dump::MemoryDump* dump : orders[n])
+            added += store.record("Склад", *dump).newEvents;
+        EXPECT_EQ(added, 8792);
+        const auto table = store.table("Склад");
+        EXPECT_EQ(table.site.reads, 3);
+        EXPECT_EQ(table.site.events, 8792);
+        EXPECT_EQ(asSet(table.rows), asSet(expectedRows));
+        if (n == 0)
+            first = table.rows;
+        else
+            EXPECT_EQ(table.rows, first); // the same order too
+
+        // Recording a dump again changes nothing.
+        const auto again = store.record("Склад", r.later);
+        EXPECT_TRUE(again.alreadyKept);
+        EXPECT_EQ(again.newEvents, 0);
+        EXPECT_EQ(store.table("Склад").rows, table.rows);
+    }
+    // Newest first, as a read's table: the latest read's newest record on top.
+    EXPECT_EQ(first.front(), tableOfRead(r.latest).front());
+}
+
+TEST(SiteHistoryTest, NewEventsAndThePreviousReadAreReported)
+{
+    const WrappingReads& r = wrappingReads();
+    QTemporaryDir dir;
+    SiteHistory store(dir.filePath("history.sqlite"));
+    store.record("Склад", r.full);
+    const auto later = store.record("Склад", r.later);
+    EXPECT_EQ(later.newEvents, 300);
+    EXPECT_EQ(later.previousRead.toMSecsSinceEpoch(), r.full.readTimeMs);
+    ASSERT_EQ(later.isNew.size(), 8192u);
+    // The 300 new records are the latest ones, which the ring put in slots
+    // 0..299: the first 300 events of the read's list.
+    EXPECT_EQ(std::count(later.isNew.begin(), later.isNew.begin() + 300, true), 300);
+    EXPECT_EQ(std::count(later.isNew.begin() + 300, later.isNew.end(), true), 0);
+}
+
+// The history keeps the texts a read gave: a device renamed later keeps its
+// old name on the old events, also when the older read comes in last.
+TEST(SiteHistoryTest, EventsKeepTheTextsOfTheOldestReadThatSawThem)
+{
+    const auto before = readDump(ringPanel(100, u"Bxoд"), 1'700'000'000'000);
+    const auto after = readDump(ringPanel(110, u"Bыxoд"), 1'700'086'400'000);
+    QTemporaryDir dir;
+    for (const bool oldestFirst : {true, false}) {
+        SiteHistory store(dir.filePath(oldestFirst ? "a.sqlite" : "b.sqlite"));
+        store.record("Склад", oldestFirst ? before : after);
+        store.record("Склад", oldestFirst ? after : before);
+        const auto rows = store.table("Склад").rows;
+        ASSERT_EQ(rows.size(), 110u);
+        const auto named = [&](const QString& name) {
+            return std::count_if(rows.begin(), rows.end(), [&](const archive_table::RowTexts& row) {
+                return row[archive_table::objectColumn].startsWith(name + " ");
+            });
+        };
+        EXPECT_EQ(named(QString::fromStdU16String(u"Bxoд")), 100) << oldestFirst;
+        EXPECT_EQ(named(QString::fromStdU16String(u"Bыxoд")), 10) << oldestFirst;
+    }
+}
+
+// A read belongs to the one site that holds at least 8 of its records.
+TEST(SiteHistoryTest, ASiteIsKnownByEightSharedRecords)
+{
+    QTemporaryDir dir;
+    SiteHistory store(dir.filePath("history.sqlite"));
+    EXPECT_EQ(store.matchSite(wrappingReads().later).kind, SiteMatch::Kind::None);
+    store.record("Склад", readDump(ringPanel(100), 1'700'000'000'000));
+
+    // The same panel later, 92 more records: its first 100 are kept.
+    const SiteMatch known = store.matchSite(readDump(ringPanel(192), 1'700'086'400'000));
+    EXPECT_EQ(known.kind, SiteMatch::Kind::One);
+    EXPECT_EQ(known.site, QStringLiteral("Склад"));
+
+    // A panel that shares exactly 8, and one that shares 7.
+    const auto sharing = [](int shared) {
+        panel_sim::PanelDescription d = ringPanel(100);
+        for (std::size_t i = std::size_t(shared); i < d.records.size(); ++i)
+            d.records[i].code = static_cast<std::uint8_t>(d.records[i].code ^ 0x40);
+        return d;
+    };
+    EXPECT_EQ(store.matchSite(readDump(sharing(8), 1'700'000'000'001)).kind, SiteMatch::Kind::One);
+    EXPECT_EQ(store.matchSite(readDump(sharing(7), 1'700'000'000'001)).kind, SiteMatch::Kind::None);
+
+    // A panel with an empty archive belongs nowhere: it must be named.
+    panel_sim::PanelDescription empty = ringPanel(0);
+    EXPECT_EQ(store.matchSite(readDump(empty, 1'700'000'000'002)).kind, SiteMatch::Kind::None);
+
+    // The same panel kept under two names cannot be told apart.
+    store.record("Склад (копия)", readDump(ringPanel(100), 1'700'000'000'000));
+    EXPECT_EQ(store.matchSite(readDump(ringPanel(192), 1'700'086'400'000)).kind, SiteMatch::Kind::Several);
+}
+
+TEST(SiteHistoryTest, SitesAreListedRenamedAndDeleted)
+{
+    QTemporaryDir dir;
+    SiteHistory store(dir.filePath("history.sqlite"));
+    store.record("Склад", readDump(ringPanel(100), 1'700'000'000'000));
+    store.record("Склад", readDump(ringPanel(150), 1'700'086'400'000));
+    store.record("Гараж", readDump(ringPanel(40, u"Bopoтa"), 1'700'000'000'000));
+    auto sites = store.sites();
+    ASSERT_EQ(sites.size(), 2u);
+    EXPECT_EQ(sites[1].name, QStringLiteral("Склад"));
+    EXPECT_EQ(sites[1].reads, 2);
+    EXPECT_EQ(sites[1].events, 150);
+    EXPECT_EQ(sites[1].lastRead.toMSecsSinceEpoch(), 1'700'086'400'000);
+    const auto reads = store.reads("Склад");
+    ASSERT_EQ(reads.size(), 2u);
+    EXPECT_EQ(store.readDump(reads[0].id).readTimeMs, 1'700'000'000'000);
+
+    EXPECT_THROW(store.renameSite("Склад", "Гараж"), site_history::HistoryError);
+    store.renameSite("Склад", "Склад №2 — ✓");
+    EXPECT_EQ(store.table("Склад №2 — ✓").rows.size(), 150u);
+    store.deleteSite("Склад №2 — ✓");
+    sites = store.sites();
+    ASSERT_EQ(sites.size(), 1u);
+    EXPECT_EQ(sites[0].name, QStringLiteral("Гараж"));
+    EXPECT_THROW(store.table("Склад №2 — ✓"), site_history::HistoryError);
+}
