@@ -63,11 +63,13 @@ TEST(OutputFile, ARegularFileIsReplacedWholeOrNotAtAll)
     const QString path = dir.filePath("archive.txt");
     ASSERT_TRUE(put(path, "earlier\n"));
 
-    OutputFile full(std::make_unique<FullDisk>(path, 4));
-    ASSERT_TRUE(full.open());
-    EXPECT_FALSE(full.write("a table longer than the disk\n"));
-    EXPECT_FALSE(full.commit());
-    EXPECT_EQ(content(path), QByteArray("earlier\n"));
+    {
+        OutputFile full(std::make_unique<FullDisk>(path, 4));
+        ASSERT_TRUE(full.open());
+        EXPECT_FALSE(full.write("a table longer than the disk\n"));
+        EXPECT_FALSE(full.commit());
+        EXPECT_EQ(content(path), QByteArray("earlier\n"));
+    }
 
     OutputFile file(path);
     EXPECT_FALSE(file.writesInPlace());
