@@ -29,7 +29,8 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
 
     const auto setAction = [&](ArchiveOptions::Action a, const std::string& name) {
         if (action)
-            throw CommandLineError("only one of --list-ports, --port, --simulate, --from-dump, --help and --version may be given (" + name + ")");
+            throw CommandLineError("only one of --list-ports, --port, --simulate, --from-dump, --import, --list-sites, "
+                                   "--history-table, --help and --version may be given (" + name + ")");
         action = a;
     };
 
@@ -77,6 +78,26 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
             if (options.saveDump)
                 throw CommandLineError("--save-dump is given twice");
             options.saveDump = takeValue();
+        } else if (name == "--history") {
+            if (options.history)
+                throw CommandLineError("--history is given twice");
+            options.history = takeValue();
+        } else if (name == "--site") {
+            if (options.site)
+                throw CommandLineError("--site is given twice");
+            options.site = takeValue();
+        } else if (name == "--import") {
+            setAction(ArchiveOptions::Action::Import, name);
+            options.importDumps.push_back(takeValue());
+            // Every argument up to the next option is a dump.
+            while (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0 && !args[i + 1].empty())
+                options.importDumps.push_back(args[++i]);
+        } else if (name == "--list-sites") {
+            noValue();
+            setAction(ArchiveOptions::Action::ListSites, name);
+        } else if (name == "--history-table") {
+            noValue();
+            setAction(ArchiveOptions::Action::HistoryTable, name);
         } else if (name == "--list-ports") {
             noValue();
             setAction(ArchiveOptions::Action::ListPorts, name);
@@ -105,10 +126,23 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
     const bool reads = options.action == ArchiveOptions::Action::ReadPort
         || options.action == ArchiveOptions::Action::ReadSimulated;
     const bool decodes = options.action == ArchiveOptions::Action::ReadDump;
+    const bool historyTable = options.action == ArchiveOptions::Action::HistoryTable;
+    const bool historyAction = historyTable || options.action == ArchiveOptions::Action::Import
+        || options.action == ArchiveOptions::Action::ListSites;
     if (!reads && (noTurbo || options.saveDump))
         throw CommandLineError("--no-turbo and --save-dump go only with --port or --simulate");
-    if (!reads && !decodes && (options.output || formatGiven))
-        throw CommandLineError("--output and --format go only with --port, --simulate or --from-dump");
+    if (!reads && !decodes && !historyTable && (options.output || formatGiven))
+        throw CommandLineError("--output and --format go only with --port, --simulate, --from-dump or --history-table");
+    if (historyAction && !options.history)
+        throw CommandLineError("--import, --list-sites and --history-table need --history STORE");
+    if (options.history && !reads && !decodes && !historyAction)
+        throw CommandLineError("--history goes with a read, --from-dump, --import, --list-sites or --history-table");
+    if (options.site && !options.history)
+        throw CommandLineError("--site goes only with --history");
+    if (options.site && options.action == ArchiveOptions::Action::ListSites)
+        throw CommandLineError("--list-sites lists every site; --site does not go with it");
+    if (historyTable && !options.site)
+        throw CommandLineError("--history-table needs --site NAME");
     options.turbo = !noTurbo;
     return options;
 }
@@ -122,6 +156,12 @@ std::string usageText()
            "  quorvel-archive --simulate [--no-turbo] [--format text|csv] [--output FILE]\n"
            "                  [--save-dump DUMP]\n"
            "  quorvel-archive --from-dump DUMP [--format text|csv] [--output FILE]\n"
+           "  quorvel-archive (--port NAME | --simulate | --from-dump DUMP) ... --history STORE\n"
+           "                  [--site NAME]\n"
+           "  quorvel-archive --history STORE --import DUMP... [--site NAME]\n"
+           "  quorvel-archive --history STORE --list-sites\n"
+           "  quorvel-archive --history STORE --site NAME --history-table [--format text|csv]\n"
+           "                  [--output FILE]\n"
            "  quorvel-archive --help | --version\n"
            "\n"
            "Reads the event archive of a Quorvel panel and writes it as the viewer's\n"
@@ -138,10 +178,20 @@ std::string usageText()
            "                   brought back in the dump file DUMP (.qrvdump)\n"
            "  --from-dump DUMP decode a dump file instead of reading a panel; the table\n"
            "                   is the one a read of that panel gives\n"
+           "  --history STORE  the site history, a SQLite file on this computer (made on\n"
+           "                   first use): the read or dump is also recorded in it\n"
+           "  --site NAME      the site (объект) the read belongs to; without it, the one\n"
+           "                   site whose history holds at least 8 of the read's records\n"
+           "  --import DUMP... record dump files in the history\n"
+           "  --list-sites     one line per site: name, reads, events kept, last read\n"
+           "                   (ISO 8601, UTC), separated by tabs\n"
+           "  --history-table  write the site's history, every event of all its reads,\n"
+           "                   as the table of one read\n"
            "\n"
-           "Exit status: 0 done, 1 the read failed, 2 bad command line,\n"
-           "3 the port cannot be opened, 4 the table or the dump cannot be written\n"
-           "(checked before the read starts), 5 the dump cannot be used.\n";
+           "Exit status: 0 done, 1 the read failed, 2 bad command line (or a read\n"
+           "whose site is neither named nor found), 3 the port cannot be opened, 4 the\n"
+           "table or the dump cannot be written (checked before the read starts), 5 the\n"
+           "dump cannot be used, 6 the history cannot be opened or written.\n";
 }
 
 } // namespace quorvel_archive

@@ -9,7 +9,7 @@ namespace quorvel_archive {
 
 // What the command line asks for.
 struct ArchiveOptions {
-    enum class Action { Help, Version, ListPorts, ReadPort, ReadSimulated, ReadDump };
+    enum class Action { Help, Version, ListPorts, ReadPort, ReadSimulated, ReadDump, Import, ListSites, HistoryTable };
     enum class Format { Text, Csv };
 
     Action action = Action::Help;
@@ -19,6 +19,9 @@ struct ArchiveOptions {
     Format format = Format::Text;      // the window's text table, or its CSV export
     std::optional<std::string> saveDump; // ReadPort, ReadSimulated: also keep the read's dump here
     std::string dumpFile;                // ReadDump: the dump to decode instead of a panel
+    std::optional<std::string> history;  // the site history's store: reads and dumps are recorded in it
+    std::optional<std::string> site;     // the site a read belongs to, or whose history to write
+    std::vector<std::string> importDumps; // Import: the dumps to record
 };
 
 // A command line that makes no sense; what() says why.

@@ -64,10 +64,10 @@ ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& p
 ReadResult decodeDumpText(const QString& dumpFile, ArchiveOptions::Format format)
 {
     try {
-        const memory_dump::MemoryDump dump = memory_dump::loadDumpFile(dumpFile);
-        config_quorvel::Configuration configuration;
-        const std::vector<config_quorvel::Event> events = memory_dump::decodeDump(dump, configuration);
         ReadResult result;
+        result.dump = memory_dump::loadDumpFile(dumpFile);
+        config_quorvel::Configuration configuration;
+        const std::vector<config_quorvel::Event> events = memory_dump::decodeDump(result.dump, configuration);
         result.text = tableText(events, format);
         return result;
     } catch (const memory_dump::DumpError& error) {

@@ -65,4 +65,10 @@ bool writeText(std::FILE* stream, const std::string& utf8)
     return std::fflush(stream) == 0 && written;
 }
 
+void printError(const std::string& utf8)
+{
+    std::fflush(stdout);
+    writeText(stderr, utf8 + '\n');
+}
+
 } // namespace quorvel_archive

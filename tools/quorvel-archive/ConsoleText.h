@@ -23,4 +23,7 @@ bool writeToConsole(std::FILE* stream, const QByteArray& utf8);
 // byte for byte elsewhere. False when the stream took less.
 bool writeText(std::FILE* stream, const std::string& utf8);
 
+// A message for the user on standard error, as one line.
+void printError(const std::string& utf8);
+
 } // namespace quorvel_archive

@@ -11,6 +11,7 @@ enum ExitCode : int {
     PortError = 3,   // the port could not be opened
     OutputError = 4, // the table or the dump could not be written
     DumpError = 5,   // the dump to decode cannot be used; the reason names the fault
+    StoreError = 6,  // the site history cannot be opened, is not a store or cannot be written
 };
 
 } // namespace quorvel_archive

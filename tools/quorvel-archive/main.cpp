@@ -5,6 +5,7 @@
 #include <ConsoleText.h>
 #include <ExitCode.h>
 #include <ExportOutput.h>
+#include <HistoryCommands.h>
 #include <PortList.h>
 #include <ProgressBar.h>
 #include <SimulatedLine.h>
@@ -14,6 +15,7 @@
 #include <memory_dump/DumpFormat.h>
 
 #include <rs485/SerialPlatform.h>
+#include <site_history/SiteHistory.h>
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -40,12 +42,6 @@ using namespace quorvel_archive;
 const char cannotOpenDumpText[] = "Невозможно открыть файл дампа для записи";
 const char cannotWriteDumpText[] = "Ошибка при записи файла дампа";
 
-void printError(const std::string& text)
-{
-    std::fflush(stdout);
-    writeText(stderr, text + '\n');
-}
-
 // Arguments are UTF-8 throughout; file names go back to the system as the
 // text they were given as.
 QString fileName(const std::string& name)
@@ -57,13 +53,22 @@ QString fileName(const std::string& name)
 // or the table would overwrite the dump it is made from.
 void refuseOneFileTwice(const ArchiveOptions& options)
 {
-    if (!options.output)
-        return;
-    const QString output = fileName(*options.output);
-    if (options.saveDump && file_output::sameFile(output, fileName(*options.saveDump)))
-        throw CommandLineError("--output and --save-dump name the same file " + *options.output);
-    if (options.action == ArchiveOptions::Action::ReadDump && file_output::sameFile(output, fileName(options.dumpFile)))
-        throw CommandLineError("--output names the dump that --from-dump reads: " + *options.output);
+    std::vector<std::pair<std::string, std::string>> files;
+    if (options.output)
+        files.emplace_back("--output", *options.output);
+    if (options.saveDump)
+        files.emplace_back("--save-dump", *options.saveDump);
+    if (options.history)
+        files.emplace_back("--history", *options.history);
+    if (options.action == ArchiveOptions::Action::ReadDump)
+        files.emplace_back("--from-dump", options.dumpFile);
+    for (const std::string& dump : options.importDumps)
+        files.emplace_back("--import", dump);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        for (std::size_t j = i + 1; j < files.size(); ++j)
+            if (files[i].first != files[j].first && file_output::sameFile(fileName(files[i].second), fileName(files[j].second)))
+                throw CommandLineError(files[i].first + " and " + files[j].first + " name the same file "
+                                       + files[i].second);
 }
 
 // Whether the files to be written can be, checked before the read starts so
@@ -99,6 +104,9 @@ int readAndWrite(const ArchiveOptions& options)
 {
     if (const int status = checkTargets(options); status != ExitCode::Success)
         return status;
+    std::unique_ptr<site_history::SiteHistory> store;
+    if (options.history && !(store = openStore(options)))
+        return ExitCode::StoreError;
 
     ProgressBar progress(stderr, isatty(fileno(stderr)) != 0);
     ReadResult result;
@@ -128,7 +136,9 @@ int readAndWrite(const ArchiveOptions& options)
             return ExitCode::OutputError;
         }
     }
-    return writeTable(options, result.text);
+    if (const int status = writeTable(options, result.text); status != ExitCode::Success || !store)
+        return status;
+    return recordInHistory(*store, options, result.dump);
 }
 
 // The table of a dump, written as that of a read.
@@ -136,12 +146,17 @@ int decodeAndWrite(const ArchiveOptions& options)
 {
     if (const int status = checkTargets(options); status != ExitCode::Success)
         return status;
+    std::unique_ptr<site_history::SiteHistory> store;
+    if (options.history && !(store = openStore(options)))
+        return ExitCode::StoreError;
     const ReadResult result = decodeDumpText(fileName(options.dumpFile), options.format);
     if (result.exitCode != ExitCode::Success) {
         printError(result.message);
         return result.exitCode;
     }
-    return writeTable(options, result.text);
+    if (const int status = writeTable(options, result.text); status != ExitCode::Success || !store)
+        return status;
+    return recordInHistory(*store, options, result.dump);
 }
 
 // The arguments as UTF-8, taken from the system's own text of them: on
@@ -197,6 +212,12 @@ int main(int argc, char* argv[])
             return readAndWrite(options);
         case ArchiveOptions::Action::ReadDump:
             return decodeAndWrite(options);
+        case ArchiveOptions::Action::Import:
+            return importDumps(options);
+        case ArchiveOptions::Action::ListSites:
+            return listSites(options);
+        case ArchiveOptions::Action::HistoryTable:
+            return writeHistoryTable(options);
         }
     } catch (const std::exception& error) {
         printError(error.what());

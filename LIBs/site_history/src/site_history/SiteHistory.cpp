@@ -10,11 +10,13 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QVariant>
 
 #include <atomic>
@@ -241,9 +243,13 @@ SiteHistory::SiteHistory(const QString& location) : path(location), connection(n
         QSqlQuery query = c.run(statement, Fault::Damaged);
         return query.next() ? query.value(0).toInt() : 0;
     };
+    // One snapshot for all three, so that a store another program is
+    // making at this moment is seen before or after, never half made.
+    c.run(QStringLiteral("BEGIN"), Fault::CannotOpen);
     const int version = number(QStringLiteral("PRAGMA user_version"));
     const int id = number(QStringLiteral("PRAGMA application_id"));
     const int objects = number(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"));
+    c.run(QStringLiteral("COMMIT"), Fault::CannotOpen);
     if ((version == 0 && objects > 0) || (version > 0 && id != applicationId))
         throw HistoryError(Fault::NotAStore, "Файл не является историей событий: " + utf8(path));
     if (version > schemaVersion)
@@ -261,16 +267,38 @@ SiteHistory::SiteHistory(const QString& location) : path(location), connection(n
     }
 
     // A write-ahead log: a crash in the middle of a read's recording leaves
-    // the store as it was before it.
-    c.run(QStringLiteral("PRAGMA journal_mode=WAL"), Fault::CannotOpen);
+    // the store as it was before it. Switching to it needs the file to
+    // itself, and SQLite does not wait for that: another program opening
+    // the same new store is waited for here.
+    const auto journalMode = [&](const QString& statement) {
+        QSqlQuery query = c.run(statement, Fault::CannotOpen);
+        return query.next() ? query.value(0).toString() : QString();
+    };
+    if (journalMode(QStringLiteral("PRAGMA journal_mode")) != QLatin1String("wal")) {
+        QElapsedTimer waited;
+        waited.start();
+        while (true) {
+            QSqlQuery query(db);
+            if (query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && query.next()
+                && query.value(0).toString() == QLatin1String("wal"))
+                break;
+            if (waited.elapsed() > busyTimeoutMs)
+                Connection::fail(query, Fault::CannotOpen);
+            QThread::msleep(20);
+        }
+    }
     c.run(QStringLiteral("PRAGMA synchronous=NORMAL"), Fault::CannotOpen);
     if (version < schemaVersion) {
         c.write([&] {
-            for (int step = version; step < schemaVersion; ++step)
+            // Another program may have made the store meanwhile.
+            const int current = number(QStringLiteral("PRAGMA user_version"));
+            for (int step = current; step < schemaVersion; ++step)
                 for (const QString& statement : schemaSteps(step, c.dialect))
                     c.run(statement);
-            c.run(QStringLiteral("PRAGMA application_id=%1").arg(applicationId));
-            c.run(QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion));
+            if (current < schemaVersion) {
+                c.run(QStringLiteral("PRAGMA application_id=%1").arg(applicationId));
+                c.run(QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion));
+            }
             return 0;
         });
     }

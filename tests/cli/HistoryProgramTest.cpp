@@ -1,0 +1,172 @@
+// quorvel-archive with a site history: recording reads and dumps, listing
+// sites, writing a site's history, and the store under processes that are
+// killed or write at the same time.
+
+#include <HistoryTestSupport.h>
+#include <ProgramProcess.h>
+#include <TestFiles.h>
+
+#include <memory_dump/DumpFile.h>
+#include <site_history/SiteHistory.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include <csignal>
+
+namespace {
+
+// Dumps of one panel read as its ring moves on by `step` records a read.
+QStringList writeRingDumps(const QTemporaryDir& dir, int count, int step = 300)
+{
+    QStringList files;
+    for (int i = 0; i < count; ++i) {
+        const QString file = dir.filePath(QStringLiteral("read%1.qrvdump").arg(i));
+        memory_dump::saveDumpFile(file, readDump(ringPanel(8192 + step * i), 1'700'000'000'000 + 3'600'000LL * i));
+        files << file;
+    }
+    return files;
+}
+
+QStringList importArgs(const QString& store, const QStringList& dumps)
+{
+    return QStringList{"--history", store, "--site", "Склад", "--import"} + dumps;
+}
+
+} // namespace
+
+TEST(HistoryProgramTest, ReadsAreRecordedUnderTheirSiteAndWrittenAsOneTable)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("history.sqlite");
+    const QString table = dir.filePath("read.txt");
+    // A panel the history does not know must be named; nothing is recorded.
+    const ProgramResult unnamed = runProgram(archiveProgram(), {"--simulate", "--history", store, "-o", table});
+    EXPECT_EQ(unnamed.exitCode, 2);
+    EXPECT_TRUE(unnamed.err.contains("--site")) << unnamed.err.toStdString();
+    EXPECT_EQ(runProgram(archiveProgram(), {"--history", store, "--list-sites"}).out, QByteArray());
+
+    const QString dump = dir.filePath("site.qrvdump");
+    const ProgramResult named = runProgram(archiveProgram(), {"--simulate", "--history", store, "--site", "Главный корпус",
+                                                              "--save-dump", dump, "-o", table});
+    EXPECT_EQ(named.exitCode, 0) << named.err.toStdString();
+    // The panel is known now by its records; the same dump again adds nothing.
+    EXPECT_EQ(runProgram(archiveProgram(), {"--simulate", "--history", store, "-o", dir.filePath("again.txt")}).exitCode, 0);
+    const ProgramResult imported = runProgram(archiveProgram(), {"--history", store, "--import", dump});
+    EXPECT_EQ(imported.exitCode, 0);
+    EXPECT_TRUE(imported.err.contains("уже есть")) << imported.err.toStdString();
+
+    const ProgramResult sites = runProgram(archiveProgram(), {"--history", store, "--list-sites"});
+    const QList<QByteArray> fields = sites.out.trimmed().split('\t');
+    ASSERT_EQ(fields.size(), 4) << sites.out.toStdString();
+    EXPECT_EQ(QString::fromUtf8(fields[0]), QStringLiteral("Главный корпус"));
+    EXPECT_EQ(fields[1], "2");
+    EXPECT_EQ(fields[2], "319");
+    EXPECT_TRUE(QDateTime::fromString(QString::fromLatin1(fields[3]), Qt::ISODate).isValid());
+    EXPECT_TRUE(fields[3].endsWith('Z'));
+
+    const ProgramResult history =
+        runProgram(archiveProgram(), {"--history", store, "--site", "Главный корпус", "--history-table"});
+    EXPECT_EQ(history.exitCode, 0);
+    EXPECT_EQ(history.out.toStdString(), demoWindowExport().toStdString());
+    const ProgramResult csv = runProgram(archiveProgram(), {"--history", store, "--site", "Главный корпус",
+                                                            "--history-table", "--format", "csv"});
+    EXPECT_EQ(csv.out.toStdString(), demoWindowCsv().toStdString());
+}
+
+TEST(HistoryProgramTest, StoresThatCannotBeUsedExitWithCode6AndStayAsTheyWere)
+{
+    QTemporaryDir dir;
+    const QString notAStore = dir.filePath("archive.txt");
+    ASSERT_TRUE(writeFile(notAStore, "earlier read\n"));
+    for (const QStringList& args : {QStringList{"--simulate", "--history", notAStore, "--site", "x"},
+                                    QStringList{"--history", notAStore, "--list-sites"},
+                                    QStringList{"--history", dir.filePath("none/h.sqlite"), "--list-sites"}}) {
+        const ProgramResult run = runProgram(archiveProgram(), args);
+        EXPECT_EQ(run.exitCode, 6) << args.join(' ').toStdString();
+        EXPECT_FALSE(run.err.isEmpty());
+    }
+    EXPECT_EQ(fileContent(notAStore), QByteArray("earlier read\n"));
+    const ProgramResult noSite = runProgram(archiveProgram(), {"--history", dir.filePath("h.sqlite"), "--site", "Нет",
+                                                               "--history-table"});
+    EXPECT_EQ(noSite.exitCode, 6);
+    const ProgramResult badDump = runProgram(archiveProgram(), {"--history", dir.filePath("h.sqlite"), "--site", "x",
+                                                                "--import", notAStore});
+    EXPECT_EQ(badDump.exitCode, 5);
+}
+
+// Killed in the middle of recording, a process leaves each read wholly in
+// the store or not at all.
+TEST(HistoryProgramTest, AKilledRecordingLeavesEveryReadWholeOrAbsent)
+{
+    QTemporaryDir dir;
+    // Reads a whole ring apart: each brings 8192 new events.
+    const QStringList dumps = writeRingDumps(dir, 8, 8192);
+    // Kills spread over the time a whole import takes on this machine.
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_EQ(runProgram(archiveProgram(), importArgs(dir.filePath("whole.sqlite"), dumps)).exitCode, 0);
+    const qint64 wholeMs = timer.elapsed();
+    int interrupted = 0;
+    for (int percent = 10; percent < 100; percent += 8) {
+        SCOPED_TRACE(percent);
+        const QString store = dir.filePath(QStringLiteral("killed%1.sqlite").arg(percent));
+        QProcess importer;
+        importer.start(archiveProgram(), importArgs(store, dumps));
+        ASSERT_TRUE(importer.waitForStarted());
+        QThread::msleep(static_cast<unsigned long>(wholeMs * percent / 100));
+        ::kill(static_cast<pid_t>(importer.processId()), SIGKILL);
+        importer.waitForFinished(5000);
+        if (!QFile::exists(store))
+            continue; // killed before it made the store
+
+        site_history::SiteHistory history(store);
+        const auto site = history.site("Склад");
+        if (!site)
+            continue; // killed before its first read was in
+        interrupted += site->reads < dumps.size() ? 1 : 0;
+        std::set<std::pair<std::uint32_t, std::vector<std::uint8_t>>> kept;
+        for (const site_history::ReadInfo& read : history.reads("Склад"))
+            for (const memory_dump::DumpRecord& record : memory_dump::validRecords(history.readDump(read.id)))
+                kept.insert({record.address, record.bytes});
+        EXPECT_EQ(std::size_t(site->events), kept.size()) << site->reads << " reads";
+        EXPECT_EQ(history.table("Склад").rows.size(), kept.size());
+    }
+    EXPECT_GT(interrupted, 2) << "the kills came too early or too late to interrupt an import";
+}
+
+// Two programs importing overlapping reads into one store at once give the
+// history one program gives.
+TEST(HistoryProgramTest, TwoProgramsRecordingAtOnceGiveTheSameHistoryAsOne)
+{
+    QTemporaryDir dir;
+    const QStringList dumps = writeRingDumps(dir, 6);
+    const QString alone = dir.filePath("alone.sqlite");
+    ASSERT_EQ(runProgram(archiveProgram(), importArgs(alone, dumps)).exitCode, 0);
+
+    const QString shared = dir.filePath("shared.sqlite");
+    QProcess first;
+    QProcess second;
+    first.start(archiveProgram(), importArgs(shared, dumps.mid(0, 4)));
+    QStringList reversed = dumps.mid(2);
+    std::reverse(reversed.begin(), reversed.end());
+    second.start(archiveProgram(), importArgs(shared, reversed));
+    ASSERT_TRUE(first.waitForFinished(120000));
+    ASSERT_TRUE(second.waitForFinished(120000));
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+
+    const auto table = [&](const QString& store) {
+        return runProgram(archiveProgram(), {"--history", store, "--site", "Склад", "--history-table"}).out;
+    };
+    EXPECT_EQ(table(shared), table(alone));
+    EXPECT_EQ(site_history::SiteHistory(shared).site("Склад")->reads, 6);
+}

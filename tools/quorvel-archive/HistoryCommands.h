@@ -1,0 +1,33 @@
+#pragma once
+
+#include <ArchiveOptions.h>
+
+#include <memory_dump/MemoryDump.h>
+
+#include <QString>
+
+#include <memory>
+
+namespace site_history {
+class SiteHistory;
+}
+
+namespace quorvel_archive {
+
+// The store --history names, opened before any read so that one that
+// cannot be used ends the run at once; null, with the reason printed, when
+// it cannot be opened.
+std::unique_ptr<site_history::SiteHistory> openStore(const ArchiveOptions& options);
+
+// Records a read or a dump under the site --site names, or the one site
+// whose history holds enough of its records; prints the outcome. Returns
+// the exit code: a site neither named nor found is a bad command line.
+int recordInHistory(site_history::SiteHistory& store, const ArchiveOptions& options,
+                    const memory_dump::MemoryDump& dump, const QString& label = QString());
+
+// --import, --list-sites and --history-table.
+int importDumps(const ArchiveOptions& options);
+int listSites(const ArchiveOptions& options);
+int writeHistoryTable(const ArchiveOptions& options);
+
+} // namespace quorvel_archive
