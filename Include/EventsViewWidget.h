@@ -34,6 +34,15 @@ public:
     // and sorting by the date-and-time column descending would leave it, but
     // fast enough for a full archive.
     void showEvents(const std::vector<config_quorvel::Event>& events);
+    // The same for rows given as texts, in the order of an event list (a
+    // site's history); "+" in the first cell marks an emergency.
+    void showRows(std::vector<archive_table::RowTexts> listed);
+
+    // Marks in bold the events that the site's history lacked before, and
+    // lets the filter keep only them; flags in the order of the event list
+    // of the last fill.
+    void markNewEvents(const std::vector<bool>& isNew);
+    bool isNewRow(int row) const;
 
     // Writes the table as text, rows in the order shown. Returns false when
     // the device did not take every byte.
@@ -69,7 +78,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void setRowItems(int row, const archive_table::RowTexts& texts, bool emergency, int lastColumn);
+    void setRowItems(int row, const archive_table::RowTexts& texts, bool emergency, int lastColumn,
+                     int listIndex = -1);
     archive_table::RowTexts headerTexts() const;
     archive_table::RowTexts rowTexts(int row) const;
     void applyRowFilter();

@@ -14,6 +14,7 @@
 #include <vector>
 
 class EventsViewWidget;
+class HistoryController;
 class QDialog;
 class QIODevice;
 class QLabel;
@@ -65,6 +66,10 @@ public slots:
     // Shows the filter bar and hides it again.
     void onShowFilter();
     void onHideFilter();
+    // The sites dialog of the history; opens the history of the site chosen.
+    void onShowSites();
+    // Shows a site's history in the table: every event of all its reads.
+    bool showSiteHistory(const QString& site);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -77,6 +82,10 @@ protected:
     virtual std::unique_ptr<file_output::OutputFile> createOutputFile(const QString& fileName);
     virtual QString askOpenDumpFileName();
     virtual QString askSaveDumpFileName();
+    virtual bool askYesNo(const QString& question);
+    virtual QString askText(const QString& label, const QString& text);
+    virtual int askChoice(const QString& label, const QStringList& items);
+    virtual QString askStoreFileName();
 
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -94,6 +103,9 @@ private:
     void showShownCount();
     // The memory behind the table, from a read or a dump, for saving it again.
     void setShownDump(memory_dump::MemoryDump dump);
+    // Records the read or dump shown in the site history and marks its new
+    // events.
+    void recordInHistory();
 
     Ui::MainWindow* ui;
     ProgressDialog* progressDialog = nullptr;
@@ -105,6 +117,8 @@ private:
     // outcome of the last read, and how many events the filter shows.
     QLabel* readStatus = nullptr;
     QLabel* shownStatus = nullptr;
+    QLabel* historyStatus = nullptr;
+    HistoryController* history = nullptr;
     QString readPort; // the port of the read in progress
     std::optional<memory_dump::MemoryDump> shownDump;
     // Where the events shown come from.

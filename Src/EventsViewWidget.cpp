@@ -23,6 +23,11 @@ namespace {
 
 constexpr int eventRowHeight = 17;
 
+// Kept on the first cell of a row: its index in the event list of the fill,
+// and whether the site's history lacked it before.
+constexpr int listIndexRole = Qt::UserRole;
+constexpr int newEventRole = Qt::UserRole + 1;
+
 // The widths the columns have at least; the date and event columns grow
 // beyond theirs to fit their texts, the event column up to its maximum.
 constexpr int emergencyColumnWidth = 17;
@@ -145,7 +150,7 @@ void EventsViewWidget::changeEvent(QEvent* event)
 }
 
 void EventsViewWidget::setRowItems(int row, const archive_table::RowTexts& texts, bool emergency,
-                                   int lastColumn)
+                                   int lastColumn, int listIndex)
 {
     const auto makeItem = [&](int column) {
         auto* item = archive_table::isNumberColumn(column) ? new NumberItem(texts[column])
@@ -154,6 +159,8 @@ void EventsViewWidget::setRowItems(int row, const archive_table::RowTexts& texts
             item->setTextAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
         if (emergency)
             item->setBackground(emergencyBrush);
+        if (column == 0 && listIndex >= 0)
+            item->setData(listIndexRole, listIndex);
         setItem(row, column, item);
     };
     for (int column = 0; column < archive_table::columnCount; ++column)
@@ -186,6 +193,11 @@ void EventsViewWidget::showEvents(const std::vector<config_quorvel::Event>& even
     texts.reserve(events.size());
     for (const config_quorvel::Event& event : events)
         texts.push_back(archive_table::eventRowTexts(event));
+    showRows(std::move(texts));
+}
+
+void EventsViewWidget::showRows(std::vector<archive_table::RowTexts> texts)
+{
     const std::vector<std::size_t> order = archive_table::orderAsShownAfterRead(texts);
 
     // The rows go straight to the places the table's sort would give them,
@@ -203,7 +215,8 @@ void EventsViewWidget::showEvents(const std::vector<config_quorvel::Event>& even
     setRowCount(static_cast<int>(order.size()));
     for (std::size_t row = 0; row < order.size(); ++row) {
         const std::size_t index = order[row];
-        setRowItems(static_cast<int>(row), texts[index], events[index].emergency(), -1);
+        setRowItems(static_cast<int>(row), texts[index], !texts[index][archive_table::emergencyColumn].isEmpty(), -1,
+                    static_cast<int>(index));
     }
     setIndicatorQuietly(archive_table::dateTimeColumn, Qt::DescendingOrder);
     fitColumns();
@@ -254,6 +267,33 @@ bool EventsViewWidget::exportToCsv(QIODevice* device) const
     return device->write(text) == text.size();
 }
 
+void EventsViewWidget::markNewEvents(const std::vector<bool>& isNew)
+{
+    QFont bold = font();
+    bold.setBold(true);
+    const bool updates = updatesEnabled();
+    setUpdatesEnabled(false);
+    for (int row = 0; row < rowCount(); ++row) {
+        QTableWidgetItem* first = item(row, 0);
+        const int index = first ? first->data(listIndexRole).toInt() : -1;
+        if (!first || index < 0 || std::size_t(index) >= isNew.size() || !isNew[std::size_t(index)])
+            continue;
+        first->setData(newEventRole, true);
+        for (int column = 0; column < archive_table::columnCount; ++column)
+            if (QTableWidgetItem* cell = item(row, column))
+                cell->setFont(bold);
+    }
+    setUpdatesEnabled(updates);
+    if (filter.isNewOnly())
+        applyRowFilter();
+}
+
+bool EventsViewWidget::isNewRow(int row) const
+{
+    const QTableWidgetItem* first = item(row, 0);
+    return first && first->data(newEventRole).toBool();
+}
+
 void EventsViewWidget::setRowFilter(const archive_table::RowFilter& newFilter)
 {
     filter = newFilter;
@@ -275,7 +315,7 @@ void EventsViewWidget::applyRowFilter()
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
     for (int row = 0; row < rowCount(); ++row) {
-        const bool keep = filter.isEmpty() || filter.matches(rowTexts(row));
+        const bool keep = filter.isEmpty() || filter.matches(rowTexts(row), isNewRow(row));
         if (isRowHidden(row) == keep)
             setRowHidden(row, !keep);
     }

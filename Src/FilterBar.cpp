@@ -33,6 +33,7 @@ FilterBar::FilterBar(QWidget* parent) : QWidget(parent), ui(new Ui::FilterBar)
     }
     connect(ui->filterText, &QLineEdit::textChanged, this, &FilterBar::filterChanged);
     connect(ui->emergencyOnly, &QCheckBox::toggled, this, &FilterBar::filterChanged);
+    connect(ui->newOnly, &QCheckBox::toggled, this, &FilterBar::filterChanged);
     connect(ui->clearFilter, &QToolButton::clicked, this, &FilterBar::clear);
 }
 
@@ -46,6 +47,7 @@ archive_table::RowFilter FilterBar::filter() const
     archive_table::RowFilter filter;
     filter.setText(ui->filterText->text());
     filter.setEmergencyOnly(ui->emergencyOnly->isChecked());
+    filter.setNewOnly(ui->newOnly->isChecked());
     filter.setDateRange(chosenDate(*ui->dateFrom), chosenDate(*ui->dateTo));
     return filter;
 }
@@ -57,6 +59,7 @@ void FilterBar::clear()
         const QSignalBlocker blocker(this);
         ui->filterText->clear();
         ui->emergencyOnly->setChecked(false);
+        ui->newOnly->setChecked(false);
         ui->dateFrom->setDate(noDate);
         ui->dateTo->setDate(noDate);
     }

@@ -3,6 +3,7 @@
 #include "ui_MainWindow.h"
 
 #include <ConnectDialog.h>
+#include <HistoryController.h>
 #include <EventsViewWidget.h>
 #include <FilterBar.h>
 #include <archive_table/ProgramInfo.h>
@@ -16,6 +17,7 @@
 #include <memory_dump/DumpError.h>
 #include <memory_dump/DumpFile.h>
 #include <rs485/SerialPlatform.h>
+#include <site_history/SiteHistory.h>
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -24,6 +26,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -121,6 +124,29 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     connect(ui->openDump, &QAction::triggered, this, &MainWindow::onOpenDump);
     connect(ui->saveDump, &QAction::triggered, this, &MainWindow::onSaveDump);
     setAcceptDrops(true);
+
+    // The virtual prompts, so that tests answer the history's questions too.
+    HistoryPrompts prompts;
+    prompts.runDialog = [this](QDialog& dialog) { return runDialog(dialog); };
+    prompts.askYesNo = [this](const QString& question) { return askYesNo(question); };
+    prompts.askText = [this](const QString& label, const QString& text) { return askText(label, text); };
+    prompts.askChoice = [this](const QString& label, const QStringList& items) { return askChoice(label, items); };
+    prompts.askDumpFileName = [this] { return askSaveDumpFileName(); };
+    prompts.askStoreFileName = [this] { return askStoreFileName(); };
+    prompts.showCritical = [this](const QString& text) { showCritical(text); };
+    history = new HistoryController(this, prompts);
+    history->openStore();
+    historyStatus = new QLabel(statusBar());
+    historyStatus->setObjectName(QStringLiteral("historyStatus"));
+    historyStatus->setText(history->unavailableReason());
+    statusBar()->insertPermanentWidget(0, historyStatus);
+    ui->recordReads->setChecked(HistoryController::recordsReads());
+    connect(ui->recordReads, &QAction::toggled, this, [](bool on) { HistoryController::setRecordsReads(on); });
+    connect(ui->showSites, &QAction::triggered, this, &MainWindow::onShowSites);
+    connect(ui->chooseHistoryFile, &QAction::triggered, this, [this] {
+        history->chooseStoreFile();
+        historyStatus->setText(history->unavailableReason());
+    });
 }
 
 MainWindow::~MainWindow()
@@ -181,6 +207,35 @@ void MainWindow::showCritical(const QString& text)
 std::unique_ptr<file_output::OutputFile> MainWindow::createOutputFile(const QString& fileName)
 {
     return std::make_unique<file_output::OutputFile>(fileName);
+}
+
+bool MainWindow::askYesNo(const QString& question)
+{
+    return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+QString MainWindow::askText(const QString& label, const QString& text)
+{
+    return QInputDialog::getText(this, windowTitle(), label, QLineEdit::Normal, text);
+}
+
+int MainWindow::askChoice(const QString& label, const QStringList& items)
+{
+    bool ok = false;
+    const QString item = QInputDialog::getItem(this, windowTitle(), label, items, items.size() - 1, false, &ok);
+    return ok ? items.indexOf(item) : -1;
+}
+
+QString MainWindow::askStoreFileName()
+{
+    QFileDialog dialog(this, QString(), QFileInfo(HistoryController::storePath()).absolutePath(),
+                       tr("История объектов (*.sqlite)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // An existing store is opened, not replaced: no question about it.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(QStringLiteral("sqlite"));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 QString MainWindow::askOpenDumpFileName()
@@ -251,6 +306,7 @@ void MainWindow::readFromDevice()
         showShownCount();
         ui->saveToFile->setEnabled(true);
         ui->exportToCsv->setEnabled(true);
+        recordInHistory();
     } catch (const config_quorvel::ConfiguratorError& error) {
         ui->saveToFile->setEnabled(false);
         ui->exportToCsv->setEnabled(false);
@@ -356,7 +412,66 @@ bool MainWindow::openDumpFile(const QString& fileName)
         showShownCount();
         ui->saveToFile->setEnabled(true);
         ui->exportToCsv->setEnabled(true);
+        recordInHistory();
         return true;
+    } catch (const memory_dump::DumpError& error) {
+        showCritical(QString::fromUtf8(error.what()));
+    } catch (const config_quorvel::ConfiguratorError& error) {
+        showCritical(QString::fromUtf8(error.what()));
+    }
+    return false;
+}
+
+void MainWindow::recordInHistory()
+{
+    if (!shownDump)
+        return;
+    const HistoryController::Outcome outcome = history->record(*shownDump);
+    ui->eventsView->markNewEvents(outcome.isNew);
+    historyStatus->setText(outcome.status);
+    showShownCount();
+}
+
+void MainWindow::onShowSites()
+{
+    const QString site = history->chooseSite();
+    if (!site.isEmpty())
+        showSiteHistory(site);
+}
+
+bool MainWindow::showSiteHistory(const QString& site)
+{
+    site_history::SiteHistory* store = history->store();
+    if (!store)
+        return false;
+    try {
+        site_history::HistoryTable table = store->table(site);
+        // The names of the latest read, for what shows the panel's devices.
+        config_quorvel::Configuration latest;
+        memory_dump::decodeDump(store->latestDump(site), latest);
+        events.clear();
+        configuration = latest;
+        shownDump.reset();
+        ui->saveDump->setEnabled(false);
+        shownSource = archive_table::TableSource();
+        shownSource.kind = archive_table::TableSource::Kind::History;
+        shownSource.site = table.site.name;
+        shownSource.reads = table.site.reads;
+        shownSource.firstRead = table.site.firstRead;
+        shownSource.readTime = table.site.lastRead;
+        ui->eventsView->showRows(std::move(table.rows));
+        readStatus->setText(tr("История объекта «%1»: чтений %2, с %3 по %4")
+                                .arg(site)
+                                .arg(table.site.reads)
+                                .arg(archive_table::shownTime(table.site.firstRead),
+                                     archive_table::shownTime(table.site.lastRead)));
+        historyStatus->clear();
+        showShownCount();
+        ui->saveToFile->setEnabled(true);
+        ui->exportToCsv->setEnabled(true);
+        return true;
+    } catch (const site_history::HistoryError& error) {
+        showCritical(QString::fromUtf8(error.what()));
     } catch (const memory_dump::DumpError& error) {
         showCritical(QString::fromUtf8(error.what()));
     } catch (const config_quorvel::ConfiguratorError& error) {

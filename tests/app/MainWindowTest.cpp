@@ -94,8 +94,12 @@ private slots:
         auto* menuHelp = window.findChild<QMenu*>("menuHelp");
         QCOMPARE(menuFile->title(), QStringLiteral("Программа"));
         QCOMPARE(menuHelp->title(), QStringLiteral("Справка"));
+        auto* menuHistory = window.findChild<QMenu*>("menuHistory");
+        QCOMPARE(menuHistory->title(), QStringLiteral("История"));
         QCOMPARE(window.menuBar()->actions(),
-                 (QList<QAction*>{menuFile->menuAction(), menuHelp->menuAction()}));
+                 (QList<QAction*>{menuFile->menuAction(), menuHistory->menuAction(), menuHelp->menuAction()}));
+        QCOMPARE(actionNames(menuHistory->actions()),
+                 (QStringList{"showSites", "-", "recordReads", "chooseHistoryFile"}));
         const QStringList fileActions = {"loadFromDevice", "saveToFile", "exportToCsv", "-",
                                          "openDump", "saveDump", "-", "quit"};
         QCOMPARE(actionNames(menuFile->actions()), fileActions);

@@ -2,6 +2,8 @@
 
 #include <archive_table/EventColumns.h>
 #include <MainWindow.h>
+#include <SiteDialog.h>
+#include <SitesDialog.h>
 
 #include <config_quorvel/ConfigQuorvel.h>
 #include <config_quorvel/Configuration.h>
@@ -12,6 +14,7 @@
 #include <rs485/testing/FakeSerialPlatform.h>
 
 #include <QDialog>
+#include <QFile>
 #include <file_output/OutputFile.h>
 #include <QSettings>
 #include <QStringList>
@@ -22,12 +25,14 @@
 #include <memory>
 #include <vector>
 
-// The window's remembered choices go to a folder of the test's own, never
-// to the user's settings; set before any window reads them.
+// The window's remembered choices and its site history go to a folder of
+// the test's own, never to the user's; set before any window reads them.
+// (Under wine the user's folders are those of the test's own prefix.)
 struct TestSettingsFolder {
     QTemporaryDir folder;
     TestSettingsFolder()
     {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
         // Files, not the Windows registry, which no path redirects.
         QSettings::setDefaultFormat(QSettings::IniFormat);
         for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
@@ -42,8 +47,18 @@ class TestMainWindow : public MainWindow {
 public:
     using MainWindow::MainWindow;
 
-    // Answers every dialog the window runs; rejects by default.
+    // Answers every dialog the window runs but those of the history; rejects
+    // by default.
     std::function<int(QDialog&)> answerDialog = [](QDialog&) { return int(QDialog::Rejected); };
+    // Answers the "Объект" and "Объекты" dialogs; by default a read is not
+    // kept and no history opened.
+    std::function<int(SiteDialog&)> answerSiteDialog = [](SiteDialog&) { return int(QDialog::Rejected); };
+    std::function<int(SitesDialog&)> answerSitesDialog = [](SitesDialog&) { return int(QDialog::Rejected); };
+    // The history's other questions.
+    std::function<bool(const QString&)> answerYesNo = [](const QString&) { return false; };
+    std::function<QString(const QString&, const QString&)> answerText = [](const QString&, const QString&) { return QString(); };
+    std::function<int(const QString&, const QStringList&)> answerChoice = [](const QString&, const QStringList&) { return -1; };
+    QString storeFileName;
     // What the save dialog returns; empty is a cancel.
     QString saveFileName;
     // What the CSV export's save dialog returns.
@@ -71,7 +86,18 @@ public:
     }
 
 protected:
-    int runDialog(QDialog& dialog) override { return answerDialog(dialog); }
+    int runDialog(QDialog& dialog) override
+    {
+        if (auto* site = qobject_cast<SiteDialog*>(&dialog))
+            return answerSiteDialog(*site);
+        if (auto* sites = qobject_cast<SitesDialog*>(&dialog))
+            return answerSitesDialog(*sites);
+        return answerDialog(dialog);
+    }
+    bool askYesNo(const QString& question) override { return answerYesNo(question); }
+    QString askText(const QString& label, const QString& text) override { return answerText(label, text); }
+    int askChoice(const QString& label, const QStringList& items) override { return answerChoice(label, items); }
+    QString askStoreFileName() override { return storeFileName; }
     QString askSaveFileName() override { return saveFileName; }
     QString askCsvFileName() override { return csvFileName; }
     QString askOpenDumpFileName() override { return openDumpName; }

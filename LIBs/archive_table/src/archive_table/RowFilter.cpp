@@ -47,7 +47,7 @@ void RowFilter::setDateRange(const QDate& from, const QDate& to)
 
 bool RowFilter::isEmpty() const
 {
-    return searchText.isEmpty() && !emergencyOnly && fromText.isEmpty() && toText.isEmpty()
+    return searchText.isEmpty() && !emergencyOnly && !newOnly && fromText.isEmpty() && toText.isEmpty()
         && place.kind == PlaceChoice::Kind::Any;
 }
 
@@ -68,6 +68,8 @@ QString RowFilter::description() const
         parts << QStringLiteral("текст «%1»").arg(searchText);
     if (emergencyOnly)
         parts << QStringLiteral("только экстренные");
+    if (newOnly)
+        parts << QStringLiteral("только новые");
     const QString day = QStringLiteral("dd.MM.yyyy");
     QStringList dates;
     if (!fromText.isEmpty())
@@ -81,9 +83,11 @@ QString RowFilter::description() const
     return parts.isEmpty() ? QStringLiteral("все события") : parts.join(QStringLiteral(", "));
 }
 
-bool RowFilter::matches(const RowTexts& row) const
+bool RowFilter::matches(const RowTexts& row, bool isNew) const
 {
     if (emergencyOnly && row[emergencyColumn].isEmpty())
+        return false;
+    if (newOnly && !isNew)
         return false;
     switch (place.kind) {
     case PlaceChoice::Kind::Any:

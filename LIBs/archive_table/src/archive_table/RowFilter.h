@@ -37,16 +37,20 @@ public:
     void setDateRange(const QDate& from, const QDate& to);
     // Keeps the rows of one place.
     void setPlace(const PlaceChoice& choice) { place = choice; }
+    // Keeps only events that the site's history lacked before this read.
+    void setNewOnly(bool only) { newOnly = only; }
 
     const QString& text() const { return searchText; }
     bool isEmergencyOnly() const { return emergencyOnly; }
+    bool isNewOnly() const { return newOnly; }
     const PlaceChoice& placeChoice() const { return place; }
     QDate dateFrom() const;
     QDate dateTo() const;
 
     // Whether the filter keeps every row.
     bool isEmpty() const;
-    bool matches(const RowTexts& row) const;
+    // isNew: whether the row's event is new in the site's history.
+    bool matches(const RowTexts& row, bool isNew = false) const;
 
     // The filter in words, for a report: "все события", or its parts such as
     // "текст «склад», только экстренные, с 18.01.2024 по 20.01.2024".
@@ -56,6 +60,7 @@ private:
     QString searchText;
     QString foldedText;
     bool emergencyOnly = false;
+    bool newOnly = false;
     // Dates as the table writes them, "yyyy/MM/dd": the date texts have
     // fixed-width zero-filled fields, so comparing texts compares dates, and
     // dates the panel wrote that no calendar has (month 0, day 31 of a short

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <HistoryPrompts.h>
+
+#include <memory_dump/MemoryDump.h>
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class QWidget;
+
+namespace site_history {
+class SiteHistory;
+}
+
+// The viewer's side of the site history: the store its settings name
+// (made on first use), recording each read or opened dump under its site,
+// and the sites dialog. A store that cannot be used leaves the viewer
+// working as without a history.
+class HistoryController : public QObject {
+    Q_OBJECT
+
+public:
+    HistoryController(QWidget* window, HistoryPrompts prompts);
+    ~HistoryController() override;
+
+    // Opens the store the settings name, or the default one.
+    void openStore();
+    site_history::SiteHistory* store() const { return history.get(); }
+    // Why there is no store, for the status bar; empty when there is one.
+    const QString& unavailableReason() const { return reason; }
+
+    // The store file the settings name, or the one in the user's
+    // application-data folder.
+    static QString storePath();
+    static bool recordsReads();
+    static void setRecordsReads(bool on);
+
+    // What recording a read did, for the window.
+    struct Outcome {
+        QString status;          // empty when nothing was recorded
+        std::vector<bool> isNew; // per event of the read's list
+    };
+    // Records the read or dump under its site, asking for the site when the
+    // history does not know the panel. Nothing happens when recording is
+    // off or there is no store.
+    Outcome record(const memory_dump::MemoryDump& dump);
+
+    // The sites dialog; the site whose history to open, or empty.
+    QString chooseSite();
+    // Asks for another store file and opens it.
+    void chooseStoreFile();
+
+private:
+    QWidget* window;
+    HistoryPrompts prompts;
+    std::unique_ptr<site_history::SiteHistory> history;
+    QString reason;
+};

@@ -1,0 +1,134 @@
+#include <HistoryController.h>
+
+#include <SiteDialog.h>
+#include <SitesDialog.h>
+
+#include <archive_table/TableSource.h>
+#include <config_quorvel/ConfiguratorError.h>
+#include <memory_dump/DumpError.h>
+#include <site_history/SiteHistory.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+const QString storeKey = QStringLiteral("history/store");
+const QString recordKey = QStringLiteral("history/recordReads");
+
+} // namespace
+
+HistoryController::HistoryController(QWidget* window, HistoryPrompts prompts)
+    : QObject(window), window(window), prompts(std::move(prompts))
+{
+}
+
+HistoryController::~HistoryController() = default;
+
+QString HistoryController::storePath()
+{
+    const QString chosen = QSettings().value(storeKey).toString();
+    if (!chosen.isEmpty())
+        return chosen;
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+        .filePath(QStringLiteral("history.sqlite"));
+}
+
+bool HistoryController::recordsReads()
+{
+    return QSettings().value(recordKey, true).toBool();
+}
+
+void HistoryController::setRecordsReads(bool on)
+{
+    QSettings().setValue(recordKey, on);
+}
+
+void HistoryController::openStore()
+{
+    history.reset();
+    reason.clear();
+    const QString path = storePath();
+    // The default folder is made on first use; a chosen one must exist.
+    if (QSettings().value(storeKey).toString().isEmpty())
+        QDir().mkpath(QFileInfo(path).absolutePath());
+    try {
+        history = std::make_unique<site_history::SiteHistory>(path);
+    } catch (const site_history::HistoryError& error) {
+        reason = tr("История недоступна: %1").arg(QString::fromUtf8(error.what()));
+    }
+}
+
+HistoryController::Outcome HistoryController::record(const memory_dump::MemoryDump& dump)
+{
+    Outcome outcome;
+    if (!recordsReads())
+        return outcome;
+    if (!history) {
+        outcome.status = reason;
+        return outcome;
+    }
+    try {
+        QString site;
+        const site_history::SiteMatch match = history->matchSite(dump);
+        if (match.kind == site_history::SiteMatch::Kind::One) {
+            site = match.site;
+        } else {
+            QStringList names;
+            for (const site_history::SiteInfo& info : history->sites())
+                names << info.name;
+            SiteDialog dialog(names, window);
+            if (prompts.runDialog(dialog) != QDialog::Accepted || dialog.siteName().isEmpty()) {
+                outcome.status = tr("Чтение не сохранено в истории");
+                return outcome;
+            }
+            site = dialog.siteName();
+        }
+        const site_history::RecordedRead recorded = history->record(site, dump);
+        outcome.isNew = recorded.isNew;
+        if (recorded.alreadyKept) {
+            outcome.status = tr("Это чтение уже есть в истории объекта «%1»").arg(site);
+            return outcome;
+        }
+        outcome.status = tr("Сохранено в истории объекта «%1», новых событий: %2").arg(site).arg(recorded.newEvents);
+        if (recorded.previousRead.isValid())
+            outcome.status += tr("; предыдущее чтение %1").arg(archive_table::shownTime(recorded.previousRead));
+    } catch (const site_history::HistoryError& error) {
+        outcome.status = tr("Чтение не сохранено в истории: %1").arg(QString::fromUtf8(error.what()));
+    } catch (const memory_dump::DumpError& error) {
+        outcome.status = tr("Чтение не сохранено в истории: %1").arg(QString::fromUtf8(error.what()));
+    } catch (const config_quorvel::ConfiguratorError& error) {
+        outcome.status = tr("Чтение не сохранено в истории: %1").arg(QString::fromUtf8(error.what()));
+    }
+    return outcome;
+}
+
+QString HistoryController::chooseSite()
+{
+    if (!history) {
+        prompts.showCritical(reason);
+        return QString();
+    }
+    SitesDialog dialog(*history, prompts, window);
+    if (prompts.runDialog(dialog) != QDialog::Accepted)
+        return QString();
+    return dialog.siteToOpen();
+}
+
+void HistoryController::chooseStoreFile()
+{
+    const QString path = prompts.askStoreFileName();
+    if (path.isEmpty())
+        return;
+    const QVariant previous = QSettings().value(storeKey);
+    QSettings().setValue(storeKey, path);
+    openStore();
+    if (history)
+        return;
+    // The store in use stays the one the settings name.
+    prompts.showCritical(reason);
+    QSettings().setValue(storeKey, previous);
+    openStore();
+}

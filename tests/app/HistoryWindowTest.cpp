@@ -1,0 +1,218 @@
+// The site history in the window: the "Объект" question after a read of an
+// unknown panel, new events in bold, the sites dialog, and a site's history
+// shown as a table.
+
+#include "ViewerTestSupport.h"
+
+#include <EventsViewWidget.h>
+#include <HistoryController.h>
+#include <HistoryTestSupport.h>
+
+#include <archive_table/CsvExport.h>
+#include <archive_table/TextExport.h>
+#include <site_history/SiteHistory.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+namespace {
+
+const char* const portName = "COM3";
+
+} // namespace
+
+class HistoryWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A converter on COM3 with a panel behind it whose memory the test
+    // changes between reads.
+    struct Bench {
+        QTemporaryDir storeFolder;
+        rs485::testing::FakeSerialPlatform line;
+        std::unique_ptr<panel_sim::SimulatedPanel> panel;
+        std::unique_ptr<TestMainWindow> window;
+        int siteQuestions = 0;
+
+        explicit Bench(const panel_sim::PanelDescription& description)
+        {
+            // A store of this bench's own, unless the test chose one.
+            if (QSettings().value(QStringLiteral("history/store")).toString().isEmpty())
+                QSettings().setValue(QStringLiteral("history/store"), storeFolder.filePath(QStringLiteral("h.sqlite")));
+            line.existingPorts = {portName};
+            line.serialPorts = {portName};
+            line.converterPorts = {portName};
+            panel = std::make_unique<panel_sim::SimulatedPanel>(line, panel_sim::buildPanel(description));
+            window = std::make_unique<TestMainWindow>(line);
+            window->answerDialog = [](QDialog&) { return int(QDialog::Accepted); };
+            window->show();
+        }
+        ~Bench()
+        {
+            window.reset();
+            panel.reset();
+        }
+        // Reads the panel, answering the "Объект" question with the name.
+        void read(const panel_sim::PanelDescription& description, const QString& site = QString())
+        {
+            panel->loader().setMemory(panel_sim::buildPanel(description));
+            window->answerSiteDialog = [this, site](SiteDialog& dialog) {
+                ++siteQuestions;
+                auto* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+                if (ok->isEnabled() || site.isEmpty())
+                    return int(QDialog::Rejected); // OK waits for a name
+                dialog.findChild<QComboBox*>("siteName")->lineEdit()->setText(site);
+                return ok->isEnabled() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+            };
+            window->onLoadFromDevice();
+        }
+        EventsViewWidget& table() { return *window->findChild<EventsViewWidget*>("eventsView"); }
+        QString historyStatus() { return window->findChild<QLabel*>("historyStatus")->text(); }
+        QString readStatus() { return window->findChild<QLabel*>("readStatus")->text(); }
+        site_history::SiteHistory& store() { return *window->findChild<HistoryController*>()->store(); }
+        int boldRows()
+        {
+            int bold = 0;
+            for (int row = 0; row < table().rowCount(); ++row)
+                bold += table().item(row, archive_table::eventColumn)->font().bold() ? 1 : 0;
+            return bold;
+        }
+        int shownRows()
+        {
+            int shown = 0;
+            for (int row = 0; row < table().rowCount(); ++row)
+                shown += table().isRowHidden(row) ? 0 : 1;
+            return shown;
+        }
+    };
+
+private slots:
+    void init() { QSettings().clear(); }
+
+    void anUnknownPanelIsNamedOnceThenRecognised()
+    {
+        Bench bench(ringPanel(100));
+        // "Не сохранять в истории": nothing kept.
+        bench.read(ringPanel(100));
+        QCOMPARE(bench.siteQuestions, 1);
+        QVERIFY(bench.store().sites().empty());
+        QCOMPARE(bench.historyStatus(), QStringLiteral("Чтение не сохранено в истории"));
+
+        bench.read(ringPanel(100), QStringLiteral("Склад №1"));
+        QCOMPARE(bench.siteQuestions, 2);
+        QCOMPARE(bench.historyStatus(), QStringLiteral("Сохранено в истории объекта «Склад №1», новых событий: 100"));
+        QCOMPARE(bench.boldRows(), 100);
+
+        // The panel 30 records later is known by its records: no question,
+        // its 30 new events in bold, the earlier read named.
+        bench.read(ringPanel(130));
+        QCOMPARE(bench.siteQuestions, 2);
+        QVERIFY2(bench.historyStatus().startsWith(
+                     QStringLiteral("Сохранено в истории объекта «Склад №1», новых событий: 30; предыдущее чтение ")),
+                 qPrintable(bench.historyStatus()));
+        QCOMPARE(bench.table().rowCount(), 130);
+        QCOMPARE(bench.boldRows(), 30);
+        bench.window->findChild<QAction*>("find")->trigger();
+        auto* newOnly = bench.window->findChild<QCheckBox*>("newOnly");
+        QCOMPARE(newOnly->text(), QStringLiteral("Только новые"));
+        QTest::mouseClick(newOnly, Qt::LeftButton, {}, QPoint(5, newOnly->height() / 2));
+        QCOMPARE(bench.shownRows(), 30);
+        for (int row = 0; row < bench.table().rowCount(); ++row)
+            QCOMPARE(bench.table().isRowHidden(row), !bench.table().item(row, 0)->font().bold());
+
+        // Switched off, reads are not kept.
+        bench.window->findChild<QAction*>("recordReads")->trigger();
+        bench.read(ringPanel(140));
+        QCOMPARE(bench.store().site(QStringLiteral("Склад №1"))->reads, 2);
+    }
+
+    void theSitesDialogRenamesOpensAndDeletes()
+    {
+        Bench bench(ringPanel(100));
+        bench.read(ringPanel(100), QStringLiteral("Склад"));
+        bench.read(ringPanel(150));
+        // Another panel: its device has another address.
+        panel_sim::PanelDescription garage = ringPanel(40, u"Bopoтa");
+        garage.zoneDevices[0].address = 4;
+        for (panel_sim::ArchiveRecord& record : garage.records)
+            record.address = 4;
+        bench.read(garage, QStringLiteral("Гараж"));
+
+        // Rename "Склад", then open its history.
+        bench.window->answerText = [](const QString&, const QString& text) { return text + QStringLiteral(" 2"); };
+        QStringList listed;
+        bench.window->answerSitesDialog = [&](SitesDialog& dialog) {
+            auto* sites = dialog.findChild<QTableWidget*>("sites");
+            for (int row = 0; row < sites->rowCount(); ++row)
+                listed << sites->item(row, 0)->text() + QLatin1Char('|') + sites->item(row, 1)->text()
+                        + QLatin1Char('|') + sites->item(row, 2)->text();
+            dialog.selectSite(QStringLiteral("Склад"));
+            dialog.findChild<QPushButton*>("renameSite")->click();
+            dialog.findChild<QPushButton*>("openHistory")->click();
+            return dialog.result();
+        };
+        bench.window->findChild<QAction*>("showSites")->trigger();
+        QCOMPARE(listed, (QStringList{"Гараж|1|40", "Склад|2|150"}));
+        QCOMPARE(bench.table().rowCount(), 150);
+        QVERIFY2(bench.readStatus().startsWith(QStringLiteral("История объекта «Склад 2»: чтений 2, с ")),
+                 qPrintable(bench.readStatus()));
+        QCOMPARE(bench.boldRows(), 0);
+
+        // The history is a table like a read's: filter, text and CSV exports.
+        const auto expected = bench.store().table(QStringLiteral("Склад 2")).rows;
+        QCOMPARE(rowsAsText(tableRows(bench.table())), rowsAsText(expected));
+        QBuffer text;
+        text.open(QIODevice::WriteOnly);
+        QVERIFY(bench.table().exportToText(&text));
+        QCOMPARE(text.data(), archive_table::exportText(archive_table::columnHeaders(), expected));
+        bench.window->findChild<QAction*>("find")->trigger();
+        bench.window->findChild<QLineEdit*>("filterText")->setText(QStringLiteral("2023/01/01 01:"));
+        QCOMPARE(bench.shownRows(), 60);
+        QBuffer csv;
+        csv.open(QIODevice::WriteOnly);
+        QVERIFY(bench.table().exportToCsv(&csv));
+        QCOMPARE(csv.data().count("\r\n"), 61);
+
+        // Deleting asks with the counts that go.
+        QString question;
+        bench.window->answerYesNo = [&](const QString& text) {
+            question = text;
+            return true;
+        };
+        bench.window->answerSitesDialog = [&](SitesDialog& dialog) {
+            dialog.selectSite(QStringLiteral("Гараж"));
+            dialog.findChild<QPushButton*>("deleteSite")->click();
+            return int(QDialog::Rejected);
+        };
+        bench.window->findChild<QAction*>("showSites")->trigger();
+        QCOMPARE(question, QStringLiteral("Удалить объект «Гараж» из истории? Будут удалены чтений: 1, событий: 40."));
+        QCOMPARE(int(bench.store().sites().size()), 1);
+    }
+
+    void aStoreThatCannotBeUsedLeavesTheViewerWorking()
+    {
+        QTemporaryDir dir;
+        QFile notAStore(dir.filePath(QStringLiteral("history.sqlite")));
+        QVERIFY(notAStore.open(QIODevice::WriteOnly));
+        notAStore.write("not a store");
+        notAStore.close();
+        QSettings().setValue(QStringLiteral("history/store"), notAStore.fileName());
+        Bench bench(ringPanel(10));
+        QVERIFY(bench.historyStatus().startsWith(QStringLiteral("История недоступна: ")));
+        bench.read(ringPanel(10), QStringLiteral("Склад"));
+        QCOMPARE(bench.window->criticals, QStringList());
+        QCOMPARE(bench.table().rowCount(), 10);
+        QVERIFY(notAStore.open(QIODevice::ReadOnly));
+        QCOMPARE(notAStore.readAll(), QByteArray("not a store"));
+    }
+};
+
+QTEST_MAIN(HistoryWindowTest)
+#include "HistoryWindowTest.moc"
