@@ -41,7 +41,10 @@ quorvel_windows_resource(quorvel-archive "${QUORVEL_PROGRAM_CAPTION}: command-li
 set(quorvel_qt_dlls
   ${quorvel_qt_prefix}/bin/Qt5Core.dll
   ${quorvel_qt_prefix}/bin/Qt5Gui.dll
+  ${quorvel_qt_prefix}/bin/Qt5Sql.dll
   ${quorvel_qt_prefix}/bin/Qt5Widgets.dll)
+# The site history's driver, with SQLite built into it.
+set(quorvel_sql_driver ${quorvel_qt_prefix}/plugins/sqldrivers/qsqlite.dll)
 set(quorvel_runtime_dlls)
 foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
@@ -52,7 +55,7 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   get_filename_component(path "${path}" REALPATH)
   list(APPEND quorvel_runtime_dlls ${path})
 endforeach()
-foreach(file IN LISTS quorvel_qt_dlls)
+foreach(file IN LISTS quorvel_qt_dlls quorvel_sql_driver)
   if(NOT EXISTS ${file})
     message(FATAL_ERROR "${file} is missing: is ${quorvel_qt_prefix} the Qt of scripts/build-qt-windows?")
   endif()
@@ -72,6 +75,7 @@ install(FILES ${quorvel_qt_dlls} ${quorvel_runtime_dlls} ${quorvel_translations}
 install(FILES ${QUORVEL_LGPL_TEXT} DESTINATION . RENAME LGPL.txt ${component})
 install(FILES ${quorvel_qt_prefix}/plugins/platforms/qwindows.dll DESTINATION platforms ${component})
 install(FILES ${quorvel_qt_prefix}/plugins/styles/qwindowsvistastyle.dll DESTINATION styles ${component})
+install(FILES ${quorvel_sql_driver} DESTINATION sqldrivers ${component})
 
 find_program(QUORVEL_MAKENSIS makensis)
 add_custom_target(windows_package
@@ -100,11 +104,12 @@ if(QUORVEL_BUILD_TESTS)
   endif()
   set(tests_dir ${CMAKE_BINARY_DIR}/tests)
   add_custom_target(windows_test_runtime ALL
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${tests_dir}/platforms ${tests_dir}/lib/fonts
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${tests_dir}/platforms ${tests_dir}/lib/fonts ${tests_dir}/sqldrivers
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${quorvel_qt_dlls}
             ${quorvel_qt_prefix}/bin/Qt5Test.dll ${quorvel_runtime_dlls} ${tests_dir}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
             ${quorvel_qt_prefix}/plugins/platforms/qoffscreen.dll ${tests_dir}/platforms
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${quorvel_sql_driver} ${tests_dir}/sqldrivers
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${quorvel_test_fonts} ${tests_dir}/lib/fonts
     COMMAND ${CMAKE_COMMAND} -E make_directory ${tests_dir}/translations
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${quorvel_translations} ${tests_dir}/translations
