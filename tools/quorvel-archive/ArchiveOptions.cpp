@@ -68,8 +68,10 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
                 options.format = ArchiveOptions::Format::Text;
             else if (format == "csv")
                 options.format = ArchiveOptions::Format::Csv;
+            else if (format == "pdf")
+                options.format = ArchiveOptions::Format::Pdf;
             else
-                throw CommandLineError("--format is text or csv, not " + format);
+                throw CommandLineError("--format is text, csv or pdf, not " + format);
         } else if (name == "--from-dump") {
             setAction(ArchiveOptions::Action::ReadDump, name);
             options.dumpFile = takeValue();
@@ -109,6 +111,9 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
         throw CommandLineError("--no-turbo and --save-dump go only with --port or --simulate");
     if (!reads && !decodes && (options.output || formatGiven))
         throw CommandLineError("--output and --format go only with --port, --simulate or --from-dump");
+    // A PDF on a terminal or in a pipe is of no use to a person or a text tool.
+    if (options.format == ArchiveOptions::Format::Pdf && !options.output)
+        throw CommandLineError("--format pdf needs --output FILE");
     options.turbo = !noTurbo;
     return options;
 }
@@ -117,11 +122,11 @@ std::string usageText()
 {
     return "Usage:\n"
            "  quorvel-archive --list-ports\n"
-           "  quorvel-archive --port NAME [--no-turbo] [--format text|csv] [--output FILE]\n"
+           "  quorvel-archive --port NAME [--no-turbo] [--format text|csv|pdf] [--output FILE]\n"
            "                  [--save-dump DUMP]\n"
-           "  quorvel-archive --simulate [--no-turbo] [--format text|csv] [--output FILE]\n"
+           "  quorvel-archive --simulate [--no-turbo] [--format text|csv|pdf] [--output FILE]\n"
            "                  [--save-dump DUMP]\n"
-           "  quorvel-archive --from-dump DUMP [--format text|csv] [--output FILE]\n"
+           "  quorvel-archive --from-dump DUMP [--format text|csv|pdf] [--output FILE]\n"
            "  quorvel-archive --help | --version\n"
            "\n"
            "Reads the event archive of a Quorvel panel and writes it as the viewer's\n"
@@ -132,7 +137,9 @@ std::string usageText()
            "  --simulate       read the built-in demo panel instead of a real one\n"
            "  --no-turbo       stay at 19200 baud for the whole read\n"
            "  --format FORMAT  text: the viewer's text table (the default); csv: the\n"
-           "                   viewer's CSV export (UTF-8, ';' between fields)\n"
+           "                   viewer's CSV export (UTF-8, ';' between fields); pdf: the\n"
+           "                   viewer's report for printing (A4, with the panel, the read,\n"
+           "                   a summary and lines to sign), only with --output\n"
            "  --output FILE    write the table to FILE, replacing it only when complete\n"
            "  --save-dump DUMP with --port or --simulate: also keep the memory the read\n"
            "                   brought back in the dump file DUMP (.qrvdump)\n"
