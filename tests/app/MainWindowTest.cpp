@@ -96,8 +96,8 @@ private slots:
         QCOMPARE(menuHelp->title(), QStringLiteral("Справка"));
         QCOMPARE(window.menuBar()->actions(),
                  (QList<QAction*>{menuFile->menuAction(), menuHelp->menuAction()}));
-        const QStringList fileActions = {"loadFromDevice", "saveToFile", "exportToCsv", "-",
-                                         "openDump", "saveDump", "-", "quit"};
+        const QStringList fileActions = {"loadFromDevice", "saveToFile", "exportToCsv", "-", "saveReport",
+                                         "printPreview", "print", "-", "openDump", "saveDump", "-", "quit"};
         QCOMPARE(actionNames(menuFile->actions()), fileActions);
         QCOMPARE(actionNames(menuHelp->actions()), QStringList{"about"});
 
