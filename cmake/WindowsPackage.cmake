@@ -41,6 +41,7 @@ quorvel_windows_resource(quorvel-archive "${QUORVEL_PROGRAM_CAPTION}: command-li
 set(quorvel_qt_dlls
   ${quorvel_qt_prefix}/bin/Qt5Core.dll
   ${quorvel_qt_prefix}/bin/Qt5Gui.dll
+  ${quorvel_qt_prefix}/bin/Qt5PrintSupport.dll
   ${quorvel_qt_prefix}/bin/Qt5Widgets.dll)
 set(quorvel_runtime_dlls)
 foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
@@ -70,7 +71,13 @@ install(FILES ${quorvel_qt_dlls} ${quorvel_runtime_dlls} ${quorvel_translations}
               ${CMAKE_SOURCE_DIR}/res/License.txt
         DESTINATION . ${component})
 install(FILES ${QUORVEL_LGPL_TEXT} DESTINATION . RENAME LGPL.txt ${component})
-install(FILES ${quorvel_qt_prefix}/plugins/platforms/qwindows.dll DESTINATION platforms ${component})
+# The offscreen platform is the reader's for its report, which needs fonts
+# but no display.
+install(FILES ${quorvel_qt_prefix}/plugins/platforms/qwindows.dll
+              ${quorvel_qt_prefix}/plugins/platforms/qoffscreen.dll
+        DESTINATION platforms ${component})
+install(FILES ${quorvel_qt_prefix}/plugins/printsupport/windowsprintersupport.dll
+        DESTINATION printsupport ${component})
 install(FILES ${quorvel_qt_prefix}/plugins/styles/qwindowsvistastyle.dll DESTINATION styles ${component})
 
 find_program(QUORVEL_MAKENSIS makensis)
