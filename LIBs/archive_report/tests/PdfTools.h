@@ -1,20 +1,17 @@
 #pragma once
 
 // What poppler's tools (Debian's poppler-utils) read from a PDF: the text as
-// laid out on the page, the pages, the words with their boxes, a page as an
-// image. Each runs the tool and waits for it; an empty result when it fails.
+// laid out on the page, the pages, a page as an image. Each runs the tool
+// and waits for it; an empty result when it fails.
 
 #include <QDir>
 #include <QImage>
 #include <QProcess>
-#include <QRectF>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QXmlStreamReader>
 
-#include <vector>
 
 inline QByteArray runPdfTool(const QString& tool, const QStringList& args)
 {
@@ -46,40 +43,12 @@ inline PdfInfo pdfInfo(const QString& pdf)
     return info;
 }
 
-struct PdfWord {
-    int page = 0; // from 1
-    QString text;
-    QRectF box;   // in points, from the page's top left
-};
-
-// Every word in reading order (pdftotext -bbox).
-inline std::vector<PdfWord> pdfWords(const QString& pdf)
-{
-    std::vector<PdfWord> words;
-    QXmlStreamReader xml(runPdfTool(QStringLiteral("pdftotext"), {"-bbox", "-enc", "UTF-8", pdf, "-"}));
-    int page = 0;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        if (xml.name() == QLatin1String("page")) {
-            ++page;
-        } else if (xml.name() == QLatin1String("word")) {
-            const auto at = [&](const char* name) { return xml.attributes().value(QLatin1String(name)).toDouble(); };
-            const QRectF box(QPointF(at("xMin"), at("yMin")), QPointF(at("xMax"), at("yMax")));
-            words.push_back({page, xml.readElementText(), box});
-        }
-    }
-    return words;
-}
-
-// One page drawn at the resolution (pdftoppm), so that one pixel is
-// 72 / dpi points.
-inline QImage pdfPageImage(const QString& pdf, int page, int dpi)
+// The first page as pdftoppm draws it.
+inline QImage pdfFirstPage(const QString& pdf)
 {
     QTemporaryDir folder;
     const QString prefix = folder.filePath(QStringLiteral("page"));
-    runPdfTool(QStringLiteral("pdftoppm"), {"-png", "-r", QString::number(dpi), "-f", QString::number(page), "-l",
-                                            QString::number(page), "-singlefile", pdf, prefix});
+    runPdfTool(QStringLiteral("pdftoppm"), {"-png", "-r", "50", "-singlefile", pdf, prefix});
     return QImage(prefix + QStringLiteral(".png"));
 }
 
