@@ -180,11 +180,11 @@ private:
         bool anySection = false;
         for (int column = 0; column < columnCount; ++column)
             natural[column] = bold.width(headers[column]);
-        for (const RowTexts& row : content.rows)
-            for (int column = 0; column < columnCount; ++column) {
+        for (const RowTexts& row : content.rows) {
+            for (int column = 0; column < columnCount; ++column)
                 natural[column] = std::max(natural[column], body.width(row[column]));
-                anySection = anySection || !row[archive_table::sectionColumn].isEmpty();
-            }
+            anySection = anySection || !row[archive_table::sectionColumn].isEmpty();
+        }
         qreal fixed = 0;
         for (int column = 0; column < columnCount; ++column) {
             natural[column] += 2 * padX;
