@@ -6,9 +6,11 @@
 #include <config_quorvel/ProgressHandler.h>
 #include <archive_table/TableSource.h>
 #include <memory_dump/MemoryDump.h>
+#include <ReportPrinter.h>
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -35,9 +37,13 @@ namespace Ui {
 class MainWindow;
 }
 
+namespace archive_report {
+struct ReportContent;
+}
+
 // The program's window: the read of the panel's archive into the event
 // table, the text export and the about box.
-class MainWindow : public QMainWindow, public config_quorvel::ProgressHandler {
+class MainWindow : public QMainWindow, public config_quorvel::ProgressHandler, public ReportPrinter::Host {
     Q_OBJECT
 
 public:
@@ -70,15 +76,19 @@ public slots:
     void onShowSites();
     // Shows a site's history in the table: every event of all its reads.
     bool showSiteHistory(const QString& site);
+    // The report of the rows shown (after the filter).
+    void onPrint();
+    void onPrintPreview();
+    void onSaveReport();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
     // The points where the window waits for the user; tests answer them.
-    virtual int runDialog(QDialog& dialog);
+    int runDialog(QDialog& dialog) override;
     virtual QString askSaveFileName();
     virtual QString askCsvFileName();
-    virtual void showCritical(const QString& text);
+    void showCritical(const QString& text) override;
     virtual std::unique_ptr<file_output::OutputFile> createOutputFile(const QString& fileName);
     virtual QString askOpenDumpFileName();
     virtual QString askSaveDumpFileName();
@@ -86,6 +96,7 @@ protected:
     virtual QString askText(const QString& label, const QString& text);
     virtual int askChoice(const QString& label, const QStringList& items);
     virtual QString askStoreFileName();
+    virtual QString askReportFileName();
 
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -98,7 +109,8 @@ private:
     // user's documents.
     QString saveFolder() const;
     void rememberSaveFolder(const QString& fileName);
-    bool writeFile(const QString& fileName, bool text, bool (EventsViewWidget::*write)(QIODevice*) const);
+    bool writeFile(const QString& fileName, bool text, const std::function<bool(QIODevice&)>& write);
+    archive_report::ReportContent reportContent() const;
     void applyFilter();
     void showShownCount();
     // The memory behind the table, from a read or a dump, for saving it again.
@@ -123,4 +135,5 @@ private:
     std::optional<memory_dump::MemoryDump> shownDump;
     // Where the events shown come from.
     archive_table::TableSource shownSource;
+    ReportPrinter reportPrinter{this, *this};
 };

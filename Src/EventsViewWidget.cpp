@@ -86,7 +86,7 @@ public:
 } // namespace
 
 EventsViewWidget::EventsViewWidget(QWidget* parent)
-    : QTableWidget(parent), emergencyBrush(QColor(255, 164, 164, 255), Qt::SolidPattern)
+    : QTableWidget(parent), emergencyBrush(QColor(archive_table::emergencyBackgroundRgb), Qt::SolidPattern)
 {
     setColumnCount(archive_table::columnCount);
     for (int column = 0; column < archive_table::columnCount; ++column)

@@ -11,6 +11,8 @@
 #include <ProgressDialog.h>
 #include <QAboutDialog.h>
 
+#include <archive_report/PdfReport.h>
+#include <archive_report/ReportContent.h>
 #include <config_quorvel/ConfiguratorError.h>
 #include <file_output/OutputFile.h>
 #include <memory_dump/DumpDecode.h>
@@ -147,6 +149,14 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
         history->chooseStoreFile();
         historyStatus->setText(history->unavailableReason());
     });
+    connect(ui->print, &QAction::triggered, this, &MainWindow::onPrint);
+    connect(ui->printPreview, &QAction::triggered, this, &MainWindow::onPrintPreview);
+    connect(ui->saveReport, &QAction::triggered, this, &MainWindow::onSaveReport);
+    // A report that the filter leaves empty still tells that nothing matched.
+    connect(ui->eventsView, &EventsViewWidget::shownRowsChanged, this, [this] {
+        for (QAction* action : {ui->print, ui->printPreview, ui->saveReport})
+            action->setEnabled(ui->eventsView->rowCount() > 0);
+    });
 }
 
 MainWindow::~MainWindow()
@@ -251,6 +261,11 @@ QString MainWindow::askSaveDumpFileName()
                        memory_dump::dumpExtension);
 }
 
+QString MainWindow::askReportFileName()
+{
+    return askSaveName(tr("Документы PDF (*.pdf)"), "pdf");
+}
+
 void MainWindow::onLoadFromDevice()
 {
     ConnectDialog dialog(platform, this);
@@ -327,7 +342,7 @@ void MainWindow::onSaveToFile()
     if (fileName.isEmpty())
         return;
     rememberSaveFolder(fileName);
-    writeFile(fileName, true, &EventsViewWidget::exportToText);
+    writeFile(fileName, true, [this](QIODevice& device) { return ui->eventsView->exportToText(&device); });
 }
 
 void MainWindow::onExportToCsv()
@@ -337,11 +352,10 @@ void MainWindow::onExportToCsv()
         return;
     rememberSaveFolder(fileName);
     // CSV has its CR LF line ends on every system, so no text mode.
-    writeFile(fileName, false, &EventsViewWidget::exportToCsv);
+    writeFile(fileName, false, [this](QIODevice& device) { return ui->eventsView->exportToCsv(&device); });
 }
 
-bool MainWindow::writeFile(const QString& fileName, bool text,
-                           bool (EventsViewWidget::*write)(QIODevice*) const)
+bool MainWindow::writeFile(const QString& fileName, bool text, const std::function<bool(QIODevice&)>& write)
 {
     // A failed write (a full disk) leaves an existing file as it was.
     const std::unique_ptr<file_output::OutputFile> file = createOutputFile(fileName);
@@ -349,12 +363,39 @@ bool MainWindow::writeFile(const QString& fileName, bool text,
         showCritical(tr("Невозможно открыть файл для записи"));
         return false;
     }
-    if (!(ui->eventsView->*write)(&file->device()) || !file->commit()) {
+    if (!write(file->device()) || !file->commit()) {
         file->cancel();
         showCritical(tr("Ошибка при записи файла"));
         return false;
     }
     return true;
+}
+
+archive_report::ReportContent MainWindow::reportContent() const
+{
+    return archive_report::reportContent(ui->eventsView->shownRows(), configuration, shownSource,
+                                         ui->eventsView->rowFilter());
+}
+
+void MainWindow::onPrint()
+{
+    reportPrinter.print(reportContent());
+}
+
+void MainWindow::onPrintPreview()
+{
+    reportPrinter.preview(reportContent());
+}
+
+void MainWindow::onSaveReport()
+{
+    const QString fileName = askReportFileName();
+    if (fileName.isEmpty())
+        return;
+    rememberSaveFolder(fileName);
+    const archive_report::ReportContent content = reportContent();
+    writeFile(fileName, false,
+              [&](QIODevice& device) { return archive_report::writePdfReport(device, content); });
 }
 
 void MainWindow::onShowFilter()

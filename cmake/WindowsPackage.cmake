@@ -41,6 +41,7 @@ quorvel_windows_resource(quorvel-archive "${QUORVEL_PROGRAM_CAPTION}: command-li
 set(quorvel_qt_dlls
   ${quorvel_qt_prefix}/bin/Qt5Core.dll
   ${quorvel_qt_prefix}/bin/Qt5Gui.dll
+  ${quorvel_qt_prefix}/bin/Qt5PrintSupport.dll
   ${quorvel_qt_prefix}/bin/Qt5Sql.dll
   ${quorvel_qt_prefix}/bin/Qt5Widgets.dll)
 # The site history's driver, with SQLite built into it.
@@ -73,7 +74,13 @@ install(FILES ${quorvel_qt_dlls} ${quorvel_runtime_dlls} ${quorvel_translations}
               ${CMAKE_SOURCE_DIR}/res/License.txt
         DESTINATION . ${component})
 install(FILES ${QUORVEL_LGPL_TEXT} DESTINATION . RENAME LGPL.txt ${component})
-install(FILES ${quorvel_qt_prefix}/plugins/platforms/qwindows.dll DESTINATION platforms ${component})
+# The offscreen platform is the reader's for its report, which needs fonts
+# but no display.
+install(FILES ${quorvel_qt_prefix}/plugins/platforms/qwindows.dll
+              ${quorvel_qt_prefix}/plugins/platforms/qoffscreen.dll
+        DESTINATION platforms ${component})
+install(FILES ${quorvel_qt_prefix}/plugins/printsupport/windowsprintersupport.dll
+        DESTINATION printsupport ${component})
 install(FILES ${quorvel_qt_prefix}/plugins/styles/qwindowsvistastyle.dll DESTINATION styles ${component})
 install(FILES ${quorvel_sql_driver} DESTINATION sqldrivers ${component})
 

@@ -100,8 +100,8 @@ private slots:
                  (QList<QAction*>{menuFile->menuAction(), menuHistory->menuAction(), menuHelp->menuAction()}));
         QCOMPARE(actionNames(menuHistory->actions()),
                  (QStringList{"showSites", "-", "recordReads", "chooseHistoryFile"}));
-        const QStringList fileActions = {"loadFromDevice", "saveToFile", "exportToCsv", "-",
-                                         "openDump", "saveDump", "-", "quit"};
+        const QStringList fileActions = {"loadFromDevice", "saveToFile", "exportToCsv", "-", "saveReport",
+                                         "printPreview", "print", "-", "openDump", "saveDump", "-", "quit"};
         QCOMPARE(actionNames(menuFile->actions()), fileActions);
         QCOMPARE(actionNames(menuHelp->actions()), QStringList{"about"});
 

@@ -68,6 +68,8 @@ public:
     // What the dump dialogs return; empty is a cancel.
     QString openDumpName;
     QString saveDumpName;
+    // What the report's save dialog returns; empty is a cancel.
+    QString reportFileName;
     // Called at each progress report, before the window handles it.
     std::function<void(float)> progressSpy;
 
@@ -77,6 +79,7 @@ public:
     QString askSaveFileNameAsTheWindowDoes() { return MainWindow::askSaveFileName(); }
     QString askCsvFileNameAsTheWindowDoes() { return MainWindow::askCsvFileName(); }
     QString askSaveDumpFileNameAsTheWindowDoes() { return MainWindow::askSaveDumpFileName(); }
+    QString askReportFileNameAsTheWindowDoes() { return MainWindow::askReportFileName(); }
 
     void onProgress(float value) override
     {
@@ -102,6 +105,7 @@ protected:
     QString askCsvFileName() override { return csvFileName; }
     QString askOpenDumpFileName() override { return openDumpName; }
     QString askSaveDumpFileName() override { return saveDumpName; }
+    QString askReportFileName() override { return reportFileName; }
     void showCritical(const QString& text) override { criticals << text; }
     std::unique_ptr<file_output::OutputFile> createOutputFile(const QString& fileName) override
     {

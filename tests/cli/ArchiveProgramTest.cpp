@@ -1,6 +1,7 @@
 // quorvel-archive run as a program: exit codes, where its output goes, and
 // what it says on standard error.
 
+#include <PdfTools.h>
 #include <ProgramProcess.h>
 #include <SimulatedLine.h>
 #include <TestFiles.h>
@@ -20,8 +21,9 @@
 
 TEST(ArchiveProgramTest, BadCommandLinesExitWithTheUsage)
 {
+    // A PDF goes to a file only.
     for (const QStringList& args : {QStringList{}, QStringList{"--simulate", "--port", "ttyS0"},
-                                    QStringList{"--frobnicate"}}) {
+                                    QStringList{"--frobnicate"}, QStringList{"--simulate", "--format", "pdf"}}) {
         const ProgramResult run = runProgram(archiveProgram(), args);
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
@@ -134,6 +136,80 @@ TEST(ArchiveProgramTest, ADumpOfTheReadDecodesToTheSameTableByteForByte)
     const ProgramResult toStdout = runProgram(archiveProgram(), {"--from-dump", dump});
     EXPECT_EQ(toStdout.exitCode, 0);
     EXPECT_EQ(toStdout.out.toStdString(), demoWindowExport().toStdString());
+}
+
+namespace {
+
+// The rows of the window's text table, cells trimmed.
+std::vector<QStringList> textTableRows(const QByteArray& table)
+{
+    std::vector<QStringList> rows;
+    const QStringList lines = QString::fromUtf8(table).split('\n', Qt::SkipEmptyParts);
+    for (int i = 3; i + 1 < lines.size(); ++i) {
+        QStringList cells = lines[i].split('|');
+        cells = cells.mid(1, cells.size() - 2);
+        for (QString& cell : cells)
+            cell = cell.trimmed();
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+} // namespace
+
+// The report of the demo panel without a display: every row of the window's
+// table in its order, the read, the counts, the pages; the same of its dump.
+TEST(ArchiveProgramTest, TheReportOfAReadOrADumpHoldsEveryRowOfTheWindowsTable)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("report.pdf");
+    const QString dump = dir.filePath("site.qrvdump");
+    // As a service or a root shell runs it: no platform chosen, no display,
+    // no run-time folder.
+    std::vector<std::pair<const char*, QByteArray>> environment;
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) {
+        if (qEnvironmentVariableIsSet(name))
+            environment.emplace_back(name, qgetenv(name));
+        qunsetenv(name);
+    }
+    const ProgramResult run = runProgram(archiveProgram(), {"--simulate", "--format=pdf", "-o", pdf, "--save-dump", dump});
+    for (const auto& [name, value] : environment)
+        qputenv(name, value);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+
+    const std::vector<QStringList> rows = textTableRows(demoWindowExport());
+    ASSERT_EQ(rows.size(), 319u);
+    int emergencies = 0;
+    for (const QStringList& row : rows)
+        emergencies += row[0] == "+" ? 1 : 0;
+
+    const PdfInfo info = pdfInfo(pdf);
+    EXPECT_GE(info.pages, 5);
+    const QStringList lines = pdfLines(pdfLayoutText(pdf));
+    const QString text = lines.join('\n');
+    for (const QString& expected :
+         {QString("Отчёт о событиях прибора «Quorvel»"), QString("Тип прибора: Q-QRV"), QString("Версия ПО: 2.1.5"),
+          QString("Порт: COM1"), QString("Скорость: 345600 бод (повышенная скорость)"),
+          QString("Событий в отчёте: %1").arg(rows.size()), QString("Из них экстренных: %1").arg(emergencies),
+          QString("Стр. 1 из %1").arg(info.pages), QString("Стр. %1 из %1").arg(info.pages),
+          QString("Проверил: ____________ (_______________) Дата: __________")})
+        EXPECT_TRUE(text.contains(expected)) << expected.toStdString();
+    int at = 0;
+    for (const QStringList& row : rows) {
+        const QString expected = row.join(' ').simplified();
+        const int found = lines.indexOf(expected, at);
+        ASSERT_GT(found, at) << expected.toStdString();
+        at = found;
+    }
+
+    const QString fromDump = dir.filePath("dump.pdf");
+    const ProgramResult decode = runProgram(archiveProgram(), {"--from-dump", dump, "--format", "pdf", "--output", fromDump});
+    ASSERT_EQ(decode.exitCode, 0) << decode.err.toStdString();
+    const QString dumpText = pdfLines(pdfLayoutText(fromDump)).join('\n');
+    EXPECT_TRUE(dumpText.contains("Дамп памяти: site.qrvdump"));
+    EXPECT_TRUE(dumpText.contains(rows.front().join(' ').simplified()));
 }
 
 // A port that does not exist would end with 3; the files are checked first.

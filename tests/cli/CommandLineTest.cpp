@@ -31,6 +31,8 @@ TEST(ArchiveOptionsTest, ReadsWithTheHigherSpeedUnlessTurnedOff)
 
     EXPECT_EQ(parseArchiveOptions({"--simulate", "--format", "csv"}).format, ArchiveOptions::Format::Csv);
     EXPECT_EQ(parseArchiveOptions({"--format=text", "--port", "x"}).format, ArchiveOptions::Format::Text);
+    EXPECT_EQ(parseArchiveOptions({"--from-dump", "d", "--format", "pdf", "-o", "r.pdf"}).format,
+              ArchiveOptions::Format::Pdf);
 
     const ArchiveOptions simulated = parseArchiveOptions({"--output=x.txt", "--simulate"});
     EXPECT_EQ(simulated.action, ArchiveOptions::Action::ReadSimulated);
@@ -65,6 +67,7 @@ TEST(ArchiveOptionsTest, RejectsCommandLinesThatMakeNoSense)
         {"--turbo"},
         {"--simulate", "--format", "xml"},
         {"--simulate", "--format", "CSV"},
+        {"--simulate", "--format", "pdf"},
         {"--simulate", "--format"},
         {"--simulate", "--format", "csv", "--format", "csv"},
         {"--list-ports", "--format", "csv"},

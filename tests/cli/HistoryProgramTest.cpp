@@ -3,6 +3,7 @@
 // killed or write at the same time.
 
 #include <HistoryTestSupport.h>
+#include <PdfTools.h>
 #include <ProgramProcess.h>
 #include <TestFiles.h>
 
@@ -80,6 +81,15 @@ TEST(HistoryProgramTest, ReadsAreRecordedUnderTheirSiteAndWrittenAsOneTable)
     const ProgramResult csv = runProgram(archiveProgram(), {"--history", store, "--site", "Главный корпус",
                                                             "--history-table", "--format", "csv"});
     EXPECT_EQ(csv.out.toStdString(), demoWindowCsv().toStdString());
+
+    // The report of a history names its site under the title.
+    const QString report = dir.filePath("history.pdf");
+    EXPECT_EQ(runProgram(archiveProgram(), {"--history", store, "--site", "Главный корпус", "--history-table",
+                                            "--format", "pdf", "-o", report}).exitCode, 0);
+    const QStringList lines = pdfLines(pdfLayoutText(report));
+    ASSERT_GT(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("Отчёт о событиях прибора «Quorvel»"));
+    EXPECT_EQ(lines[1], QStringLiteral("Главный корпус"));
 }
 
 TEST(HistoryProgramTest, StoresThatCannotBeUsedExitWithCode6AndStayAsTheyWere)

@@ -69,8 +69,10 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
                 options.format = ArchiveOptions::Format::Text;
             else if (format == "csv")
                 options.format = ArchiveOptions::Format::Csv;
+            else if (format == "pdf")
+                options.format = ArchiveOptions::Format::Pdf;
             else
-                throw CommandLineError("--format is text or csv, not " + format);
+                throw CommandLineError("--format is text, csv or pdf, not " + format);
         } else if (name == "--from-dump") {
             setAction(ArchiveOptions::Action::ReadDump, name);
             options.dumpFile = takeValue();
@@ -143,6 +145,9 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
         throw CommandLineError("--list-sites lists every site; --site does not go with it");
     if (historyTable && !options.site)
         throw CommandLineError("--history-table needs --site NAME");
+    // A PDF on a terminal or in a pipe is of no use to a person or a text tool.
+    if (options.format == ArchiveOptions::Format::Pdf && !options.output)
+        throw CommandLineError("--format pdf needs --output FILE");
     options.turbo = !noTurbo;
     return options;
 }
@@ -151,17 +156,17 @@ std::string usageText()
 {
     return "Usage:\n"
            "  quorvel-archive --list-ports\n"
-           "  quorvel-archive --port NAME [--no-turbo] [--format text|csv] [--output FILE]\n"
+           "  quorvel-archive --port NAME [--no-turbo] [--format text|csv|pdf] [--output FILE]\n"
            "                  [--save-dump DUMP]\n"
-           "  quorvel-archive --simulate [--no-turbo] [--format text|csv] [--output FILE]\n"
+           "  quorvel-archive --simulate [--no-turbo] [--format text|csv|pdf] [--output FILE]\n"
            "                  [--save-dump DUMP]\n"
-           "  quorvel-archive --from-dump DUMP [--format text|csv] [--output FILE]\n"
+           "  quorvel-archive --from-dump DUMP [--format text|csv|pdf] [--output FILE]\n"
            "  quorvel-archive (--port NAME | --simulate | --from-dump DUMP) ... --history STORE\n"
            "                  [--site NAME]\n"
            "  quorvel-archive --history STORE --import DUMP... [--site NAME]\n"
            "  quorvel-archive --history STORE --list-sites\n"
-           "  quorvel-archive --history STORE --site NAME --history-table [--format text|csv]\n"
-           "                  [--output FILE]\n"
+           "  quorvel-archive --history STORE --site NAME --history-table\n"
+           "                  [--format text|csv|pdf] [--output FILE]\n"
            "  quorvel-archive --help | --version\n"
            "\n"
            "Reads the event archive of a Quorvel panel and writes it as the viewer's\n"
@@ -172,7 +177,9 @@ std::string usageText()
            "  --simulate       read the built-in demo panel instead of a real one\n"
            "  --no-turbo       stay at 19200 baud for the whole read\n"
            "  --format FORMAT  text: the viewer's text table (the default); csv: the\n"
-           "                   viewer's CSV export (UTF-8, ';' between fields)\n"
+           "                   viewer's CSV export (UTF-8, ';' between fields); pdf: the\n"
+           "                   viewer's report for printing (A4, with the panel, the read,\n"
+           "                   a summary and lines to sign), only with --output\n"
            "  --output FILE    write the table to FILE, replacing it only when complete\n"
            "  --save-dump DUMP with --port or --simulate: also keep the memory the read\n"
            "                   brought back in the dump file DUMP (.qrvdump)\n"

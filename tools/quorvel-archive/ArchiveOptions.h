@@ -10,13 +10,13 @@ namespace quorvel_archive {
 // What the command line asks for.
 struct ArchiveOptions {
     enum class Action { Help, Version, ListPorts, ReadPort, ReadSimulated, ReadDump, Import, ListSites, HistoryTable };
-    enum class Format { Text, Csv };
+    enum class Format { Text, Csv, Pdf };
 
     Action action = Action::Help;
     std::string port;                  // ReadPort: passed to the port driver unchanged
     bool turbo = true;                 // as the connect dialog's box starts
     std::optional<std::string> output; // the file to write; standard output when absent
-    Format format = Format::Text;      // the window's text table, or its CSV export
+    Format format = Format::Text;      // the window's text table, its CSV export, or the report
     std::optional<std::string> saveDump; // ReadPort, ReadSimulated: also keep the read's dump here
     std::string dumpFile;                // ReadDump: the dump to decode instead of a panel
     std::optional<std::string> history;  // the site history's store: reads and dumps are recorded in it

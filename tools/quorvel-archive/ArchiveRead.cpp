@@ -19,19 +19,18 @@
 
 namespace quorvel_archive {
 
-namespace {
-
-// The export the window would write of the events: its text table, or its
-// CSV export of the same rows.
-QByteArray tableText(const std::vector<config_quorvel::Event>& events, ArchiveOptions::Format format)
+QByteArray exportTable(const std::vector<archive_table::RowTexts>& rows, ArchiveOptions::Format format)
 {
-    const std::vector<archive_table::RowTexts> rows = archive_table::rowsAsShownAfterRead(events);
-    return format == ArchiveOptions::Format::Csv
-        ? archive_table::exportCsv(archive_table::columnHeaders(), rows)
-        : archive_table::exportText(archive_table::columnHeaders(), rows);
+    switch (format) {
+    case ArchiveOptions::Format::Text:
+        return archive_table::exportText(archive_table::columnHeaders(), rows);
+    case ArchiveOptions::Format::Csv:
+        return archive_table::exportCsv(archive_table::columnHeaders(), rows);
+    case ArchiveOptions::Format::Pdf:
+        break;
+    }
+    return {};
 }
-
-} // namespace
 
 ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& portName, bool turbo,
                            config_quorvel::ProgressHandler* progress, ArchiveOptions::Format format)
@@ -39,7 +38,7 @@ ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& p
     config_quorvel::ConfigQuorvel device(platform);
     device.setTurbo(turbo);
     if (!device.openPort(portName))
-        return {ExitCode::PortError, "Ошибка при открытии порта " + portName, {}, {}};
+        return {ExitCode::PortError, "Ошибка при открытии порта " + portName, {}, {}, {}};
 
     struct PortCloser {
         config_quorvel::ConfigQuorvel& device;
@@ -52,12 +51,15 @@ ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& p
     try {
         const std::vector<config_quorvel::Event> events = device.readArchive(configuration, progress);
         ReadResult result;
-        result.text = tableText(events, format);
+        result.table.rows = archive_table::rowsAsShownAfterRead(events);
+        result.text = exportTable(result.table.rows, format);
         result.dump = memory_dump::dumpOfRead(device, portName, QDateTime::currentMSecsSinceEpoch(),
                                               programVersion);
+        result.table.source = archive_table::readSource(result.dump);
+        result.table.configuration = configuration;
         return result;
     } catch (const config_quorvel::ConfiguratorError& error) {
-        return {ExitCode::ReadFailed, error.what(), {}, {}};
+        return {ExitCode::ReadFailed, error.what(), {}, {}, {}};
     }
 }
 
@@ -68,13 +70,16 @@ ReadResult decodeDumpText(const QString& dumpFile, ArchiveOptions::Format format
         result.dump = memory_dump::loadDumpFile(dumpFile);
         config_quorvel::Configuration configuration;
         const std::vector<config_quorvel::Event> events = memory_dump::decodeDump(result.dump, configuration);
-        result.text = tableText(events, format);
+        result.table.rows = archive_table::rowsAsShownAfterRead(events);
+        result.text = exportTable(result.table.rows, format);
+        result.table.source = archive_table::dumpSource(result.dump, dumpFile);
+        result.table.configuration = configuration;
         return result;
     } catch (const memory_dump::DumpError& error) {
-        return {ExitCode::DumpError, error.what(), {}, {}};
+        return {ExitCode::DumpError, error.what(), {}, {}, {}};
     } catch (const config_quorvel::ConfiguratorError& error) {
         // A dump of a panel that a read would have turned away.
-        return {ExitCode::DumpError, error.what(), {}, {}};
+        return {ExitCode::DumpError, error.what(), {}, {}, {}};
     }
 }
 

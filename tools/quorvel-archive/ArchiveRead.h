@@ -3,12 +3,16 @@
 #include <ArchiveOptions.h>
 #include <ExitCode.h>
 
+#include <archive_table/EventColumns.h>
+#include <archive_table/TableSource.h>
+#include <config_quorvel/Configuration.h>
 #include <memory_dump/MemoryDump.h>
 
 #include <QByteArray>
 #include <QString>
 
 #include <string>
+#include <vector>
 
 namespace config_quorvel {
 class ProgressHandler;
@@ -20,13 +24,27 @@ class SerialPlatform;
 
 namespace quorvel_archive {
 
+// A table as the window would show it: the rows in the window's order,
+// where they come from, and the configuration that names the panel and its
+// devices. Whatever the rows come from, the report is made of these.
+struct ArchiveTable {
+    std::vector<archive_table::RowTexts> rows;
+    archive_table::TableSource source;
+    config_quorvel::Configuration configuration;
+};
+
 // One read of a panel as the program reports it.
 struct ReadResult {
     ExitCode exitCode = ExitCode::Success;
     std::string message; // a failure's text, as the window's error box shows it
-    QByteArray text;     // the export of a successful read
+    QByteArray text;     // the export of a successful read (none for the report)
     memory_dump::MemoryDump dump; // what a successful read of a panel brought back
+    ArchiveTable table;  // what a successful read showed
 };
+
+// The window's text table of the rows, or with Csv its CSV export; nothing
+// for Pdf, whose report is written by writeReportFile.
+QByteArray exportTable(const std::vector<archive_table::RowTexts>& rows, ArchiveOptions::Format format);
 
 // Reads the panel on the named port the way the window does (open at
 // 19200 baud, the facade's read with or without the higher speed, close)

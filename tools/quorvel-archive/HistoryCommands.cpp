@@ -3,12 +3,11 @@
 #include <ConsoleText.h>
 #include <ExitCode.h>
 #include <ExportOutput.h>
+#include <ReportOutput.h>
 
-#include <archive_table/CsvExport.h>
-#include <archive_table/EventColumns.h>
-#include <archive_table/TextExport.h>
 #include <config_quorvel/ConfiguratorError.h>
 #include <file_output/OutputFile.h>
+#include <memory_dump/DumpDecode.h>
 #include <memory_dump/DumpError.h>
 #include <memory_dump/DumpFile.h>
 #include <site_history/SiteHistory.h>
@@ -129,19 +128,37 @@ int writeHistoryTable(const ArchiveOptions& options)
     const std::unique_ptr<site_history::SiteHistory> store = openStore(options);
     if (!store)
         return ExitCode::StoreError;
-    std::vector<archive_table::RowTexts> rows;
+    ArchiveTable table;
     try {
-        rows = store->table(fromUtf8(*options.site)).rows;
+        site_history::HistoryTable history = store->table(fromUtf8(*options.site));
+        table.rows = std::move(history.rows);
+        table.source.kind = archive_table::TableSource::Kind::History;
+        table.source.site = history.site.name;
+        table.source.reads = history.site.reads;
+        table.source.firstRead = history.site.firstRead;
+        table.source.readTime = history.site.lastRead;
+        // The report names the devices as the site's latest read does.
+        if (options.format == ArchiveOptions::Format::Pdf)
+            memory_dump::decodeDump(store->latestDump(history.site.name), table.configuration);
     } catch (const site_history::HistoryError& error) {
+        printError(error.what());
+        return ExitCode::StoreError;
+    } catch (const memory_dump::DumpError& error) {
+        printError(error.what());
+        return ExitCode::StoreError;
+    } catch (const config_quorvel::ConfiguratorError& error) {
         printError(error.what());
         return ExitCode::StoreError;
     }
     const bool text = options.format == ArchiveOptions::Format::Text;
-    const QByteArray table = text ? archive_table::exportText(archive_table::columnHeaders(), rows)
-                                  : archive_table::exportCsv(archive_table::columnHeaders(), rows);
-    if (const std::optional<std::string> failure = options.output
-            ? writeExportFile(fromUtf8(*options.output), table, text)
-            : writeExportToStandardOutput(table, text)) {
+    std::optional<std::string> failure;
+    if (options.format == ArchiveOptions::Format::Pdf)
+        failure = writeReportFile(fromUtf8(*options.output), table);
+    else if (options.output)
+        failure = writeExportFile(fromUtf8(*options.output), exportTable(table.rows, options.format), text);
+    else
+        failure = writeExportToStandardOutput(exportTable(table.rows, options.format), text);
+    if (failure) {
         printError(*failure);
         return ExitCode::OutputError;
     }

@@ -8,6 +8,7 @@
 #include <HistoryCommands.h>
 #include <PortList.h>
 #include <ProgressBar.h>
+#include <ReportOutput.h>
 #include <SimulatedLine.h>
 
 #include <archive_table/ProgramInfo.h>
@@ -18,13 +19,16 @@
 #include <site_history/SiteHistory.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -88,12 +92,19 @@ int checkTargets(const ArchiveOptions& options)
 
 // The table to its file, or to standard output without one; in text mode
 // for the text table, byte for byte for CSV, which brings its own CR LF.
-int writeTable(const ArchiveOptions& options, const QByteArray& text)
+// The report goes to its file only, made of the table's rows, source and
+// configuration, wherever they come from.
+int writeTable(const ArchiveOptions& options, const QByteArray& text, const ArchiveTable& table)
 {
     const bool textMode = options.format == ArchiveOptions::Format::Text;
-    if (const std::optional<std::string> failure = options.output
-            ? writeExportFile(fileName(*options.output), text, textMode)
-            : writeExportToStandardOutput(text, textMode)) {
+    std::optional<std::string> failure;
+    if (options.format == ArchiveOptions::Format::Pdf)
+        failure = writeReportFile(fileName(*options.output), table);
+    else if (options.output)
+        failure = writeExportFile(fileName(*options.output), text, textMode);
+    else
+        failure = writeExportToStandardOutput(text, textMode);
+    if (failure) {
         printError(*failure);
         return ExitCode::OutputError;
     }
@@ -136,7 +147,7 @@ int readAndWrite(const ArchiveOptions& options)
             return ExitCode::OutputError;
         }
     }
-    if (const int status = writeTable(options, result.text); status != ExitCode::Success || !store)
+    if (const int status = writeTable(options, result.text, result.table); status != ExitCode::Success || !store)
         return status;
     return recordInHistory(*store, options, result.dump);
 }
@@ -154,7 +165,7 @@ int decodeAndWrite(const ArchiveOptions& options)
         printError(result.message);
         return result.exitCode;
     }
-    if (const int status = writeTable(options, result.text); status != ExitCode::Success || !store)
+    if (const int status = writeTable(options, result.text, result.table); status != ExitCode::Success || !store)
         return status;
     return recordInHistory(*store, options, result.dump);
 }
@@ -171,6 +182,43 @@ std::vector<std::string> utf8Arguments()
     return utf8;
 }
 
+// Whether the run paints a report: drawing text needs a GUI application
+// and its fonts, decided before the application object exists.
+bool paintsReport(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--format=pdf") == 0)
+            return true;
+        if (std::strcmp(argv[i], "--format") == 0 && i + 1 < argc && std::strcmp(argv[i + 1], "pdf") == 0)
+            return true;
+    }
+    return false;
+}
+
+// A GUI application on the offscreen platform, so that a report is made
+// where there is no display; on Windows its fonts come from the system's
+// fonts folder, which the offscreen platform does not look in by itself.
+std::unique_ptr<QCoreApplication> paintingApplication(int& argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef _WIN32
+    if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR") && !qEnvironmentVariableIsEmpty("SystemRoot"))
+        qputenv("QT_QPA_FONTDIR", qgetenv("SystemRoot") + "\\Fonts");
+#endif
+    // Its start asks for the user's run-time folder, which a service or a
+    // root shell does not have, and says so on standard error; that would
+    // be the only line there besides the outcome. Other messages pass.
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (!text.startsWith(QLatin1String("QStandardPaths: ")))
+            previous(type, context, text);
+    });
+    auto application = std::make_unique<QGuiApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    return application;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -182,7 +230,9 @@ int main(int argc, char* argv[])
 #endif
     // Sets the process locale as the window's application object does: file
     // names in the locale's encoding and the same text comparison in the sort.
-    QCoreApplication application(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = paintsReport(argc, argv)
+        ? paintingApplication(argc, argv)
+        : std::make_unique<QCoreApplication>(argc, argv);
     // Standard error carries the progress bar and the outcome only; the
     // device model's trace stays available through QT_LOGGING_RULES.
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));

@@ -36,4 +36,8 @@ constexpr std::array<const char*, columnCount> columnHeaderSources = {
 // The header texts untranslated.
 RowTexts columnHeaders();
 
+// The pink behind an emergency row, as 0xRRGGBB: the window's table and the
+// printed report shade alike.
+constexpr unsigned emergencyBackgroundRgb = 0xffa4a4;
+
 } // namespace archive_table
