@@ -278,8 +278,12 @@ TEST(ArchiveProgramTest, PipesAreWrittenIntoNotReplaced)
     QTemporaryDir dir;
     const QString tablePipe = dir.filePath("table.fifo");
     const QString dumpPipe = dir.filePath("dump.fifo");
-    for (const QString& fifo : {tablePipe, dumpPipe})
+    // Second names of the pipes let their readers go even when the first
+    // names have been replaced by files.
+    for (const QString& fifo : {tablePipe, dumpPipe}) {
         ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        ASSERT_EQ(::link(QFile::encodeName(fifo).constData(), QFile::encodeName(fifo + ".keep").constData()), 0);
+    }
     QByteArray table;
     QByteArray dump;
     const auto drain = [](const QString& fifo, QByteArray& into) {
@@ -292,9 +296,11 @@ TEST(ArchiveProgramTest, PipesAreWrittenIntoNotReplaced)
     const ProgramResult run =
         runProgram(archiveProgram(), {"--simulate", "--output", tablePipe, "--save-dump", dumpPipe});
     // A reader still waiting for a writer that never came is let go.
-    for (const QString& fifo : {tablePipe, dumpPipe})
-        if (const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK); fd >= 0)
+    for (const QString& fifo : {tablePipe, dumpPipe}) {
+        if (const int fd = ::open(QFile::encodeName(fifo + ".keep").constData(), O_WRONLY | O_NONBLOCK); fd >= 0)
             ::close(fd);
+        ::unlink(QFile::encodeName(fifo + ".keep").constData());
+    }
     tableReader.join();
     dumpReader.join();
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();

@@ -139,6 +139,10 @@ TEST(OutputFile, APipeOrATerminalIsWrittenStraightInto)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     EXPECT_TRUE(file_output::isStream(fifo));
     EXPECT_TRUE(file_output::canWrite(fifo));
+    // A second name of the pipe lets its reader go even when the first name
+    // has been replaced by a file.
+    const QString keep = dir.filePath("pipe.keep");
+    ASSERT_EQ(::link(QFile::encodeName(fifo).constData(), QFile::encodeName(keep).constData()), 0);
     QByteArray received;
     std::thread reader([&] {
         QFile in(fifo);
@@ -152,7 +156,10 @@ TEST(OutputFile, APipeOrATerminalIsWrittenStraightInto)
         EXPECT_TRUE(out.write("through the pipe\n"));
         EXPECT_TRUE(out.commit());
     }
+    if (const int fd = ::open(QFile::encodeName(keep).constData(), O_WRONLY | O_NONBLOCK); fd >= 0)
+        ::close(fd);
     reader.join();
+    ::unlink(QFile::encodeName(keep).constData());
     EXPECT_EQ(received, QByteArray("through the pipe\n"));
     struct stat status;
     ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &status), 0);
