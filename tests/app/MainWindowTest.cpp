@@ -102,7 +102,11 @@ private slots:
         QCOMPARE(actionNames(menuHelp->actions()), QStringList{"about"});
 
         auto* toolBar = window.findChild<QToolBar*>("toolBar");
-        QCOMPARE(actionNames(toolBar->actions()), (QStringList{"loadFromDevice", "saveToFile", "-", "quit"}));
+        const QStringList toolActions = {"loadFromDevice", "openDump", "saveToFile", "exportToCsv", "-",
+                                         "find", "-", "quit"};
+        QCOMPARE(actionNames(toolBar->actions()), toolActions);
+        for (const QAction* action : toolBar->actions())
+            QVERIFY2(action->isSeparator() || !action->icon().isNull(), qPrintable(action->objectName()));
         QCOMPARE(toolBar->windowTitle(), QStringLiteral("toolBar"));
         QCOMPARE(toolBar->iconSize(), QSize(22, 22));
         QVERIFY(!toolBar->isFloatable());
