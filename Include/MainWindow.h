@@ -30,6 +30,10 @@ namespace file_output {
 class OutputFile;
 }
 
+namespace archive_table {
+struct PlaceChoice;
+}
+
 namespace Ui {
 class MainWindow;
 }
@@ -65,6 +69,8 @@ public slots:
     // Shows the filter bar and hides it again.
     void onShowFilter();
     void onHideFilter();
+    // What the read or the dump shown told about the panel.
+    void onPanelDetails();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -94,6 +100,15 @@ private:
     void showShownCount();
     // The memory behind the table, from a read or a dump, for saving it again.
     void setShownDump(memory_dump::MemoryDump dump);
+    // Where the events about to be shown come from; the overview then names
+    // the devices of the configuration just decoded.
+    void setShownSource(const archive_table::TableSource& source);
+    // The timeline, the device overview and the count of undated rows, for
+    // the rows shown now.
+    void showGlance();
+    // The strip's days and the overview's place, set in the filter bar.
+    void filterDays(const QDate& from, const QDate& to);
+    void filterPlace(const archive_table::PlaceChoice& place);
 
     Ui::MainWindow* ui;
     ProgressDialog* progressDialog = nullptr;
@@ -105,6 +120,7 @@ private:
     // outcome of the last read, and how many events the filter shows.
     QLabel* readStatus = nullptr;
     QLabel* shownStatus = nullptr;
+    QLabel* undatedStatus = nullptr;
     QString readPort; // the port of the read in progress
     std::optional<memory_dump::MemoryDump> shownDump;
     // Where the events shown come from.

@@ -94,10 +94,11 @@ private slots:
         auto* menuHelp = window.findChild<QMenu*>("menuHelp");
         QCOMPARE(menuFile->title(), QStringLiteral("Программа"));
         QCOMPARE(menuHelp->title(), QStringLiteral("Справка"));
+        auto* menuView = window.findChild<QMenu*>("menuView");
         QCOMPARE(window.menuBar()->actions(),
-                 (QList<QAction*>{menuFile->menuAction(), menuHelp->menuAction()}));
+                 (QList<QAction*>{menuFile->menuAction(), menuView->menuAction(), menuHelp->menuAction()}));
         const QStringList fileActions = {"loadFromDevice", "saveToFile", "exportToCsv", "-",
-                                         "openDump", "saveDump", "-", "quit"};
+                                         "openDump", "saveDump", "-", "panelDetails", "-", "quit"};
         QCOMPARE(actionNames(menuFile->actions()), fileActions);
         QCOMPARE(actionNames(menuHelp->actions()), QStringList{"about"});
 
@@ -119,9 +120,10 @@ private slots:
         auto* table = window.findChild<EventsViewWidget*>("eventsView");
         QVERIFY(table);
         QCOMPARE(window.centralWidget()->objectName(), QStringLiteral("centralwidget"));
-        // The filter bar, hidden at start, and the table below it.
-        QCOMPARE(window.centralWidget()->layout()->count(), 2);
-        QCOMPARE(window.centralWidget()->layout()->itemAt(1)->widget(), table);
+        // The timeline, the filter bar, hidden at start, and the table below them.
+        QCOMPARE(window.centralWidget()->layout()->count(), 3);
+        QCOMPARE(window.centralWidget()->layout()->itemAt(0)->widget()->objectName(), QStringLiteral("timeline"));
+        QCOMPARE(window.centralWidget()->layout()->itemAt(2)->widget(), table);
         QVERIFY(window.findChild<QWidget*>("filterBar")->isHidden());
         QCOMPARE(window.centralWidget()->layout()->spacing(), 0);
         QCOMPARE(window.centralWidget()->layout()->contentsMargins(), QMargins());
