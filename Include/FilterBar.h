@@ -9,8 +9,9 @@ class FilterBar;
 }
 
 // The bar above the event table that says which events to show: a text
-// that any cell must contain, emergencies only, and a date range whose ends
-// start empty.
+// that any cell must contain, emergencies only, a date range whose ends
+// start empty, and the device, section or zone chosen in the overview,
+// shown while one is.
 class FilterBar : public QWidget {
     Q_OBJECT
 
@@ -22,13 +23,26 @@ public:
 
     // Shows the bar and puts the cursor into its text field, text selected.
     void open();
-    // Empties every field, the dates included.
+    // Empties every field, the dates and the place included.
     void clear();
+
+    // Sets both ends of the date range (a null date empties its end) as one
+    // change.
+    void setDateRange(const QDate& from, const QDate& to);
+    // Shows the place by its label and keeps its rows.
+    void setPlace(const archive_table::PlaceChoice& place);
 
 signals:
     // Any of the bar's fields changed.
     void filterChanged();
+    // The place went back to every device.
+    void placeCleared();
 
 private:
+    // Forgets the place; the caller tells of the change.
+    void clearPlace();
+    void setPlaceShown(bool shown);
+
     Ui::FilterBar* ui;
+    archive_table::PlaceChoice place;
 };

@@ -33,6 +33,10 @@ namespace file_output {
 class OutputFile;
 }
 
+namespace archive_table {
+struct PlaceChoice;
+}
+
 namespace Ui {
 class MainWindow;
 }
@@ -80,6 +84,8 @@ public slots:
     void onPrint();
     void onPrintPreview();
     void onSaveReport();
+    // What the read or the dump shown told about the panel.
+    void onPanelDetails();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -118,6 +124,15 @@ private:
     // Records the read or dump shown in the site history and marks its new
     // events.
     void recordInHistory();
+    // Where the events about to be shown come from; the overview then names
+    // the devices of the configuration just decoded.
+    void setShownSource(const archive_table::TableSource& source);
+    // The timeline, the device overview and the count of undated rows, for
+    // the rows shown now.
+    void showGlance();
+    // The strip's days and the overview's place, set in the filter bar.
+    void filterDays(const QDate& from, const QDate& to);
+    void filterPlace(const archive_table::PlaceChoice& place);
 
     Ui::MainWindow* ui;
     ProgressDialog* progressDialog = nullptr;
@@ -131,6 +146,7 @@ private:
     QLabel* shownStatus = nullptr;
     QLabel* historyStatus = nullptr;
     HistoryController* history = nullptr;
+    QLabel* undatedStatus = nullptr;
     QString readPort; // the port of the read in progress
     std::optional<memory_dump::MemoryDump> shownDump;
     // Where the events shown come from.

@@ -1,5 +1,7 @@
 #include <EventsViewWidget.h>
 
+#include <EventColours.h>
+
 #include <archive_table/CsvExport.h>
 #include <archive_table/EventRows.h>
 #include <archive_table/TextExport.h>
@@ -86,7 +88,7 @@ public:
 } // namespace
 
 EventsViewWidget::EventsViewWidget(QWidget* parent)
-    : QTableWidget(parent), emergencyBrush(QColor(archive_table::emergencyBackgroundRgb), Qt::SolidPattern)
+    : QTableWidget(parent), emergencyBrush(emergencyColour(), Qt::SolidPattern)
 {
     setColumnCount(archive_table::columnCount);
     for (int column = 0; column < archive_table::columnCount; ++column)

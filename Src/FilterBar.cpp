@@ -35,6 +35,12 @@ FilterBar::FilterBar(QWidget* parent) : QWidget(parent), ui(new Ui::FilterBar)
     connect(ui->emergencyOnly, &QCheckBox::toggled, this, &FilterBar::filterChanged);
     connect(ui->newOnly, &QCheckBox::toggled, this, &FilterBar::filterChanged);
     connect(ui->clearFilter, &QToolButton::clicked, this, &FilterBar::clear);
+    connect(ui->clearPlace, &QToolButton::clicked, this, [this] {
+        clearPlace();
+        emit placeCleared();
+        emit filterChanged();
+    });
+    clearPlace();
 }
 
 FilterBar::~FilterBar()
@@ -49,7 +55,41 @@ archive_table::RowFilter FilterBar::filter() const
     filter.setEmergencyOnly(ui->emergencyOnly->isChecked());
     filter.setNewOnly(ui->newOnly->isChecked());
     filter.setDateRange(chosenDate(*ui->dateFrom), chosenDate(*ui->dateTo));
+    filter.setPlace(place);
     return filter;
+}
+
+void FilterBar::setDateRange(const QDate& from, const QDate& to)
+{
+    {
+        const QSignalBlocker blocker(this);
+        ui->dateFrom->setDate(from.isValid() ? from : noDate);
+        ui->dateTo->setDate(to.isValid() ? to : noDate);
+    }
+    emit filterChanged();
+}
+
+void FilterBar::setPlace(const archive_table::PlaceChoice& choice)
+{
+    place = choice;
+    ui->placeField->setText(choice.label);
+    ui->placeField->setCursorPosition(0);
+    setPlaceShown(true);
+    emit filterChanged();
+}
+
+void FilterBar::clearPlace()
+{
+    place = archive_table::PlaceChoice();
+    ui->placeField->clear();
+    // Shown only while chosen: the bar is wide enough without it.
+    setPlaceShown(false);
+}
+
+void FilterBar::setPlaceShown(bool shown)
+{
+    for (QWidget* widget : std::initializer_list<QWidget*>{ui->placeLabel, ui->placeField, ui->clearPlace})
+        widget->setVisible(shown);
 }
 
 void FilterBar::clear()
@@ -62,7 +102,9 @@ void FilterBar::clear()
         ui->newOnly->setChecked(false);
         ui->dateFrom->setDate(noDate);
         ui->dateTo->setDate(noDate);
+        clearPlace();
     }
+    emit placeCleared();
     emit filterChanged();
 }
 

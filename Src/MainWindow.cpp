@@ -4,8 +4,13 @@
 
 #include <ConnectDialog.h>
 #include <HistoryController.h>
+#include <DeviceOverview.h>
 #include <EventsViewWidget.h>
 #include <FilterBar.h>
+#include <PanelDetailsDialog.h>
+#include <TimelineStrip.h>
+#include <archive_table/DeviceDirectory.h>
+#include <archive_table/EventCounts.h>
 #include <archive_table/ProgramInfo.h>
 #include <ProgramFiles.h>
 #include <ProgressDialog.h>
@@ -45,6 +50,10 @@ const QString portKey = QStringLiteral("connection/port");
 const QString turboKey = QStringLiteral("connection/turbo");
 const QString saveFolderKey = QStringLiteral("files/saveFolder");
 const QString geometryKey = QStringLiteral("window/geometry");
+const QString stateKey = QStringLiteral("window/state");
+const QString timelineKey = QStringLiteral("window/timeline");
+
+constexpr int overviewWidth = 300;
 
 // A link to one of the files that come with the program, for the about box.
 QString fileLink(const QString& fileName, const QString& text)
@@ -119,10 +128,39 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     shownStatus = new QLabel(statusBar());
     shownStatus->setObjectName(QStringLiteral("shownStatus"));
     shownStatus->hide();
+    undatedStatus = new QLabel(statusBar());
+    undatedStatus->setObjectName(QStringLiteral("undatedStatus"));
+    undatedStatus->setToolTip(tr("События без даты или с датой, которой нет в календаре: "
+                                 "на шкале времени их нет"));
+    undatedStatus->hide();
+    statusBar()->addPermanentWidget(undatedStatus);
     statusBar()->addPermanentWidget(shownStatus);
     statusBar()->addPermanentWidget(readStatus);
 
+    // The strip and the overview show the rows shown, and choose rows
+    // through the filter bar, so that the bar shows every choice and its
+    // reset undoes them all.
+    connect(ui->eventsView, &EventsViewWidget::shownRowsChanged, this, &MainWindow::showGlance);
+    connect(ui->timeline, &TimelineStrip::daysChosen, this, &MainWindow::filterDays);
+    connect(ui->timeline, &TimelineStrip::datesCleared, this, [this] { filterDays(QDate(), QDate()); });
+    connect(ui->deviceOverview, &DeviceOverview::placeChosen, this, &MainWindow::filterPlace);
+    connect(ui->filterBar, &FilterBar::placeCleared, ui->deviceOverview, &DeviceOverview::clearChoice);
+    QAction* showOverview = ui->deviceOverview->toggleViewAction();
+    showOverview->setObjectName(QStringLiteral("showDeviceOverview"));
+    showOverview->setStatusTip(tr("Показать приборы с числом их событий"));
+    ui->menuView->addAction(showOverview);
+    connect(ui->showTimeline, &QAction::toggled, this, [this](bool shown) {
+        ui->timeline->setVisible(shown);
+        QSettings().setValue(timelineKey, shown);
+    });
+    ui->showTimeline->setChecked(QSettings().value(timelineKey, true).toBool());
+    connect(ui->panelDetails, &QAction::triggered, this, &MainWindow::onPanelDetails);
+    showGlance();
+
+    // Wide enough for a device's name beside its two counts.
+    resizeDocks({ui->deviceOverview}, {overviewWidth}, Qt::Horizontal);
     restoreGeometry(QSettings().value(geometryKey).toByteArray());
+    restoreState(QSettings().value(stateKey).toByteArray());
     connect(ui->openDump, &QAction::triggered, this, &MainWindow::onOpenDump);
     connect(ui->saveDump, &QAction::triggered, this, &MainWindow::onSaveDump);
     setAcceptDrops(true);
@@ -206,6 +244,7 @@ void MainWindow::rememberSaveFolder(const QString& fileName)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     QSettings().setValue(geometryKey, saveGeometry());
+    QSettings().setValue(stateKey, saveState());
     QMainWindow::closeEvent(event);
 }
 
@@ -315,7 +354,7 @@ void MainWindow::readFromDevice()
         events = device.readArchive(configuration, this);
         setShownDump(memory_dump::dumpOfRead(device, readPort.toStdString(),
                                              QDateTime::currentMSecsSinceEpoch(), programVersion));
-        shownSource = archive_table::readSource(*shownDump);
+        setShownSource(archive_table::readSource(*shownDump));
         ui->eventsView->showEvents(events);
         readStatus->setText(tr("Данные успешно загружены из памяти прибора"));
         showShownCount();
@@ -325,6 +364,8 @@ void MainWindow::readFromDevice()
     } catch (const config_quorvel::ConfiguratorError& error) {
         ui->saveToFile->setEnabled(false);
         ui->exportToCsv->setEnabled(false);
+        // The failed read has left the configuration half decoded.
+        ui->panelDetails->setEnabled(false);
         showCritical(QString::fromUtf8(error.what()));
     }
 }
@@ -430,6 +471,45 @@ void MainWindow::showShownCount()
     shownStatus->setVisible(!ui->filterBar->isHidden());
 }
 
+void MainWindow::setShownSource(const archive_table::TableSource& source)
+{
+    shownSource = source;
+    ui->deviceOverview->setDirectory(archive_table::DeviceDirectory(configuration));
+    // Only a read or a dump of one panel decodes its settings.
+    ui->panelDetails->setEnabled(source.kind == archive_table::TableSource::Kind::Read
+                                 || source.kind == archive_table::TableSource::Kind::Dump);
+}
+
+void MainWindow::showGlance()
+{
+    const std::vector<archive_table::RowTexts> rows = ui->eventsView->shownRows();
+    ui->timeline->showRows(rows);
+    ui->deviceOverview->showCounts(archive_table::countEvents(rows));
+    const int undated = ui->timeline->timeline().unplaced();
+    undatedStatus->setText(tr("без даты: %1").arg(undated));
+    undatedStatus->setVisible(undated > 0);
+}
+
+void MainWindow::filterDays(const QDate& from, const QDate& to)
+{
+    // A hidden filter bar filters nothing: it opens with the days chosen.
+    if (from.isValid() || to.isValid())
+        ui->filterBar->show();
+    ui->filterBar->setDateRange(from, to);
+}
+
+void MainWindow::filterPlace(const archive_table::PlaceChoice& place)
+{
+    ui->filterBar->show();
+    ui->filterBar->setPlace(place);
+}
+
+void MainWindow::onPanelDetails()
+{
+    PanelDetailsDialog dialog(configuration, shownSource, this);
+    runDialog(dialog);
+}
+
 void MainWindow::setShownDump(memory_dump::MemoryDump dump)
 {
     shownDump = std::move(dump);
@@ -444,7 +524,7 @@ bool MainWindow::openDumpFile(const QString& fileName)
         std::vector<config_quorvel::Event> opened = memory_dump::decodeDump(dump, configuration);
         events = std::move(opened);
         const QDateTime readTime = QDateTime::fromMSecsSinceEpoch(dump.readTimeMs, Qt::UTC);
-        shownSource = archive_table::dumpSource(dump, fileName);
+        setShownSource(archive_table::dumpSource(dump, fileName));
         setShownDump(std::move(dump));
         ui->eventsView->showEvents(events);
         readStatus->setText(tr("Дамп памяти %1, прочитан из прибора %2 UTC")
@@ -494,12 +574,13 @@ bool MainWindow::showSiteHistory(const QString& site)
         configuration = latest;
         shownDump.reset();
         ui->saveDump->setEnabled(false);
-        shownSource = archive_table::TableSource();
-        shownSource.kind = archive_table::TableSource::Kind::History;
-        shownSource.site = table.site.name;
-        shownSource.reads = table.site.reads;
-        shownSource.firstRead = table.site.firstRead;
-        shownSource.readTime = table.site.lastRead;
+        archive_table::TableSource source;
+        source.kind = archive_table::TableSource::Kind::History;
+        source.site = table.site.name;
+        source.reads = table.site.reads;
+        source.firstRead = table.site.firstRead;
+        source.readTime = table.site.lastRead;
+        setShownSource(source);
         ui->eventsView->showRows(std::move(table.rows));
         readStatus->setText(tr("История объекта «%1»: чтений %2, с %3 по %4")
                                 .arg(site)

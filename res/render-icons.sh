@@ -5,7 +5,8 @@
 set -eu
 cd "$(dirname "$0")"
 for name in appIcon16x16 system-log-out document-load document-save-as \
-            network-transmit-receive view-refresh; do
+            network-transmit-receive view-refresh document-open edit-find \
+            export-csv document-print; do
     rsvg-convert -w 16 -h 16 -o "16x16/$name.png" "16x16/$name.svg"
 done
 rsvg-convert -w 96 -h 96 -o Logo.png Logo.svg

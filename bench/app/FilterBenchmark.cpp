@@ -1,6 +1,7 @@
 // A change of the filter over a full archive (8192 events) as the window
 // makes it: the filter bar's field changes, the table hides and shows rows,
-// the status line counts them, and the pending repaint runs. Each iteration
+// the status line counts them, the timeline and the device overview count
+// the rows shown, and the pending repaint runs. Each iteration
 // switches between no filter and the given one, so every change touches
 // the rows it hides. Run offscreen:
 //   bench_filter --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
@@ -8,11 +9,13 @@
 #include <ViewerTestSupport.h>
 
 #include <EventsViewWidget.h>
+#include <TimelineStrip.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
 
@@ -61,6 +64,11 @@ void filterChange(benchmark::State& state, const std::function<void(bool)>& set)
     }
     state.counters["rows"] = double(w.table->rowCount());
     state.counters["shown"] = double(shown);
+    // 1 when the strip and the overview were on screen, as they start.
+    state.counters["glance"] = w.window->findChild<TimelineStrip*>()->isVisible()
+            && w.window->findChild<QTreeWidget*>(QStringLiteral("deviceTree"))->isVisible()
+        ? 1.0
+        : 0.0;
     set(false);
 }
 

@@ -95,18 +95,24 @@ private slots:
         QCOMPARE(menuFile->title(), QStringLiteral("Программа"));
         QCOMPARE(menuHelp->title(), QStringLiteral("Справка"));
         auto* menuHistory = window.findChild<QMenu*>("menuHistory");
+        auto* menuView = window.findChild<QMenu*>("menuView");
         QCOMPARE(menuHistory->title(), QStringLiteral("История"));
-        QCOMPARE(window.menuBar()->actions(),
-                 (QList<QAction*>{menuFile->menuAction(), menuHistory->menuAction(), menuHelp->menuAction()}));
+        QCOMPARE(window.menuBar()->actions(), (QList<QAction*>{menuFile->menuAction(), menuView->menuAction(),
+                                                                menuHistory->menuAction(), menuHelp->menuAction()}));
         QCOMPARE(actionNames(menuHistory->actions()),
                  (QStringList{"showSites", "-", "recordReads", "chooseHistoryFile"}));
         const QStringList fileActions = {"loadFromDevice", "saveToFile", "exportToCsv", "-", "saveReport",
-                                         "printPreview", "print", "-", "openDump", "saveDump", "-", "quit"};
+                                         "printPreview", "print", "-", "openDump", "saveDump", "-",
+                                         "panelDetails", "-", "quit"};
         QCOMPARE(actionNames(menuFile->actions()), fileActions);
         QCOMPARE(actionNames(menuHelp->actions()), QStringList{"about"});
 
         auto* toolBar = window.findChild<QToolBar*>("toolBar");
-        QCOMPARE(actionNames(toolBar->actions()), (QStringList{"loadFromDevice", "saveToFile", "-", "quit"}));
+        const QStringList toolActions = {"loadFromDevice", "openDump", "saveToFile", "exportToCsv", "-",
+                                         "find", "print", "-", "quit"};
+        QCOMPARE(actionNames(toolBar->actions()), toolActions);
+        for (const QAction* action : toolBar->actions())
+            QVERIFY2(action->isSeparator() || !action->icon().isNull(), qPrintable(action->objectName()));
         QCOMPARE(toolBar->windowTitle(), QStringLiteral("toolBar"));
         QCOMPARE(toolBar->iconSize(), QSize(22, 22));
         QVERIFY(!toolBar->isFloatable());
@@ -119,9 +125,10 @@ private slots:
         auto* table = window.findChild<EventsViewWidget*>("eventsView");
         QVERIFY(table);
         QCOMPARE(window.centralWidget()->objectName(), QStringLiteral("centralwidget"));
-        // The filter bar, hidden at start, and the table below it.
-        QCOMPARE(window.centralWidget()->layout()->count(), 2);
-        QCOMPARE(window.centralWidget()->layout()->itemAt(1)->widget(), table);
+        // The timeline, the filter bar, hidden at start, and the table below them.
+        QCOMPARE(window.centralWidget()->layout()->count(), 3);
+        QCOMPARE(window.centralWidget()->layout()->itemAt(0)->widget()->objectName(), QStringLiteral("timeline"));
+        QCOMPARE(window.centralWidget()->layout()->itemAt(2)->widget(), table);
         QVERIFY(window.findChild<QWidget*>("filterBar")->isHidden());
         QCOMPARE(window.centralWidget()->layout()->spacing(), 0);
         QCOMPARE(window.centralWidget()->layout()->contentsMargins(), QMargins());

@@ -1,6 +1,7 @@
 // Saves pictures of the window after a read of the demo panel, of the
-// window with a filter applied, of the connect dialog and of the about box,
-// for a look at the layout:
+// window with a filter applied, of a larger window with one device chosen
+// in the overview, of the connect dialog, the panel's details and the about
+// box, for a look at the layout:
 //   xvfb-run viewer_screenshot <folder>
 
 #include "ViewerTestSupport.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTimer>
+#include <QTreeWidget>
 
 int main(int argc, char* argv[])
 {
@@ -26,10 +28,11 @@ int main(int argc, char* argv[])
     panel_sim::SimulatedPanel panel(line, panel_sim::buildPanel(panel_sim::demoPanel()));
 
     TestMainWindow window(line);
+    QString dialogPicture = QStringLiteral("connect-dialog.png");
     window.answerDialog = [&](QDialog& dialog) {
         dialog.show();
         QApplication::processEvents();
-        dialog.grab().save(folder.filePath(QStringLiteral("connect-dialog.png")));
+        dialog.grab().save(folder.filePath(dialogPicture));
         return int(QDialog::Accepted);
     };
     window.show();
@@ -45,6 +48,22 @@ int main(int argc, char* argv[])
     table->selectRow(0);
     QApplication::processEvents();
     window.grab().save(folder.filePath(QStringLiteral("main-window-filtered.png")));
+
+    // Wider, the filter emptied, then the second device of the second
+    // section chosen in the overview: the strip shows its events only.
+    window.resize(1100, 640);
+    window.findChild<QAction*>(QStringLiteral("find"))->trigger();
+    window.findChild<QLineEdit*>(QStringLiteral("filterText"))->clear();
+    table->clearSelection();
+    auto* devices = window.findChild<QTreeWidget*>(QStringLiteral("deviceTree"));
+    for (int i = 0; i < devices->topLevelItemCount(); ++i)
+        if (devices->topLevelItem(i)->text(0).startsWith(QStringLiteral("2: ")))
+            devices->setCurrentItem(devices->topLevelItem(i)->child(1));
+    QApplication::processEvents();
+    window.grab().save(folder.filePath(QStringLiteral("main-window-device.png")));
+
+    dialogPicture = QStringLiteral("panel-details.png");
+    window.findChild<QAction*>(QStringLiteral("panelDetails"))->trigger();
 
     QTimer::singleShot(100, [&] {
         if (QWidget* about = QApplication::activeModalWidget()) {

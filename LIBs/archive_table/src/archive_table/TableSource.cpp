@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+#include <set>
+
 namespace archive_table {
 
 namespace {
@@ -52,6 +54,45 @@ std::vector<DetailLine> panelIdentityLines(const config_quorvel::Configuration& 
         {QStringLiteral("Версия ПО"), QString::fromStdString(configuration.firmwareVersion)},
         {QStringLiteral("Дата ПО"), QString::fromStdString(configuration.firmwareDate)},
         {QStringLiteral("Ревизия настроек"), QString::number(configuration.settingsRevision)},
+    };
+}
+
+std::vector<DetailLine> panelSettingsLines(const config_quorvel::Configuration& configuration)
+{
+    int sections = 0;
+    int devices = 0;
+    int named = 0;
+    std::set<int> tablesUsed;
+    for (const auto& [number, section] : configuration.sections) {
+        // Section 0 is where a panel without sections keeps its devices.
+        sections += number != 0 ? 1 : 0;
+        for (const auto& [address, device] : section.devices) {
+            ++devices;
+            named += device.names && !device.names->deviceName.empty() ? 1 : 0;
+            // A device without names, or naming a table the panel lacks,
+            // shows the texts of table 0.
+            const int table = device.names ? device.names->eventTable : 0;
+            tablesUsed.insert(table >= 0 && std::size_t(table) < configuration.eventTables.size() ? table : 0);
+        }
+    }
+    const int syncHour = configuration.clockSyncHour;
+    return {
+        {QStringLiteral("Яркость подсветки"), QStringLiteral("%1 из 3").arg(configuration.backlightLevel)},
+        {QStringLiteral("Время подсветки"), QString::number(configuration.backlightTime)},
+        {QStringLiteral("Время показа сообщения"), QString::number(configuration.messageTime)},
+        {QStringLiteral("Время выхода из меню"), QString::number(configuration.menuTime)},
+        {QStringLiteral("Синхронизация часов"),
+         syncHour >= 0 && syncHour < 24 ? QStringLiteral("ежедневно в %1:00").arg(syncHour, 2, 10, QLatin1Char('0'))
+                                        : QStringLiteral("не задана")},
+        {QStringLiteral("Пульт"), configuration.pultType ? QStringLiteral("центральный, с секционными пультами")
+                                                         : QStringLiteral("без секций")},
+        {QStringLiteral("Адрес пульта"), QString::number(configuration.pultAddress)},
+        {QStringLiteral("Секций"), QString::number(sections)},
+        {QStringLiteral("Приборов"), QString::number(devices)},
+        {QStringLiteral("Приборов с именами"), QString::number(named)},
+        {QStringLiteral("Команд меню"), QString::number(configuration.commands.size())},
+        {QStringLiteral("Таблиц событий используется"),
+         QStringLiteral("%1 из %2").arg(tablesUsed.size()).arg(configuration.eventTables.size())},
     };
 }
 

@@ -47,6 +47,11 @@ QString panelTypeText();
 // The panel itself: type, firmware version and date, settings revision.
 std::vector<DetailLine> panelIdentityLines(const config_quorvel::Configuration& configuration);
 
+// The rest of what a read decodes about the panel: the display's backlight
+// and times, the clock synchronisation, the central unit, and how many
+// sections, devices, named devices, menu commands and event tables it has.
+std::vector<DetailLine> panelSettingsLines(const config_quorvel::Configuration& configuration);
+
 // Where the events come from: the read's date and time, port and speed; the
 // dump's file and read time; or the site, its reads and their span.
 std::vector<DetailLine> sourceLines(const TableSource& source);
