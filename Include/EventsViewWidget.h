@@ -68,7 +68,7 @@ public:
 
     // The width a column needs to show the text whole in the current font,
     // cell margins and grid line included.
-    int fittingWidth(const QString& text) const;
+    int fittingWidth(const QString& text, bool bold = false) const;
 
 signals:
     // The rows shown changed: a new fill, a new filter, or an added row.

@@ -42,7 +42,9 @@ public:
     // What recording a read did, for the window.
     struct Outcome {
         QString status;          // empty when nothing was recorded
-        std::vector<bool> isNew; // per event of the read's list
+        // Per event of the read's list, whether it is new to the site's
+        // history; empty for the site's first read, which is all new.
+        std::vector<bool> isNew;
     };
     // Records the read or dump under its site, asking for the site when the
     // history does not know the panel. Nothing happens when recording is

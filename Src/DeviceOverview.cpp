@@ -76,6 +76,9 @@ DeviceOverview::DeviceOverview(QWidget* parent) : QDockWidget(parent), ui(new Ui
     header->setSectionResizeMode(eventsColumn, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(emergenciesColumn, QHeaderView::ResizeToContents);
     ui->deviceTree->sortByColumn(nameColumn, Qt::AscendingOrder);
+    // Wide enough for a device's name beside its two counts, also when the
+    // window grows after the dock was placed.
+    ui->deviceTree->setMinimumWidth(220);
     connect(ui->deviceTree, &QTreeWidget::itemSelectionChanged, this, &DeviceOverview::onSelectionChanged);
 }
 

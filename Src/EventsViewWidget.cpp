@@ -112,9 +112,11 @@ EventsViewWidget::EventsViewWidget(QWidget* parent)
     fitColumns();
 }
 
-int EventsViewWidget::fittingWidth(const QString& text) const
+int EventsViewWidget::fittingWidth(const QString& text, bool bold) const
 {
     QStyleOptionViewItem option = viewOptions();
+    option.font.setBold(bold);
+    option.fontMetrics = QFontMetrics(option.font);
     option.text = text;
     option.features |= QStyleOptionViewItem::HasDisplay;
     option.features &= ~QStyleOptionViewItem::WrapText;
@@ -284,6 +286,19 @@ void EventsViewWidget::markNewEvents(const std::vector<bool>& isNew)
         for (int column = 0; column < archive_table::columnCount; ++column)
             if (QTableWidgetItem* cell = item(row, column))
                 cell->setFont(bold);
+    }
+    // Bold texts are wider: the date and event columns fit them too.
+    if (std::find(isNew.begin(), isNew.end(), true) != isNew.end()) {
+        setColumnWidth(archive_table::dateTimeColumn,
+                       std::max(columnWidth(archive_table::dateTimeColumn), fittingWidth(widestDateTime, true)));
+        QSet<QString> texts;
+        for (int row = 0; row < rowCount(); ++row)
+            if (isNewRow(row))
+                texts.insert(item(row, archive_table::eventColumn)->text());
+        for (const QString& text : texts)
+            setColumnWidth(archive_table::eventColumn,
+                           std::max(columnWidth(archive_table::eventColumn),
+                                    std::min(eventColumnMaximumWidth, fittingWidth(text, true))));
     }
     setUpdatesEnabled(updates);
     if (filter.isNewOnly())

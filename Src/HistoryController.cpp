@@ -87,7 +87,9 @@ HistoryController::Outcome HistoryController::record(const memory_dump::MemoryDu
             site = dialog.siteName();
         }
         const site_history::RecordedRead recorded = history->record(site, dump);
-        outcome.isNew = recorded.isNew;
+        // The first read of a site is all new: marking it all says nothing.
+        if (recorded.previousRead.isValid() || recorded.alreadyKept)
+            outcome.isNew = recorded.isNew;
         if (recorded.alreadyKept) {
             outcome.status = tr("Это чтение уже есть в истории объекта «%1»").arg(site);
             return outcome;

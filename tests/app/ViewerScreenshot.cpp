@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 
 int main(int argc, char* argv[])
@@ -33,6 +34,14 @@ int main(int argc, char* argv[])
         dialog.show();
         QApplication::processEvents();
         dialog.grab().save(folder.filePath(dialogPicture));
+        return int(QDialog::Accepted);
+    };
+    // The read is kept in the site history under the name typed.
+    window.answerSiteDialog = [&](SiteDialog& dialog) {
+        dialog.setSiteName(QStringLiteral("Главный корпус"));
+        dialog.show();
+        QApplication::processEvents();
+        dialog.grab().save(folder.filePath(QStringLiteral("site-dialog.png")));
         return int(QDialog::Accepted);
     };
     window.show();
@@ -64,6 +73,21 @@ int main(int argc, char* argv[])
 
     dialogPicture = QStringLiteral("panel-details.png");
     window.findChild<QAction*>(QStringLiteral("panelDetails"))->trigger();
+
+    // The sites dialog, then the site's history in the window.
+    window.findChild<QAction*>(QStringLiteral("find"))->trigger();
+    window.findChild<QToolButton*>(QStringLiteral("clearFilter"))->click();
+    window.answerSitesDialog = [&](SitesDialog& dialog) {
+        dialog.show();
+        QApplication::processEvents();
+        dialog.grab().save(folder.filePath(QStringLiteral("sites-dialog.png")));
+        dialog.selectSite(QStringLiteral("Главный корпус"));
+        dialog.onOpenHistory();
+        return dialog.result();
+    };
+    window.findChild<QAction*>(QStringLiteral("showSites"))->trigger();
+    QApplication::processEvents();
+    window.grab().save(folder.filePath(QStringLiteral("site-history.png")));
 
     QTimer::singleShot(100, [&] {
         if (QWidget* about = QApplication::activeModalWidget()) {
