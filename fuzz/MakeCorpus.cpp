@@ -7,6 +7,7 @@
 
 #include <config_quorvel/Crc8.h>
 #include <panel_builder/PanelBuilder.h>
+#include <panel_sim/PanelDump.h>
 #include <panel_sim/PanelLoader.h>
 
 #include <boot_loader/Command.h>
@@ -213,11 +214,7 @@ void decodeSeeds(Corpus& corpus, const panel_sim::PanelMemory& zone)
 // input as content behind a true header), plus broken starts.
 void dumpSeeds(Corpus& corpus, const panel_sim::PanelMemory& memory)
 {
-    memory_dump::MemoryDump dump;
-    dump.infoBlock = panel_sim::PanelLoader(memory).infoBlock();
-    dump.settings = {1, 0x000000, memory.settings};
-    dump.configuration = {0, 0x3E00, memory.config};
-    dump.archive = {1, 0x400000, memory.archive};
+    memory_dump::MemoryDump dump = panel_sim::dumpOfPanel(memory);
     dump.settingsChecksum = 0x1234;
     dump.configChecksum = 0x56789A;
     dump.turbo = true;

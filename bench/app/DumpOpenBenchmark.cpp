@@ -10,7 +10,7 @@
 
 #include <memory_dump/DumpDecode.h>
 #include <memory_dump/DumpFile.h>
-#include <panel_sim/PanelLoader.h>
+#include <panel_sim/PanelDump.h>
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -29,11 +29,7 @@ struct DumpOnDisk {
     DumpOnDisk()
     {
         const panel_sim::PanelMemory memory = panel_sim::buildPanel(fullArchivePanel());
-        memory_dump::MemoryDump dump;
-        dump.infoBlock = panel_sim::PanelLoader(memory).infoBlock();
-        dump.settings = {1, 0x000000, memory.settings};
-        dump.configuration = {0, 0x3E00, memory.config};
-        dump.archive = {1, 0x400000, memory.archive};
+        memory_dump::MemoryDump dump = panel_sim::dumpOfPanel(memory);
         dump.portName = "COM3";
         memory_dump::saveDumpFile(path, dump);
         config_quorvel::Configuration configuration;

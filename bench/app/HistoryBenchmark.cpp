@@ -9,7 +9,7 @@
 #include <HistoryTestSupport.h>
 
 #include <memory_dump/DumpDecode.h>
-#include <panel_sim/PanelLoader.h>
+#include <panel_sim/PanelDump.h>
 #include <site_history/SiteHistory.h>
 
 #include <QApplication>
@@ -25,12 +25,7 @@ namespace {
 // The dump of a panel as a read would keep it, made straight from its memory.
 memory_dump::MemoryDump dumpOf(const panel_sim::PanelDescription& description, std::int64_t readTimeMs)
 {
-    const panel_sim::PanelMemory memory = panel_sim::buildPanel(description);
-    memory_dump::MemoryDump dump;
-    dump.infoBlock = panel_sim::PanelLoader(memory).infoBlock();
-    dump.settings = {1, 0x000000, memory.settings};
-    dump.configuration = {0, 0x3E00, memory.config};
-    dump.archive = {1, 0x400000, memory.archive};
+    memory_dump::MemoryDump dump = panel_sim::dumpOfPanel(panel_sim::buildPanel(description));
     dump.portName = "COM3";
     dump.readTimeMs = readTimeMs;
     return dump;
