@@ -3,10 +3,10 @@
 #include "ui_MainWindow.h"
 
 #include <ConnectDialog.h>
-#include <HistoryController.h>
 #include <DeviceOverview.h>
 #include <EventsViewWidget.h>
 #include <FilterBar.h>
+#include <HistoryController.h>
 #include <PanelDetailsDialog.h>
 #include <TimelineStrip.h>
 #include <archive_table/DeviceDirectory.h>
