@@ -150,19 +150,7 @@ int writeHistoryTable(const ArchiveOptions& options)
         printError(error.what());
         return ExitCode::StoreError;
     }
-    const bool text = options.format == ArchiveOptions::Format::Text;
-    std::optional<std::string> failure;
-    if (options.format == ArchiveOptions::Format::Pdf)
-        failure = writeReportFile(fromUtf8(*options.output), table);
-    else if (options.output)
-        failure = writeExportFile(fromUtf8(*options.output), exportTable(table.rows, options.format), text);
-    else
-        failure = writeExportToStandardOutput(exportTable(table.rows, options.format), text);
-    if (failure) {
-        printError(*failure);
-        return ExitCode::OutputError;
-    }
-    return ExitCode::Success;
+    return writeTable(options, exportTable(table.rows, options.format), table);
 }
 
 } // namespace quorvel_archive

@@ -1,5 +1,7 @@
 #include <ReportOutput.h>
 
+#include <ConsoleText.h>
+#include <ExitCode.h>
 #include <ExportOutput.h>
 
 #include <archive_report/PdfReport.h>
@@ -18,6 +20,24 @@ std::optional<std::string> writeReportFile(const QString& fileName, const Archiv
     if (!archive_report::writePdfReport(file.device(), content) || !file.commit())
         return std::string(cannotWriteText);
     return std::nullopt;
+}
+
+int writeTable(const ArchiveOptions& options, const QByteArray& text, const ArchiveTable& table)
+{
+    const bool textMode = options.format == ArchiveOptions::Format::Text;
+    const QString output = options.output ? QString::fromUtf8(options.output->c_str()) : QString();
+    std::optional<std::string> failure;
+    if (options.format == ArchiveOptions::Format::Pdf)
+        failure = writeReportFile(output, table);
+    else if (options.output)
+        failure = writeExportFile(output, text, textMode);
+    else
+        failure = writeExportToStandardOutput(text, textMode);
+    if (failure) {
+        printError(*failure);
+        return ExitCode::OutputError;
+    }
+    return ExitCode::Success;
 }
 
 } // namespace quorvel_archive

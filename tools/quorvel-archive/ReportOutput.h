@@ -15,4 +15,11 @@ namespace quorvel_archive {
 // for the failure. Needs a GUI application object (for its fonts).
 std::optional<std::string> writeReportFile(const QString& fileName, const ArchiveTable& table);
 
+// The table as --format asks, to --output or else to standard output: the
+// text table in text mode, CSV byte for byte (it brings its own CR LF), the
+// report to its file only, made of the table's rows, source and
+// configuration wherever they come from. `text` is the table's export (none
+// for the report). Prints a failure and returns the exit code.
+int writeTable(const ArchiveOptions& options, const QByteArray& text, const ArchiveTable& table);
+
 } // namespace quorvel_archive

@@ -90,27 +90,6 @@ int checkTargets(const ArchiveOptions& options)
     return ExitCode::Success;
 }
 
-// The table to its file, or to standard output without one; in text mode
-// for the text table, byte for byte for CSV, which brings its own CR LF.
-// The report goes to its file only, made of the table's rows, source and
-// configuration, wherever they come from.
-int writeTable(const ArchiveOptions& options, const QByteArray& text, const ArchiveTable& table)
-{
-    const bool textMode = options.format == ArchiveOptions::Format::Text;
-    std::optional<std::string> failure;
-    if (options.format == ArchiveOptions::Format::Pdf)
-        failure = writeReportFile(fileName(*options.output), table);
-    else if (options.output)
-        failure = writeExportFile(fileName(*options.output), text, textMode);
-    else
-        failure = writeExportToStandardOutput(text, textMode);
-    if (failure) {
-        printError(*failure);
-        return ExitCode::OutputError;
-    }
-    return ExitCode::Success;
-}
-
 int readAndWrite(const ArchiveOptions& options)
 {
     if (const int status = checkTargets(options); status != ExitCode::Success)
