@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "BenchmarkMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -87,14 +89,9 @@ BENCHMARK(decode)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    // The configuration's trace would be timed too.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    dumpOnDisk();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv, [] {
+        // The configuration's trace would be timed too.
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+        dumpOnDisk();
+    });
 }

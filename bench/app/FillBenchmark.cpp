@@ -12,6 +12,8 @@
 
 #include <QApplication>
 
+#include "BenchmarkMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -105,12 +107,5 @@ BENCHMARK(rowByRowFill)->Unit(benchmark::kMillisecond)->UseRealTime()->Iteration
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    archive();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv, [] { archive(); });
 }

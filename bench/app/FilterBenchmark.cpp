@@ -17,6 +17,8 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
+#include "BenchmarkMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <functional>
@@ -108,13 +110,5 @@ BENCHMARK(emergencyFilter)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    window();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    window().window.reset();
-    return 0;
+    return runWindowBenchmarks(argc, argv, [] { window(); }, [] { window().window.reset(); });
 }

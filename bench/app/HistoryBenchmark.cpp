@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "BenchmarkMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -111,11 +113,5 @@ BENCHMARK(openSiteHistoryInWindow)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

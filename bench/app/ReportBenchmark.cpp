@@ -16,6 +16,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include "BenchmarkMain.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -93,12 +95,5 @@ BENCHMARK(report)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    archive();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv, [] { archive(); });
 }

@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QImage>
 
+#include "BenchmarkMain.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -77,11 +79,5 @@ BENCHMARK(paintDecade)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }
