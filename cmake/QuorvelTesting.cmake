@@ -37,3 +37,26 @@ function(quorvel_add_qtest_run target)
   endif()
   set_tests_properties(${target} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT})
 endfunction()
+
+# quorvel_uses_test_server(<test>)
+# The test runs against a throw-away PostgreSQL server of its own run:
+# CTest starts it (scripts/postgres-test-server) before the first test that
+# needs it and stops it after the last, whatever their outcome, and the
+# test finds it through QUORVEL_TEST_POSTGRES. Not for the Windows build,
+# whose tests run under wine.
+function(quorvel_uses_test_server test)
+  if(NOT QUORVEL_BUILD_TESTS OR WIN32)
+    return()
+  endif()
+  set(file ${CMAKE_BINARY_DIR}/tests/postgres-test-server.env)
+  get_property(added GLOBAL PROPERTY quorvel_test_server_added)
+  if(NOT added)
+    set_property(GLOBAL PROPERTY quorvel_test_server_added TRUE)
+    add_test(NAME postgres_server_start COMMAND ${PROJECT_SOURCE_DIR}/scripts/postgres-test-server start ${file})
+    add_test(NAME postgres_server_stop COMMAND ${PROJECT_SOURCE_DIR}/scripts/postgres-test-server stop ${file})
+    set_tests_properties(postgres_server_start PROPERTIES FIXTURES_SETUP postgres LABELS postgres TIMEOUT 120)
+    set_tests_properties(postgres_server_stop PROPERTIES FIXTURES_CLEANUP postgres LABELS postgres TIMEOUT 120)
+  endif()
+  set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED postgres)
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT QUORVEL_TEST_POSTGRES=${file})
+endfunction()

@@ -9,7 +9,7 @@ JOBS="${JOBS:-$(nproc 2>/dev/null || echo 2)}"
 BASE_PACKAGES=(cmake ninja-build g++ make pkg-config
   qtbase5-dev qtbase5-dev-tools qttranslations5-l10n
   libgtest-dev libgmock-dev googletest libbenchmark-dev help2man zlib1g-dev libqt5sql5-sqlite
-  fonts-dejavu-core poppler-utils)
+  libqt5sql5-psql postgresql-15 postgresql-client-15 fonts-dejavu-core poppler-utils)
 
 missing_packages() {
   local p

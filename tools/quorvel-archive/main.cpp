@@ -62,7 +62,7 @@ void refuseOneFileTwice(const ArchiveOptions& options)
         files.emplace_back("--output", *options.output);
     if (options.saveDump)
         files.emplace_back("--save-dump", *options.saveDump);
-    if (options.history)
+    if (options.history && !site_history::isServerLocation(QString::fromStdString(*options.history)))
         files.emplace_back("--history", *options.history);
     if (options.action == ArchiveOptions::Action::ReadDump)
         files.emplace_back("--from-dump", options.dumpFile);

@@ -65,12 +65,15 @@ std::multiset<std::vector<QString>> asSet(const std::vector<archive_table::RowTe
     return set;
 }
 
+class SiteHistoryTest : public EachStore {};
+
 } // namespace
 
-TEST(SiteHistoryTest, OneReadsHistoryIsThatReadsTable)
+QUORVEL_FOR_EACH_STORE(SiteHistoryTest);
+
+TEST_P(SiteHistoryTest, OneReadsHistoryIsThatReadsTable)
 {
-    QTemporaryDir dir;
-    SiteHistory store(dir.filePath("history.sqlite"));
+    SiteHistory store(newStore());
     const auto recorded = store.record("Склад", wrappingReads().full);
     EXPECT_EQ(recorded.newEvents, 8192);
     EXPECT_FALSE(recorded.previousRead.isValid());
@@ -79,7 +82,7 @@ TEST(SiteHistoryTest, OneReadsHistoryIsThatReadsTable)
 
 // A full ring, then reads after 300 and 600 more records: every event any
 // of them saw is kept once, in whatever order they are recorded.
-TEST(SiteHistoryTest, ReadsAcrossAWrappingRingMergeTheSameInAnyOrder)
+TEST_P(SiteHistoryTest, ReadsAcrossAWrappingRingMergeTheSameInAnyOrder)
 {
     const WrappingReads& r = wrappingReads();
     const auto expected = distinctEvents({r.full, r.later, r.latest});
@@ -88,13 +91,12 @@ TEST(SiteHistoryTest, ReadsAcrossAWrappingRingMergeTheSameInAnyOrder)
     for (const auto& entry : expected)
         expectedRows.push_back(entry.second);
 
-    QTemporaryDir dir;
     std::vector<archive_table::RowTexts> first;
     const std::vector<std::vector<const memory_dump::MemoryDump*>> orders = {
         {&r.full, &r.later, &r.latest}, {&r.latest, &r.full, &r.later}, {&r.later, &r.latest, &r.full}};
     for (std::size_t n = 0; n < orders.size(); ++n) {
         SCOPED_TRACE(n);
-        SiteHistory store(dir.filePath(QStringLiteral("order%1.sqlite").arg(n)));
+        SiteHistory store(newStore());
         int added = 0;
         for (const memory_dump::MemoryDump* dump : orders[n])
             added += store.record("Склад", *dump).newEvents;
@@ -118,11 +120,10 @@ TEST(SiteHistoryTest, ReadsAcrossAWrappingRingMergeTheSameInAnyOrder)
     EXPECT_EQ(first.front(), tableOfRead(r.latest).front());
 }
 
-TEST(SiteHistoryTest, NewEventsAndThePreviousReadAreReported)
+TEST_P(SiteHistoryTest, NewEventsAndThePreviousReadAreReported)
 {
     const WrappingReads& r = wrappingReads();
-    QTemporaryDir dir;
-    SiteHistory store(dir.filePath("history.sqlite"));
+    SiteHistory store(newStore());
     store.record("Склад", r.full);
     const auto later = store.record("Склад", r.later);
     EXPECT_EQ(later.newEvents, 300);
@@ -136,13 +137,12 @@ TEST(SiteHistoryTest, NewEventsAndThePreviousReadAreReported)
 
 // The history keeps the texts a read gave: a device renamed later keeps its
 // old name on the old events, also when the older read comes in last.
-TEST(SiteHistoryTest, EventsKeepTheTextsOfTheOldestReadThatSawThem)
+TEST_P(SiteHistoryTest, EventsKeepTheTextsOfTheOldestReadThatSawThem)
 {
     const auto before = readDump(ringPanel(100, u"Bxoд"), 1'700'000'000'000);
     const auto after = readDump(ringPanel(110, u"Bыxoд"), 1'700'086'400'000);
-    QTemporaryDir dir;
     for (const bool oldestFirst : {true, false}) {
-        SiteHistory store(dir.filePath(oldestFirst ? "a.sqlite" : "b.sqlite"));
+        SiteHistory store(newStore());
         store.record("Склад", oldestFirst ? before : after);
         store.record("Склад", oldestFirst ? after : before);
         const auto rows = store.table("Склад").rows;
@@ -158,10 +158,9 @@ TEST(SiteHistoryTest, EventsKeepTheTextsOfTheOldestReadThatSawThem)
 }
 
 // A read belongs to the one site that holds at least 8 of its records.
-TEST(SiteHistoryTest, ASiteIsKnownByEightSharedRecords)
+TEST_P(SiteHistoryTest, ASiteIsKnownByEightSharedRecords)
 {
-    QTemporaryDir dir;
-    SiteHistory store(dir.filePath("history.sqlite"));
+    SiteHistory store(newStore());
     EXPECT_EQ(store.matchSite(wrappingReads().later).kind, SiteMatch::Kind::None);
     store.record("Склад", readDump(ringPanel(100), 1'700'000'000'000));
 
@@ -189,10 +188,9 @@ TEST(SiteHistoryTest, ASiteIsKnownByEightSharedRecords)
     EXPECT_EQ(store.matchSite(readDump(ringPanel(192), 1'700'086'400'000)).kind, SiteMatch::Kind::Several);
 }
 
-TEST(SiteHistoryTest, SitesAreListedRenamedAndDeleted)
+TEST_P(SiteHistoryTest, SitesAreListedRenamedAndDeleted)
 {
-    QTemporaryDir dir;
-    SiteHistory store(dir.filePath("history.sqlite"));
+    SiteHistory store(newStore());
     store.record("Склад", readDump(ringPanel(100), 1'700'000'000'000));
     store.record("Склад", readDump(ringPanel(150), 1'700'086'400'000));
     store.record("Гараж", readDump(ringPanel(40, u"Bopoтa"), 1'700'000'000'000));

@@ -15,6 +15,7 @@ public:
         NewerVersion, // made by a newer program
         Damaged,      // the database itself is damaged
         CannotWrite,  // a change failed and was rolled back
+        NoRight,      // the server's role may not read or change the store
         NoSuchSite,
         SiteExists,
     };

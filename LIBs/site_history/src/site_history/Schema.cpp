@@ -62,6 +62,16 @@ QStringList schemaSteps(int fromVersion, Dialect dialect)
     return statements;
 }
 
+QStringList versionSteps(int version, Dialect dialect)
+{
+    if (dialect == Dialect::Sqlite)
+        return {QStringLiteral("PRAGMA application_id=%1").arg(applicationId),
+                QStringLiteral("PRAGMA user_version=%1").arg(version)};
+    return {QStringLiteral("CREATE TABLE IF NOT EXISTS store_version (version INTEGER NOT NULL, application_id INTEGER NOT NULL)"),
+            QStringLiteral("DELETE FROM store_version"),
+            QStringLiteral("INSERT INTO store_version (version, application_id) VALUES (%1, %2)").arg(version).arg(applicationId)};
+}
+
 QString beginWriting(Dialect dialect)
 {
     return dialect == Dialect::Sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");

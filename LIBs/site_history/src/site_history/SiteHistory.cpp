@@ -1,6 +1,7 @@
 #include <site_history/SiteHistory.h>
 
 #include <site_history/Schema.h>
+#include <site_history/ServerAddress.h>
 
 #include <archive_table/EventRows.h>
 #include <config_quorvel/Configuration.h>
@@ -14,13 +15,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
 #include <QVariant>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <map>
+#include <memory>
+#include <random>
+#include <thread>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -34,10 +41,21 @@ namespace {
 
 using Fault = HistoryError::Fault;
 
-// Marks a SQLite file as a store of this program ("QRVH").
-constexpr int applicationId = 0x51525648;
+// How many events one statement adds: a server answers each statement in
+// one round trip.
+constexpr std::size_t eventsPerStatement = 256;
 // How long a program waits for another one that is writing.
 constexpr int busyTimeoutMs = 10000;
+// How often a transaction that lost against another one on a server is
+// tried again before its failure is the user's.
+constexpr int writeAttempts = 12;
+
+// A transaction the server gave up for another one running at the same
+// moment (a serialization failure, a deadlock): tried again as a whole.
+class LostToAnotherWriter : public HistoryError {
+public:
+    using HistoryError::HistoryError;
+};
 
 std::string utf8(const QString& text)
 {
@@ -132,10 +150,19 @@ public:
     // A statement prepared on this connection.
     QSqlQuery prepare(const QString& statement) const
     {
-        QSqlQuery query(db());
-        query.setForwardOnly(true);
+        QSqlQuery query = newQuery();
         if (!query.prepare(statement))
             fail(query, Fault::CannotWrite);
+        return query;
+    }
+
+    // SQLite's results are read row by row; a server's come whole, so that
+    // a result not read to its end never stands in the way of the next
+    // statement on the connection.
+    QSqlQuery newQuery() const
+    {
+        QSqlQuery query(db());
+        query.setForwardOnly(dialect == Dialect::Sqlite);
         return query;
     }
 
@@ -148,8 +175,7 @@ public:
 
     QSqlQuery run(const QString& statement, Fault fault = Fault::CannotWrite) const
     {
-        QSqlQuery query(db());
-        query.setForwardOnly(true);
+        QSqlQuery query = newQuery();
         if (!query.exec(statement))
             fail(query, fault);
         return query;
@@ -164,7 +190,18 @@ public:
 
     [[noreturn]] static void fail(const QSqlQuery& query, Fault fault)
     {
-        const QString reason = query.lastError().text().trimmed();
+        const QSqlError error = query.lastError();
+        const QString reason = error.text().simplified();
+        // A server's SQLSTATE: the role lacks the right, or the transaction
+        // lost against another one.
+        const QString state = error.nativeErrorCode();
+        if (state == QLatin1String("42501"))
+            throw HistoryError(Fault::NoRight, (fault == Fault::CannotWrite
+                                                    ? "Нет права изменять историю на сервере (роль только для чтения?): "
+                                                    : "Нет права читать историю на сервере: ")
+                                                   + utf8(reason));
+        if (state == QLatin1String("40001") || state == QLatin1String("40P01"))
+            throw LostToAnotherWriter(Fault::CannotWrite, "Ошибка при записи в историю: " + utf8(reason));
         switch (fault) {
         case Fault::CannotWrite:
             throw HistoryError(fault, "Ошибка при записи в историю: " + utf8(reason));
@@ -176,18 +213,27 @@ public:
     }
 
     // Runs body in one writing transaction: all of it, or on any exception
-    // nothing.
+    // nothing. A transaction that lost against another writer is run again
+    // from its start, after a pause of random length.
     template <typename Body>
     auto write(Body body) const
     {
-        run(beginWriting(dialect));
-        try {
-            auto result = body();
-            run(QStringLiteral("COMMIT"));
-            return result;
-        } catch (...) {
-            QSqlQuery(db()).exec(QStringLiteral("ROLLBACK"));
-            throw;
+        for (int attempt = 1;; ++attempt) {
+            run(beginWriting(dialect));
+            try {
+                auto result = body();
+                run(QStringLiteral("COMMIT"));
+                return result;
+            } catch (const LostToAnotherWriter&) {
+                QSqlQuery(db()).exec(QStringLiteral("ROLLBACK"));
+                if (attempt == writeAttempts)
+                    throw;
+                static thread_local std::minstd_rand random{std::random_device{}()};
+                std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % (20 * attempt)));
+            } catch (...) {
+                QSqlQuery(db()).exec(QStringLiteral("ROLLBACK"));
+                throw;
+            }
         }
     }
 
@@ -219,7 +265,46 @@ void checkFileBeforeOpening(const QString& path)
 
 } // namespace
 
+namespace {
+
+// Takes the store from `version`, which `currentVersion` reads again
+// inside the transaction (another program may have made the store
+// meanwhile), to this program's version. `beforeMaking` runs first in the
+// transaction.
+template <typename ReadVersion, typename BeforeMaking>
+void migrate(const SiteHistory::Connection& c, int version, ReadVersion currentVersion, BeforeMaking beforeMaking)
+{
+    if (version >= schemaVersion)
+        return;
+    c.write([&] {
+        beforeMaking();
+        const int current = currentVersion();
+        for (int step = current; step < schemaVersion; ++step)
+            for (const QString& statement : schemaSteps(step, c.dialect))
+                c.run(statement);
+        if (current < schemaVersion)
+            for (const QString& statement : versionSteps(schemaVersion, c.dialect))
+                c.run(statement);
+        return 0;
+    });
+}
+
+[[noreturn]] void newerVersion(int version, const QString& location)
+{
+    throw HistoryError(Fault::NewerVersion,
+                       "История записана более новой версией программы: версия истории " + std::to_string(version)
+                           + ", программа знает версии до " + std::to_string(schemaVersion)
+                           + ". История оставлена без изменений: " + utf8(location));
+}
+
+} // namespace
+
 SiteHistory::SiteHistory(const QString& location) : path(location), connection(nullptr)
+{
+    connection = (isServerLocation(location) ? openServer(location) : openFile(location)).release();
+}
+
+std::unique_ptr<SiteHistory::Connection> SiteHistory::openFile(const QString& path)
 {
     if (isNetworkPath(path))
         throw HistoryError(Fault::CannotOpen,
@@ -253,10 +338,7 @@ SiteHistory::SiteHistory(const QString& location) : path(location), connection(n
     if ((version == 0 && objects > 0) || (version > 0 && id != applicationId))
         throw HistoryError(Fault::NotAStore, "Файл не является историей событий: " + utf8(path));
     if (version > schemaVersion)
-        throw HistoryError(Fault::NewerVersion,
-                           "История записана более новой версией программы: версия истории " + std::to_string(version)
-                               + ", программа знает версии до " + std::to_string(schemaVersion)
-                               + ". Файл оставлен без изменений: " + utf8(path));
+        newerVersion(version, path);
     if (version > 0) {
         QSqlQuery check = c.run(QStringLiteral("PRAGMA quick_check"), Fault::Damaged);
         const QString verdict = check.next() ? check.value(0).toString() : QString();
@@ -288,21 +370,68 @@ SiteHistory::SiteHistory(const QString& location) : path(location), connection(n
         }
     }
     c.run(QStringLiteral("PRAGMA synchronous=NORMAL"), Fault::CannotOpen);
-    if (version < schemaVersion) {
-        c.write([&] {
-            // Another program may have made the store meanwhile.
-            const int current = number(QStringLiteral("PRAGMA user_version"));
-            for (int step = current; step < schemaVersion; ++step)
-                for (const QString& statement : schemaSteps(step, c.dialect))
-                    c.run(statement);
-            if (current < schemaVersion) {
-                c.run(QStringLiteral("PRAGMA application_id=%1").arg(applicationId));
-                c.run(QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion));
-            }
-            return 0;
-        });
-    }
-    connection = owned.release();
+    migrate(c, version, [&] { return number(QStringLiteral("PRAGMA user_version")); }, [] {});
+    return owned;
+}
+
+// A store on a server: the tables in their own schema of the company's
+// database, made on first use by a role that may create it.
+std::unique_ptr<SiteHistory::Connection> SiteHistory::openServer(const QString& uri)
+{
+    const QString options = serverConnectionString(uri);
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        throw HistoryError(Fault::CannotOpen, "Невозможно открыть историю на сервере: нет драйвера PostgreSQL (QPSQL)");
+    auto owned = std::make_unique<Connection>(QStringLiteral("QPSQL"), Dialect::Postgres);
+    const Connection& c = *owned;
+    QSqlDatabase db = c.db();
+    db.setConnectOptions(options);
+    if (!db.open())
+        throw HistoryError(Fault::CannotOpen, "Невозможно подключиться к истории " + utf8(uri) + ": "
+                                                  + utf8(db.lastError().databaseText().simplified()));
+    const QString schema = QString::fromLatin1(serverSchema);
+    c.run(QStringLiteral("SET search_path TO ") + schema, Fault::CannotOpen);
+
+    // The version from store_version; 0 for a schema that is not there or
+    // empty, -1 for one that holds tables of something else.
+    const auto storedVersion = [&](Fault fault) {
+        QSqlQuery look = c.prepare(QStringLiteral(
+            "SELECT (SELECT COUNT(*) FROM pg_catalog.pg_tables WHERE schemaname = ?),"
+            " pg_catalog.to_regclass(?) IS NOT NULL"));
+        look.addBindValue(schema);
+        look.addBindValue(schema + QStringLiteral(".store_version"));
+        c.run(look, fault);
+        look.next();
+        if (!look.value(1).toBool())
+            return look.value(0).toInt() == 0 ? 0 : -1;
+        QSqlQuery version = c.run(QStringLiteral("SELECT version, application_id FROM store_version"), fault);
+        if (!version.next() || version.value(1).toInt() != applicationId)
+            return -1;
+        return version.value(0).toInt();
+    };
+    const int version = storedVersion(Fault::CannotOpen);
+    if (version < 0)
+        throw HistoryError(Fault::NotAStore, "Схема " + utf8(schema) + " базы на сервере занята чем-то другим, а не историей событий: "
+                                                 + utf8(uri));
+    if (version > schemaVersion)
+        newerVersion(version, uri);
+    migrate(c, version, [&] { return std::max(0, storedVersion(Fault::CannotWrite)); }, [&] {
+        // One program makes the store; another one waits here, then finds it made.
+        c.run(QStringLiteral("SELECT pg_catalog.pg_advisory_xact_lock(%1)").arg(applicationId));
+        QSqlQuery owner = c.prepare(QStringLiteral(
+            "SELECT r.rolname, pg_catalog.pg_has_role(n.nspowner, 'MEMBER')"
+            " FROM pg_catalog.pg_namespace n JOIN pg_catalog.pg_roles r ON r.oid = n.nspowner WHERE n.nspname = ?"));
+        owner.addBindValue(schema);
+        c.run(owner);
+        if (!owner.next()) {
+            c.run(QStringLiteral("CREATE SCHEMA ") + schema);
+        } else if (owner.value(1).toBool()) {
+            // A schema the administrator made for the writers' role: its
+            // tables belong to that role, so that every writer may use them.
+            c.run(QStringLiteral("SET LOCAL ROLE ") + db.driver()->escapeIdentifier(owner.value(0).toString(),
+                                                                                 QSqlDriver::TableName));
+        }
+    });
+    return owned;
 }
 
 SiteHistory::~SiteHistory()
@@ -416,9 +545,11 @@ RecordedRead SiteHistory::record(const QString& siteName, const memory_dump::Mem
         previous.addBindValue(readMs);
         outcome.previousRead = utcTime(c.value(previous));
 
+        // Another program may be recording the same dump at this moment:
+        // the one that comes second finds it kept.
         QSqlQuery addRead = c.prepare(QStringLiteral(
             "INSERT INTO reads (site_id, read_ms, port, program_version, speed, dump_sha256, dump)"
-            " VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id"));
+            " VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (site_id, dump_sha256) DO NOTHING RETURNING id"));
         addRead.addBindValue(site);
         addRead.addBindValue(readMs);
         addRead.addBindValue(QString::fromStdString(dump.portName));
@@ -426,42 +557,87 @@ RecordedRead SiteHistory::record(const QString& siteName, const memory_dump::Mem
         addRead.addBindValue(dump.turbo ? 345600 : 19200);
         addRead.addBindValue(hash);
         addRead.addBindValue(blob(bytes));
-        const qint64 read = c.value(addRead).toLongLong();
+        const QVariant added = c.value(addRead);
+        if (added.isNull()) {
+            outcome.alreadyKept = true;
+            outcome.isNew.assign(events.size(), false);
+            return outcome;
+        }
+        const qint64 read = added.toLongLong();
 
-        // A new event goes in; one already kept takes this read as its first
-        // when this read is older, in the order of read time, then dump hash.
-        QSqlQuery addEvent = c.prepare(QStringLiteral(
-            "INSERT INTO events (site_id, address, record, first_read_id, first_read_ms, first_read_sha256,"
-            " text_emergency, text_date_time, text_section, text_address, text_loop, text_event, text_object)"
-            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (site_id, address, record) DO NOTHING"));
+        // New events go in, many to a statement (a server answers each
+        // statement in one round trip). Then the events already kept whose
+        // first read is newer than this one take this read as their first,
+        // in the order of read time, then dump hash. The inserts have waited
+        // for every other program writing the same events, so the search
+        // after them sees what those wrote.
+        const std::size_t count = std::min(records.size(), events.size());
+        std::map<std::pair<qint64, QByteArray>, std::size_t> eventAt;
+        std::vector<archive_table::RowTexts> texts(count);
+        outcome.isNew.assign(count, false);
+        for (std::size_t i = 0; i < count; ++i) {
+            texts[i] = archive_table::eventRowTexts(events[i]);
+            eventAt[{qint64(records[i].address), blob(records[i].bytes)}] = i;
+        }
+        const auto bindEvent = [&](QSqlQuery& query, int& at, std::size_t i) {
+            for (const QVariant& v : {QVariant(site), QVariant(qint64(records[i].address)), QVariant(blob(records[i].bytes)),
+                                      QVariant(read), QVariant(readMs), QVariant(hash)})
+                query.bindValue(at++, v);
+            for (const QString& text : texts[i])
+                query.bindValue(at++, cellText(text));
+        };
+        const auto addEvents = [&](std::size_t rows) {
+            QStringList values;
+            for (std::size_t row = 0; row < rows; ++row)
+                values << QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            return c.prepare(QStringLiteral(
+                "INSERT INTO events (site_id, address, record, first_read_id, first_read_ms, first_read_sha256,"
+                " text_emergency, text_date_time, text_section, text_address, text_loop, text_event, text_object)"
+                " VALUES %1 ON CONFLICT (site_id, address, record) DO NOTHING RETURNING address, record")
+                                 .arg(values.join(QStringLiteral(", "))));
+        };
+        QSqlQuery fullBatch = addEvents(eventsPerStatement);
+        for (std::size_t first = 0; first < count; first += eventsPerStatement) {
+            const std::size_t rows = std::min(eventsPerStatement, count - first);
+            QSqlQuery partBatch;
+            QSqlQuery& insert = rows == eventsPerStatement ? fullBatch : (partBatch = addEvents(rows));
+            int at = 0;
+            for (std::size_t i = first; i < first + rows; ++i)
+                bindEvent(insert, at, i);
+            c.run(insert);
+            while (insert.next()) {
+                const auto found = eventAt.find({insert.value(0).toLongLong(), insert.value(1).toByteArray()});
+                if (found != eventAt.end() && !outcome.isNew[found->second]) {
+                    outcome.isNew[found->second] = true;
+                    ++outcome.newEvents;
+                }
+            }
+        }
+
+        QSqlQuery keptNewer = c.prepare(QStringLiteral(
+            "SELECT address, record FROM events WHERE site_id = ?"
+            " AND (first_read_ms > ? OR (first_read_ms = ? AND first_read_sha256 > ?))"));
+        for (const QVariant& v : {QVariant(site), QVariant(readMs), QVariant(readMs), QVariant(hash)})
+            keptNewer.addBindValue(v);
+        c.run(keptNewer);
+        std::vector<std::size_t> older;
+        while (keptNewer.next()) {
+            const auto found = eventAt.find({keptNewer.value(0).toLongLong(), keptNewer.value(1).toByteArray()});
+            if (found != eventAt.end() && !outcome.isNew[found->second])
+                older.push_back(found->second);
+        }
+        // The key columns are set to what they are, so that the event binds
+        // as it does for the insert.
         QSqlQuery takeOlder = c.prepare(QStringLiteral(
-            "UPDATE events SET first_read_id = ?, first_read_ms = ?, first_read_sha256 = ?,"
-            " text_emergency = ?, text_date_time = ?, text_section = ?, text_address = ?, text_loop = ?,"
-            " text_event = ?, text_object = ?"
+            "UPDATE events SET site_id = ?, address = ?, record = ?, first_read_id = ?, first_read_ms = ?,"
+            " first_read_sha256 = ?, text_emergency = ?, text_date_time = ?, text_section = ?, text_address = ?,"
+            " text_loop = ?, text_event = ?, text_object = ?"
             " WHERE site_id = ? AND address = ? AND record = ?"
             " AND (first_read_ms > ? OR (first_read_ms = ? AND first_read_sha256 > ?))"));
-        outcome.isNew.reserve(events.size());
-        for (std::size_t i = 0; i < records.size() && i < events.size(); ++i) {
-            const archive_table::RowTexts texts = archive_table::eventRowTexts(events[i]);
-            const QByteArray recordBytes = blob(records[i].bytes);
+        for (std::size_t i : older) {
             int at = 0;
-            for (const QVariant& v : {QVariant(site), QVariant(qint64(records[i].address)), QVariant(recordBytes),
-                                      QVariant(read), QVariant(readMs), QVariant(hash)})
-                addEvent.bindValue(at++, v);
-            for (const QString& text : texts)
-                addEvent.bindValue(at++, cellText(text));
-            c.run(addEvent);
-            const bool isNew = addEvent.numRowsAffected() == 1;
-            outcome.isNew.push_back(isNew);
-            outcome.newEvents += isNew ? 1 : 0;
-            if (isNew)
-                continue;
-            at = 0;
-            for (const QVariant& v : {QVariant(read), QVariant(readMs), QVariant(hash)})
-                takeOlder.bindValue(at++, v);
-            for (const QString& text : texts)
-                takeOlder.bindValue(at++, cellText(text));
-            for (const QVariant& v : {QVariant(site), QVariant(qint64(records[i].address)), QVariant(recordBytes),
+            bindEvent(takeOlder, at, i);
+            for (const QVariant& v : {QVariant(site), QVariant(qint64(records[i].address)), QVariant(blob(records[i].bytes)),
                                       QVariant(readMs), QVariant(readMs), QVariant(hash)})
                 takeOlder.bindValue(at++, v);
             c.run(takeOlder);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <site_history/HistoryError.h>
+#include <site_history/ServerAddress.h>
 
 #include <archive_table/EventColumns.h>
 #include <memory_dump/MemoryDump.h>
@@ -9,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -60,7 +62,8 @@ struct HistoryTable {
 
 // The history of every site: all reads of its panel, and every distinct
 // event they saw, kept across reads so that none is lost when the panel's
-// ring overwrites it. One database, opened from a local SQLite file; Qt SQL
+// ring overwrites it. One database: a SQLite file on this computer, or a
+// schema on a PostgreSQL server that several programs fill at once. Qt SQL
 // is used here and nowhere else.
 //
 // Each change runs in one transaction: after a crash the store holds a
@@ -69,8 +72,8 @@ struct HistoryTable {
 // is refused and never changed.
 class SiteHistory {
 public:
-    // Opens the store at `location`, making it on first use. Throws
-    // HistoryError.
+    // Opens the store at `location`, a file path or a postgresql:// URI
+    // (see ServerAddress.h), making it on first use. Throws HistoryError.
     explicit SiteHistory(const QString& location);
     ~SiteHistory();
 
@@ -108,8 +111,12 @@ public:
     void renameSite(const QString& from, const QString& to);
     void deleteSite(const QString& name);
 
-private:
+    // The database connection, whichever system it is.
     class Connection;
+
+private:
+    static std::unique_ptr<Connection> openFile(const QString& path);
+    static std::unique_ptr<Connection> openServer(const QString& uri);
     std::int64_t siteId(const QString& name) const;
 
     QString path;

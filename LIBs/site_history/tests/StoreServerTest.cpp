@@ -1,0 +1,99 @@
+// The store on a server: its schema in a database that holds other things
+// too, its version, and programs that make it at the same moment.
+
+#include "HistoryTestSupport.h"
+
+#include <site_history/SiteHistory.h>
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+using site_history::HistoryError;
+using site_history::SiteHistory;
+
+namespace {
+
+class StoreServerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!(server = TestServer::get()))
+            GTEST_SKIP() << "no test server: QUORVEL_TEST_POSTGRES is not set";
+    }
+
+    HistoryError::Fault refusal(const QString& uri, std::string* message = nullptr)
+    {
+        try {
+            SiteHistory store(uri);
+        } catch (const HistoryError& error) {
+            if (message)
+                *message = error.what();
+            return error.fault();
+        }
+        ADD_FAILURE() << "the store opened";
+        return HistoryError::Fault::CannotWrite;
+    }
+
+    const TestServer* server = nullptr;
+};
+
+} // namespace
+
+TEST_F(StoreServerTest, TheStoreLivesInASchemaOfItsOwnBesideOtherTables)
+{
+    const QString uri = server->newDatabase();
+    const QString database = TestServer::databaseOf(uri);
+    server->admin(database, {QStringLiteral("CREATE TABLE sites (other TEXT)"),
+                             QStringLiteral("INSERT INTO sites VALUES ('not ours')")});
+    {
+        SiteHistory store(uri);
+        store.record("Склад", readDump(ringPanel(20), 1'700'000'000'000));
+    }
+    EXPECT_EQ(SiteHistory(uri).table("Склад").rows.size(), 20u);
+    server->admin(database, {QStringLiteral("DO $$ BEGIN"
+                                            " IF (SELECT COUNT(*) FROM public.sites) <> 1"
+                                            " OR (SELECT version FROM quorvel.store_version) <> 1"
+                                            " OR (SELECT COUNT(*) FROM quorvel.events) <> 20"
+                                            " THEN RAISE EXCEPTION 'not as made'; END IF; END $$")});
+
+    // A newer program's store, and a schema of that name holding something
+    // else, are refused and left as they are.
+    server->admin(database, {QStringLiteral("UPDATE quorvel.store_version SET version = 2")});
+    std::string message;
+    EXPECT_EQ(refusal(uri, &message), HistoryError::Fault::NewerVersion);
+    EXPECT_NE(message.find("версия истории 2"), std::string::npos) << message;
+    const QString foreign = server->newDatabase();
+    server->admin(TestServer::databaseOf(foreign), {QStringLiteral("CREATE SCHEMA quorvel"),
+                                                    QStringLiteral("CREATE TABLE quorvel.notes (line TEXT)")});
+    EXPECT_EQ(refusal(foreign), HistoryError::Fault::NotAStore);
+    server->admin(TestServer::databaseOf(foreign), {QStringLiteral("DO $$ BEGIN"
+                                                                   " IF to_regclass('quorvel.sites') IS NOT NULL"
+                                                                   " THEN RAISE EXCEPTION 'changed'; END IF; END $$")});
+}
+
+// Programs that find a new database at the same moment make one store.
+TEST_F(StoreServerTest, ProgramsOpeningANewStoreAtOnceMakeItOnce)
+{
+    const QString uri = server->newDatabase();
+    std::vector<std::thread> programs;
+    std::vector<std::string> failures(6);
+    for (std::size_t i = 0; i < failures.size(); ++i)
+        programs.emplace_back([&, i] {
+            try {
+                SiteHistory store(uri);
+                store.record("Склад", readDump(ringPanel(30 + int(i)), 1'700'000'000'000 + qint64(i)));
+            } catch (const std::exception& error) {
+                failures[i] = error.what();
+            }
+        });
+    for (std::thread& program : programs)
+        program.join();
+    for (const std::string& failure : failures)
+        EXPECT_EQ(failure, "");
+    EXPECT_EQ(SiteHistory(uri).table("Склад").rows.size(), 35u);
+}
