@@ -19,9 +19,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 
+#include <arpa/inet.h>
 #include <csignal>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -179,4 +184,134 @@ TEST(HistoryProgramTest, TwoProgramsRecordingAtOnceGiveTheSameHistoryAsOne)
     };
     EXPECT_EQ(table(shared), table(alone));
     EXPECT_EQ(site_history::SiteHistory(shared).site("Склад")->reads, 6);
+}
+
+namespace {
+
+class ServerHistoryProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!(server = TestServer::get()))
+            GTEST_SKIP() << "no test server: QUORVEL_TEST_POSTGRES is not set";
+    }
+
+    QByteArray historyTable(const QString& store)
+    {
+        const ProgramResult run = runProgram(archiveProgram(), {"--history", store, "--site", "Склад", "--history-table"});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return run.out;
+    }
+
+    const TestServer* server = nullptr;
+    QTemporaryDir dir;
+};
+
+// The statements of the file, as psql -f would run them.
+QStringList sqlStatements(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QString text;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n'))
+        if (!line.trimmed().startsWith(QLatin1String("--")))
+            text += line + '\n';
+    QStringList statements;
+    for (const QString& statement : text.split(';'))
+        if (!statement.trimmed().isEmpty())
+            statements << statement.trimmed();
+    return statements;
+}
+
+} // namespace
+
+// Eight technicians importing overlapping reads of one site into the
+// company's server at once, each in an order of their own, give the history
+// one program gives from all of them.
+TEST_F(ServerHistoryProgramTest, EightProgramsRecordingAtOnceGiveTheSameHistoryAsOne)
+{
+    const QStringList dumps = writeRingDumps(dir, 8);
+    const QString alone = dir.filePath("alone.sqlite");
+    ASSERT_EQ(runProgram(archiveProgram(), importArgs(alone, dumps)).exitCode, 0);
+
+    // A server that runs every transaction serializable fails those that
+    // overlap; each is run again until it goes through.
+    for (const char* isolation : {"read committed", "serializable"}) {
+        SCOPED_TRACE(isolation);
+        const QString shared = server->newDatabase();
+        server->admin(QStringLiteral("postgres"), {QStringLiteral("ALTER DATABASE %1 SET default_transaction_isolation TO '%2'")
+                                                       .arg(TestServer::databaseOf(shared), isolation)});
+        std::vector<std::unique_ptr<QProcess>> programs;
+        for (int i = 0; i < 8; ++i) {
+            QStringList own;
+            for (int k = 0; k < 4; ++k)
+                own << dumps[(i + (i % 2 ? -k : k) + 8) % 8];
+            programs.push_back(std::make_unique<QProcess>());
+            programs.back()->start(archiveProgram(), importArgs(shared, own));
+        }
+        for (auto& program : programs) {
+            ASSERT_TRUE(program->waitForFinished(180000));
+            EXPECT_EQ(program->exitCode(), 0) << program->readAllStandardError().toStdString();
+        }
+        EXPECT_EQ(historyTable(shared), historyTable(alone));
+        EXPECT_EQ(site_history::SiteHistory(shared).site("Склад")->reads, 8);
+    }
+}
+
+// The roles of docs/history-roles.sql: a writer records, a reader lists and
+// shows but cannot record. A wrong password, a server that is not there and
+// one that does not answer are the store's failures, with libpq's reason.
+TEST_F(ServerHistoryProgramTest, RolesDecideWhoRecordsAndRefusedLoginsExitWith6)
+{
+    const QString database = TestServer::databaseOf(server->newDatabase());
+    QStringList setup = sqlStatements(QStringLiteral(QUORVEL_HISTORY_ROLES_SQL));
+    ASSERT_EQ(setup.size(), 5);
+    setup << QStringLiteral("CREATE ROLE tech LOGIN PASSWORD '%1' IN ROLE quorvel_writer").arg(server->password)
+          << QStringLiteral("CREATE ROLE office LOGIN PASSWORD '%1' IN ROLE quorvel_reader").arg(server->password);
+    server->admin(database, setup);
+    const QString writer = server->uri(database, QStringLiteral("tech"));
+    const QString reader = server->uri(database, QStringLiteral("office"));
+
+    const QStringList dumps = writeRingDumps(dir, 2);
+    const ProgramResult recorded = runProgram(archiveProgram(), importArgs(writer, dumps.mid(0, 1)));
+    ASSERT_EQ(recorded.exitCode, 0) << recorded.err.toStdString();
+    EXPECT_EQ(runProgram(archiveProgram(), {"--history", reader, "--list-sites"}).out.split('\t').value(1), "1");
+    const QByteArray shown = historyTable(reader);
+    EXPECT_EQ(shown.count('\n'), historyTable(writer).count('\n'));
+
+    const ProgramResult refused = runProgram(archiveProgram(), importArgs(reader, dumps.mid(1)));
+    EXPECT_EQ(refused.exitCode, 6);
+    EXPECT_TRUE(refused.err.contains("Нет права")) << refused.err.toStdString();
+    EXPECT_EQ(runProgram(archiveProgram(), {"--history", writer, "--list-sites"}).out.split('\t').value(1), "1");
+
+    // Each refusal comes well within its connection time-out.
+    qputenv("PGPASSWORD", "wrong");
+    const ProgramResult wrongPassword = runProgram(archiveProgram(), {"--history", writer, "--list-sites"});
+    qunsetenv("PGPASSWORD");
+    EXPECT_EQ(wrongPassword.exitCode, 6);
+    EXPECT_TRUE(wrongPassword.err.contains("password authentication failed")) << wrongPassword.err.toStdString();
+    const ProgramResult down = runProgram(
+        archiveProgram(), {"--history", "postgresql://tech@/" + database + "?host=" + dir.path(), "--list-sites"});
+    EXPECT_EQ(down.exitCode, 6);
+    EXPECT_TRUE(down.err.contains("No such file or directory")) << down.err.toStdString();
+
+    // A server that takes the connection and never answers.
+    const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(silent, 4), 0);
+    ASSERT_EQ(::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    QElapsedTimer waited;
+    waited.start();
+    const ProgramResult silentServer = runProgram(
+        archiveProgram(), {"--history", QStringLiteral("postgresql://tech@127.0.0.1:%1/x?connect_timeout=2").arg(ntohs(address.sin_port)),
+                           "--list-sites"});
+    ::close(silent);
+    EXPECT_EQ(silentServer.exitCode, 6);
+    EXPECT_TRUE(silentServer.err.contains("timeout")) << silentServer.err.toStdString();
+    EXPECT_LT(waited.elapsed(), 10000);
 }

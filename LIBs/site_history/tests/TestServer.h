@@ -78,6 +78,7 @@ public:
     QString tcpPort;
     QString adminRole;
     QString passwordFile;
+    QString password; // every role's, as the password file has it
 
 private:
     static std::optional<TestServer> find()
@@ -98,6 +99,9 @@ private:
         server.tcpPort = values["QUORVEL_PG_TCP_PORT"];
         server.adminRole = values["QUORVEL_PG_USER"];
         server.passwordFile = values["QUORVEL_PG_PASSFILE"];
+        QFile passwords(server.passwordFile);
+        if (passwords.open(QIODevice::ReadOnly))
+            server.password = QString::fromUtf8(passwords.readAll().trimmed()).section(QLatin1Char(':'), 4);
         // libpq's own way to the passwords, as a user's program has it.
         qputenv("PGPASSFILE", server.passwordFile.toLocal8Bit());
         return server;

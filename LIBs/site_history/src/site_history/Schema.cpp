@@ -77,4 +77,9 @@ QString beginWriting(Dialect dialect)
     return dialect == Dialect::Sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
 }
 
+QString beginMaking(Dialect dialect)
+{
+    return dialect == Dialect::Sqlite ? beginWriting(dialect) : QStringLiteral("BEGIN ISOLATION LEVEL READ COMMITTED");
+}
+
 } // namespace site_history

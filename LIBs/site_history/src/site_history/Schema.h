@@ -33,4 +33,9 @@ QStringList versionSteps(int version, Dialect dialect);
 // of one failing when it turns from reading to writing.
 QString beginWriting(Dialect dialect);
 
+// The statement that starts the transaction making or migrating a store.
+// On a server it reads what others committed while it waited for their
+// lock, whatever isolation the server's transactions have by default.
+QString beginMaking(Dialect dialect);
+
 } // namespace site_history

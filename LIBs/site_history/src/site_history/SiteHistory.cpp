@@ -216,10 +216,10 @@ public:
     // nothing. A transaction that lost against another writer is run again
     // from its start, after a pause of random length.
     template <typename Body>
-    auto write(Body body) const
+    auto write(Body body, const QString& begin = QString()) const
     {
         for (int attempt = 1;; ++attempt) {
-            run(beginWriting(dialect));
+            run(begin.isEmpty() ? beginWriting(dialect) : begin);
             try {
                 auto result = body();
                 run(QStringLiteral("COMMIT"));
@@ -286,7 +286,7 @@ void migrate(const SiteHistory::Connection& c, int version, ReadVersion currentV
             for (const QString& statement : versionSteps(schemaVersion, c.dialect))
                 c.run(statement);
         return 0;
-    });
+    }, beginMaking(c.dialect));
 }
 
 [[noreturn]] void newerVersion(int version, const QString& location)
@@ -626,6 +626,8 @@ RecordedRead SiteHistory::record(const QString& siteName, const memory_dump::Mem
             if (found != eventAt.end() && !outcome.isNew[found->second])
                 older.push_back(found->second);
         }
+        // In one order in every program, so that two never wait for each other.
+        std::sort(older.begin(), older.end());
         // The key columns are set to what they are, so that the event binds
         // as it does for the insert.
         QSqlQuery takeOlder = c.prepare(QStringLiteral(
