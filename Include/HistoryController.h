@@ -53,10 +53,15 @@ public:
 
     // The sites dialog; the site whose history to open, or empty.
     QString chooseSite();
-    // Asks for another store file and opens it.
+    // Asks for another store file and opens it; one that cannot be used is
+    // reported and the store in use stays.
     void chooseStoreFile();
+    // Asks for a server's URI and uses the store there, as chooseStoreFile.
+    void chooseStoreServer();
 
 private:
+    void useStore(const QString& location);
+
     QWidget* window;
     HistoryPrompts prompts;
     std::unique_ptr<site_history::SiteHistory> history;

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -54,11 +55,17 @@ void HistoryController::openStore()
     // The default folder is made on first use; a chosen one must exist.
     if (QSettings().value(storeKey).toString().isEmpty())
         QDir().mkpath(QFileInfo(path).absolutePath());
+    // A server may take up to its connection time-out to answer.
+    const bool server = site_history::isServerLocation(path);
+    if (server)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         history = std::make_unique<site_history::SiteHistory>(path);
     } catch (const site_history::HistoryError& error) {
         reason = tr("История недоступна: %1").arg(QString::fromUtf8(error.what()));
     }
+    if (server)
+        QGuiApplication::restoreOverrideCursor();
 }
 
 HistoryController::Outcome HistoryController::record(const memory_dump::MemoryDump& dump)
@@ -121,11 +128,31 @@ QString HistoryController::chooseSite()
 
 void HistoryController::chooseStoreFile()
 {
-    const QString path = prompts.askStoreFileName();
-    if (path.isEmpty())
+    useStore(prompts.askStoreFileName());
+}
+
+void HistoryController::chooseStoreServer()
+{
+    const QString current = storePath();
+    const QString blank = QStringLiteral("postgresql://");
+    const QString uri =
+        prompts
+            .askText(tr("Адрес базы истории на сервере PostgreSQL:\n"
+                        "postgresql://пользователь@сервер[:порт]/база[?sslmode=verify-full]\n"
+                        "Пароль в адрес не пишется: его берут из файла паролей PostgreSQL "
+                        "(pgpass) или из переменной PGPASSWORD."),
+                     site_history::isServerLocation(current) ? current : blank)
+            .trimmed();
+    if (uri != blank)
+        useStore(uri);
+}
+
+void HistoryController::useStore(const QString& location)
+{
+    if (location.isEmpty())
         return;
     const QVariant previous = QSettings().value(storeKey);
-    QSettings().setValue(storeKey, path);
+    QSettings().setValue(storeKey, location);
     openStore();
     if (history)
         return;

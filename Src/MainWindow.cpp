@@ -187,6 +187,10 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
         history->chooseStoreFile();
         historyStatus->setText(history->unavailableReason());
     });
+    connect(ui->chooseHistoryServer, &QAction::triggered, this, [this] {
+        history->chooseStoreServer();
+        historyStatus->setText(history->unavailableReason());
+    });
     connect(ui->print, &QAction::triggered, this, &MainWindow::onPrint);
     connect(ui->printPreview, &QAction::triggered, this, &MainWindow::onPrintPreview);
     connect(ui->saveReport, &QAction::triggered, this, &MainWindow::onSaveReport);

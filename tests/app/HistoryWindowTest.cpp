@@ -7,6 +7,7 @@
 #include <EventsViewWidget.h>
 #include <HistoryController.h>
 #include <HistoryTestSupport.h>
+#include <TestServer.h>
 
 #include <archive_table/CsvExport.h>
 #include <archive_table/TextExport.h>
@@ -215,6 +216,31 @@ private slots:
         QCOMPARE(bench.table().rowCount(), 10);
         QVERIFY(notAStore.open(QIODevice::ReadOnly));
         QCOMPARE(notAStore.readAll(), QByteArray("not a store"));
+    }
+
+    // "Сервер истории…": a server that is not there is reported and the
+    // store in use stays; one that is there takes the reads.
+    void aStoreOnAServerIsChosenAndUsedAsAFile()
+    {
+        const TestServer* server = TestServer::get();
+        if (!server)
+            QSKIP("no test server: QUORVEL_TEST_POSTGRES is not set");
+        Bench bench(ringPanel(10));
+        const QString file = QSettings().value(QStringLiteral("history/store")).toString();
+        QTemporaryDir noServer;
+        QString uri = QStringLiteral("postgresql:///x?host=") + noServer.path();
+        bench.window->answerText = [&](const QString&, const QString&) { return uri; };
+        bench.window->findChild<QAction*>("chooseHistoryServer")->trigger();
+        QCOMPARE(bench.window->criticals.size(), 1);
+        QVERIFY(bench.window->criticals[0].contains(QStringLiteral("Невозможно подключиться")));
+        QCOMPARE(QSettings().value(QStringLiteral("history/store")).toString(), file);
+
+        uri = server->newDatabase();
+        bench.window->findChild<QAction*>("chooseHistoryServer")->trigger();
+        QCOMPARE(bench.window->criticals.size(), 1);
+        QCOMPARE(bench.historyStatus(), QString());
+        bench.read(ringPanel(10), QStringLiteral("Склад"));
+        QCOMPARE(site_history::SiteHistory(uri).site(QStringLiteral("Склад"))->events, 10);
     }
 };
 

@@ -5,6 +5,7 @@
 #include <HistoryTestSupport.h>
 #include <PdfTools.h>
 #include <ProgramProcess.h>
+#include <TestServer.h>
 #include <TestFiles.h>
 
 #include <memory_dump/DumpFile.h>

@@ -1,7 +1,7 @@
 // The merge of a site's reads into one history, and which site a read
 // belongs to.
 
-#include "HistoryTestSupport.h"
+#include "EachStore.h"
 
 #include <site_history/SiteHistory.h>
 

@@ -2,6 +2,7 @@
 // too, its version, and programs that make it at the same moment.
 
 #include "HistoryTestSupport.h"
+#include "TestServer.h"
 
 #include <site_history/SiteHistory.h>
 
