@@ -1,12 +1,16 @@
 // The site history: recording a full read (8192 events and its dump) in a
 // store, telling the site of a read, and opening a site's history of 50
 // reads and about 60 000 events in the window; the store's size per read.
-// Run by hand, offscreen:
-//   bench_history --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+// On a PostgreSQL server: recording a full read, and eight importers at
+// once, in reads per second. Run by hand, offscreen, with a local server:
+//   scripts/postgres-test-server start /tmp/pg.env --durable
+//   QUORVEL_TEST_POSTGRES=/tmp/pg.env bench_history --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//   scripts/postgres-test-server stop /tmp/pg.env
 
 #include <ViewerTestSupport.h>
 
 #include <HistoryTestSupport.h>
+#include <TestServer.h>
 
 #include <memory_dump/DumpDecode.h>
 #include <panel_sim/PanelDump.h>
@@ -21,6 +25,8 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -105,8 +111,58 @@ void openSiteHistoryInWindow(benchmark::State& state)
     state.counters["bytes_per_read"] = fiftyReads().bytesPerRead;
 }
 
+void recordFullReadOnServer(benchmark::State& state)
+{
+    const TestServer* server = TestServer::get();
+    if (!server) {
+        state.SkipWithError("no server: QUORVEL_TEST_POSTGRES is not set");
+        return;
+    }
+    const memory_dump::MemoryDump dump = dumpOf(ringPanel(8192), 1'700'000'000'000);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto store = std::make_unique<site_history::SiteHistory>(server->newDatabase());
+        state.ResumeTiming();
+        store->record(QStringLiteral("Склад"), dump);
+    }
+    state.counters["events"] = 8192;
+}
+
+// Eight programs, each with its own connection, importing four of eight
+// overlapping reads of one site (the ring 300 records on between reads),
+// each in an order of its own: 32 reads recorded, 8 of them kept.
+void eightImportersOnServer(benchmark::State& state)
+{
+    const TestServer* server = TestServer::get();
+    if (!server) {
+        state.SkipWithError("no server: QUORVEL_TEST_POSTGRES is not set");
+        return;
+    }
+    std::vector<memory_dump::MemoryDump> dumps;
+    for (int i = 0; i < 8; ++i)
+        dumps.push_back(dumpOf(ringPanel(8192 + 300 * i), 1'700'000'000'000 + 3'600'000LL * i));
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString uri = server->newDatabase();
+        site_history::SiteHistory made(uri);
+        state.ResumeTiming();
+        std::vector<std::thread> importers;
+        for (int i = 0; i < 8; ++i)
+            importers.emplace_back([&, i] {
+                site_history::SiteHistory store(uri);
+                for (int k = 0; k < 4; ++k)
+                    store.record(QStringLiteral("Склад"), dumps[std::size_t((i + (i % 2 ? -k : k) + 8) % 8)]);
+            });
+        for (std::thread& importer : importers)
+            importer.join();
+    }
+    state.counters["reads_per_s"] = benchmark::Counter(32.0 * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 } // namespace
 
+BENCHMARK(recordFullReadOnServer)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(eightImportersOnServer)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(recordFullRead)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(matchUnknownRead)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(openSiteHistoryInWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
