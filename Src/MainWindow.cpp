@@ -282,8 +282,11 @@ int MainWindow::askChoice(const QString& label, const QStringList& items)
 
 QString MainWindow::askStoreFileName()
 {
-    QFileDialog dialog(this, QString(), QFileInfo(HistoryController::storePath()).absolutePath(),
-                       tr("История объектов (*.sqlite)"));
+    const QString store = HistoryController::storePath();
+    const QString folder = site_history::isServerLocation(store)
+                               ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
+                               : QFileInfo(store).absolutePath();
+    QFileDialog dialog(this, QString(), folder, tr("История объектов (*.sqlite)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // An existing store is opened, not replaced: no question about it.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
