@@ -3,9 +3,26 @@
 #include "HistoryTestSupport.h"
 #include "TestServer.h"
 
+#include <site_history/SiteHistory.h>
+
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+// The fault with which the store at `location` is refused; a failure when
+// it opens.
+inline site_history::HistoryError::Fault refusal(const QString& location, std::string* message = nullptr)
+{
+    try {
+        site_history::SiteHistory store(location);
+    } catch (const site_history::HistoryError& error) {
+        if (message)
+            *message = error.what();
+        return error.fault();
+    }
+    ADD_FAILURE() << "the store opened: " << location.toStdString();
+    return site_history::HistoryError::Fault::CannotWrite;
+}
 
 // The two kinds of store a test runs against: a SQLite file, and a
 // database on the test server (skipped when the run has none).

@@ -1,7 +1,7 @@
 // The store as a file people keep: its version, and files it must refuse
 // and never change.
 
-#include "HistoryTestSupport.h"
+#include "EachStore.h"
 
 #include <site_history/SiteHistory.h>
 
@@ -48,19 +48,6 @@ QVariant onFile(const QString& path, const QStringList& statements)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("test"));
     return last;
-}
-
-HistoryError::Fault refusal(const QString& path, std::string* message = nullptr)
-{
-    try {
-        SiteHistory store(path);
-    } catch (const HistoryError& error) {
-        if (message)
-            *message = error.what();
-        return error.fault();
-    }
-    ADD_FAILURE() << "the store opened";
-    return HistoryError::Fault::CannotWrite;
 }
 
 } // namespace

@@ -1,8 +1,7 @@
 // The store on a server: its schema in a database that holds other things
 // too, its version, and programs that make it at the same moment.
 
-#include "HistoryTestSupport.h"
-#include "TestServer.h"
+#include "EachStore.h"
 
 #include <site_history/SiteHistory.h>
 
@@ -25,19 +24,6 @@ protected:
     {
         if (!(server = TestServer::get()))
             GTEST_SKIP() << "no test server: QUORVEL_TEST_POSTGRES is not set";
-    }
-
-    HistoryError::Fault refusal(const QString& uri, std::string* message = nullptr)
-    {
-        try {
-            SiteHistory store(uri);
-        } catch (const HistoryError& error) {
-            if (message)
-                *message = error.what();
-            return error.fault();
-        }
-        ADD_FAILURE() << "the store opened";
-        return HistoryError::Fault::CannotWrite;
     }
 
     const TestServer* server = nullptr;

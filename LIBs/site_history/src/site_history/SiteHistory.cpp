@@ -131,6 +131,8 @@ class SiteHistory::Connection {
 public:
     Connection(const QString& driver, Dialect dialect) : dialect(dialect)
     {
+        if (!QSqlDatabase::isDriverAvailable(driver))
+            throw HistoryError(Fault::CannotOpen, "Невозможно открыть историю: нет драйвера базы данных " + utf8(driver));
         static std::atomic<int> counter{0};
         name = QStringLiteral("site_history_%1").arg(counter++);
         QSqlDatabase::addDatabase(driver, name);
@@ -310,8 +312,6 @@ std::unique_ptr<SiteHistory::Connection> SiteHistory::openFile(const QString& pa
         throw HistoryError(Fault::CannotOpen,
                            "История должна лежать на диске этого компьютера, не в сетевой папке: " + utf8(path));
     checkFileBeforeOpening(path);
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
-        throw HistoryError(Fault::CannotOpen, "Невозможно открыть историю: нет драйвера SQLite");
 
     auto owned = std::make_unique<Connection>(QStringLiteral("QSQLITE"), Dialect::Sqlite);
     const Connection& c = *owned;
@@ -379,8 +379,6 @@ std::unique_ptr<SiteHistory::Connection> SiteHistory::openFile(const QString& pa
 std::unique_ptr<SiteHistory::Connection> SiteHistory::openServer(const QString& uri)
 {
     const QString options = serverConnectionString(uri);
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
-        throw HistoryError(Fault::CannotOpen, "Невозможно открыть историю на сервере: нет драйвера PostgreSQL (QPSQL)");
     auto owned = std::make_unique<Connection>(QStringLiteral("QPSQL"), Dialect::Postgres);
     const Connection& c = *owned;
     QSqlDatabase db = c.db();
