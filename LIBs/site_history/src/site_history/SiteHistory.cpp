@@ -481,13 +481,28 @@ std::optional<SiteInfo> SiteHistory::site(const QString& name) const
 
 SiteMatch SiteHistory::matchSite(const memory_dump::MemoryDump& dump) const
 {
-    QSqlQuery query = connection->prepare(QStringLiteral(
-        "SELECT s.name FROM events e JOIN sites s ON s.id = e.site_id WHERE e.address = ? AND e.record = ?"));
+    // Many records to a statement, as record() adds them.
+    const auto lookUp = [&](std::size_t records) {
+        QStringList terms;
+        for (std::size_t i = 0; i < records; ++i)
+            terms << QStringLiteral("(e.address = ? AND e.record = ?)");
+        return connection->prepare(
+            QStringLiteral("SELECT s.name FROM events e JOIN sites s ON s.id = e.site_id WHERE %1")
+                .arg(terms.join(QStringLiteral(" OR "))));
+    };
+    const std::vector<memory_dump::DumpRecord> records = memory_dump::validRecords(dump);
+    QSqlQuery fullBatch = lookUp(eventsPerStatement);
     std::map<QString, int> shared;
     int sitesMatched = 0;
-    for (const memory_dump::DumpRecord& record : memory_dump::validRecords(dump)) {
-        query.bindValue(0, qint64(record.address));
-        query.bindValue(1, blob(record.bytes));
+    for (std::size_t first = 0; first < records.size(); first += eventsPerStatement) {
+        const std::size_t count = std::min(eventsPerStatement, records.size() - first);
+        QSqlQuery partBatch;
+        QSqlQuery& query = count == eventsPerStatement ? fullBatch : (partBatch = lookUp(count));
+        int at = 0;
+        for (std::size_t i = first; i < first + count; ++i) {
+            query.bindValue(at++, qint64(records[i].address));
+            query.bindValue(at++, blob(records[i].bytes));
+        }
         connection->run(query, Fault::CannotOpen);
         while (query.next())
             if (++shared[query.value(0).toString()] == sharedRecords)
