@@ -1,5 +1,5 @@
 # The Windows program as Windows users get it, for the cross build with the
-# Qt of scripts/build-qt-windows:
+# Qt of scripts/build-qt-windows and the libpq of scripts/build-libpq-windows:
 #   - the icon and the version information of both programs;
 #   - the files Qt needs beside the programs (what windeployqt lays out),
 #     installed as the component "windows_package";
@@ -44,8 +44,20 @@ set(quorvel_qt_dlls
   ${quorvel_qt_prefix}/bin/Qt5PrintSupport.dll
   ${quorvel_qt_prefix}/bin/Qt5Sql.dll
   ${quorvel_qt_prefix}/bin/Qt5Widgets.dll)
-# The site history's driver, with SQLite built into it.
-set(quorvel_sql_driver ${quorvel_qt_prefix}/plugins/sqldrivers/qsqlite.dll)
+# The site history's drivers: SQLite's, with SQLite built into it, and
+# PostgreSQL's from scripts/build-libpq-windows, which needs libpq and the
+# OpenSSL libpq is built with beside the program.
+set(QUORVEL_WINDOWS_LIBPQ_PREFIX "" CACHE PATH "Prefix of libpq and Qt's QPSQL driver built for Windows")
+if(NOT QUORVEL_WINDOWS_LIBPQ_PREFIX)
+  message(FATAL_ERROR "QUORVEL_WINDOWS_LIBPQ_PREFIX is not set: it is the prefix that scripts/build-libpq-windows prints")
+endif()
+set(quorvel_sql_drivers
+  ${quorvel_qt_prefix}/plugins/sqldrivers/qsqlite.dll
+  ${QUORVEL_WINDOWS_LIBPQ_PREFIX}/plugins/sqldrivers/qsqlpsql.dll)
+set(quorvel_libpq_dlls
+  ${QUORVEL_WINDOWS_LIBPQ_PREFIX}/bin/libpq.dll
+  ${QUORVEL_WINDOWS_LIBPQ_PREFIX}/bin/libssl-3-x64.dll
+  ${QUORVEL_WINDOWS_LIBPQ_PREFIX}/bin/libcrypto-3-x64.dll)
 set(quorvel_runtime_dlls)
 foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
@@ -56,9 +68,10 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   get_filename_component(path "${path}" REALPATH)
   list(APPEND quorvel_runtime_dlls ${path})
 endforeach()
-foreach(file IN LISTS quorvel_qt_dlls quorvel_sql_driver)
+foreach(file IN LISTS quorvel_qt_dlls quorvel_sql_drivers quorvel_libpq_dlls)
   if(NOT EXISTS ${file})
-    message(FATAL_ERROR "${file} is missing: is ${quorvel_qt_prefix} the Qt of scripts/build-qt-windows?")
+    message(FATAL_ERROR "${file} is missing: are ${quorvel_qt_prefix} and ${QUORVEL_WINDOWS_LIBPQ_PREFIX} "
+                        "the prefixes of scripts/build-qt-windows and scripts/build-libpq-windows?")
   endif()
 endforeach()
 # qt_ru.qm only names the catalogues it is made of; it loads when all of
@@ -70,10 +83,14 @@ endforeach()
 
 set(component COMPONENT windows_package)
 install(TARGETS quorvel-archive-viewer quorvel-archive RUNTIME DESTINATION . ${component})
-install(FILES ${quorvel_qt_dlls} ${quorvel_runtime_dlls} ${quorvel_translations}
+install(FILES ${quorvel_qt_dlls} ${quorvel_libpq_dlls} ${quorvel_runtime_dlls} ${quorvel_translations}
               ${CMAKE_SOURCE_DIR}/res/License.txt
         DESTINATION . ${component})
 install(FILES ${QUORVEL_LGPL_TEXT} DESTINATION . RENAME LGPL.txt ${component})
+foreach(name OpenSSL PostgreSQL)
+  install(FILES ${QUORVEL_WINDOWS_LIBPQ_PREFIX}/licenses/${name}.txt
+          DESTINATION . RENAME ${name}-License.txt ${component})
+endforeach()
 # The offscreen platform is the reader's for its report, which needs fonts
 # but no display.
 install(FILES ${quorvel_qt_prefix}/plugins/platforms/qwindows.dll
@@ -82,7 +99,7 @@ install(FILES ${quorvel_qt_prefix}/plugins/platforms/qwindows.dll
 install(FILES ${quorvel_qt_prefix}/plugins/printsupport/windowsprintersupport.dll
         DESTINATION printsupport ${component})
 install(FILES ${quorvel_qt_prefix}/plugins/styles/qwindowsvistastyle.dll DESTINATION styles ${component})
-install(FILES ${quorvel_sql_driver} DESTINATION sqldrivers ${component})
+install(FILES ${quorvel_sql_drivers} DESTINATION sqldrivers ${component})
 
 find_program(QUORVEL_MAKENSIS makensis)
 add_custom_target(windows_package
@@ -100,8 +117,9 @@ add_custom_target(windows_package
   COMMENT "Packaging ${quorvel_package_name} (zip and installer)"
   VERBATIM)
 
-# The test programs run in the build tree under wine: Qt's DLLs, the
-# compiler's run-time, the offscreen platform and, for it, fonts in lib/fonts.
+# The test programs run in the build tree under wine: Qt's DLLs, libpq with
+# OpenSSL, the compiler's run-time, both SQL drivers, the offscreen platform
+# and, for it, fonts in lib/fonts.
 # A qt.conf there makes the folder the tests' Qt prefix, so that Qt's
 # translations folder holds Qt's Russian texts as an installed Qt's does.
 if(QUORVEL_BUILD_TESTS)
@@ -113,10 +131,10 @@ if(QUORVEL_BUILD_TESTS)
   add_custom_target(windows_test_runtime ALL
     COMMAND ${CMAKE_COMMAND} -E make_directory ${tests_dir}/platforms ${tests_dir}/lib/fonts ${tests_dir}/sqldrivers
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${quorvel_qt_dlls}
-            ${quorvel_qt_prefix}/bin/Qt5Test.dll ${quorvel_runtime_dlls} ${tests_dir}
+            ${quorvel_qt_prefix}/bin/Qt5Test.dll ${quorvel_libpq_dlls} ${quorvel_runtime_dlls} ${tests_dir}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
             ${quorvel_qt_prefix}/plugins/platforms/qoffscreen.dll ${tests_dir}/platforms
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${quorvel_sql_driver} ${tests_dir}/sqldrivers
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${quorvel_sql_drivers} ${tests_dir}/sqldrivers
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${quorvel_test_fonts} ${tests_dir}/lib/fonts
     COMMAND ${CMAKE_COMMAND} -E make_directory ${tests_dir}/translations
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${quorvel_translations} ${tests_dir}/translations

@@ -46,3 +46,17 @@ configure_and_build() {
   echo "== Building"
   cmake --build "$BUILD" -j "$JOBS" || exit 1
 }
+
+# add_deb_src_entries: Debian's list on a fresh machine has binary entries
+# only; adds source twins of the machine's own Debian entries, in a file of
+# their own, so that apt-get source works. Needs root.
+add_deb_src_entries() {
+  [ "$(id -u)" -eq 0 ] || { echo "Need root once to add the deb-src entries for Debian's sources." >&2; return 1; }
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+      >/etc/apt/sources.list.d/quorvel-deb-src.sources
+  else
+    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >/etc/apt/sources.list.d/quorvel-deb-src.list
+  fi
+  apt-get update -qq
+}
