@@ -266,22 +266,29 @@ void checkFileBeforeOpening(const QString& path)
         throw HistoryError(Fault::NotAStore, "Файл не является историей событий: " + utf8(path));
 }
 
-} // namespace
-
-namespace {
+[[noreturn]] void newerVersion(int version, const QString& location)
+{
+    throw HistoryError(Fault::NewerVersion,
+                       "История записана более новой версией программы: версия истории " + std::to_string(version)
+                           + ", программа знает версии до " + std::to_string(schemaVersion)
+                           + ". История оставлена без изменений: " + utf8(location));
+}
 
 // Takes the store from `version`, which `currentVersion` reads again
 // inside the transaction (another program may have made the store
 // meanwhile), to this program's version. `beforeMaking` runs first in the
 // transaction.
 template <typename ReadVersion, typename BeforeMaking>
-void migrate(const SiteHistory::Connection& c, int version, ReadVersion currentVersion, BeforeMaking beforeMaking)
+void migrate(const SiteHistory::Connection& c, const QString& location, int version, ReadVersion currentVersion,
+             BeforeMaking beforeMaking)
 {
     if (version >= schemaVersion)
         return;
     c.write([&] {
         beforeMaking();
         const int current = currentVersion();
+        if (current > schemaVersion)
+            newerVersion(current, location);
         for (int step = current; step < schemaVersion; ++step)
             for (const QString& statement : schemaSteps(step, c.dialect))
                 c.run(statement);
@@ -290,14 +297,6 @@ void migrate(const SiteHistory::Connection& c, int version, ReadVersion currentV
                 c.run(statement);
         return 0;
     }, beginMaking(c.dialect));
-}
-
-[[noreturn]] void newerVersion(int version, const QString& location)
-{
-    throw HistoryError(Fault::NewerVersion,
-                       "История записана более новой версией программы: версия истории " + std::to_string(version)
-                           + ", программа знает версии до " + std::to_string(schemaVersion)
-                           + ". История оставлена без изменений: " + utf8(location));
 }
 
 } // namespace
@@ -371,7 +370,7 @@ std::unique_ptr<SiteHistory::Connection> SiteHistory::openFile(const QString& pa
         }
     }
     c.run(QStringLiteral("PRAGMA synchronous=NORMAL"), Fault::CannotOpen);
-    migrate(c, version, [&] { return number(QStringLiteral("PRAGMA user_version")); }, [] {});
+    migrate(c, path, version, [&] { return number(QStringLiteral("PRAGMA user_version")); }, [] {});
     return owned;
 }
 
@@ -413,7 +412,7 @@ std::unique_ptr<SiteHistory::Connection> SiteHistory::openServer(const QString& 
                                                  + utf8(uri));
     if (version > schemaVersion)
         newerVersion(version, uri);
-    migrate(c, version, [&] { return std::max(0, storedVersion(Fault::CannotWrite)); }, [&] {
+    migrate(c, uri, version, [&] { return std::max(0, storedVersion(Fault::CannotWrite)); }, [&] {
         // One program makes the store; another one waits here, then finds it made.
         c.run(QStringLiteral("SELECT pg_catalog.pg_advisory_xact_lock(%1)").arg(applicationId));
         QSqlQuery owner = c.prepare(QStringLiteral(
