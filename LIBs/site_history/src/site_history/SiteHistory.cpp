@@ -26,6 +26,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -41,10 +42,10 @@ namespace {
 
 using Fault = HistoryError::Fault;
 
-// How many events one statement adds: a server answers each statement in
-// one round trip, while Qt binds the values of a long statement slowly
-// (64: a full read in 45 ms in a file, 256: 72 ms).
-constexpr std::size_t eventsPerStatement = 64;
+// How many events one statement adds or looks up: a server answers each
+// statement in one round trip, while Qt binds the values of a long
+// statement slowly (64: a full read recorded in 45 ms in a file, 256: 72 ms).
+constexpr std::size_t rowsPerStatement = 64;
 // How long a program waits for another one that is writing.
 constexpr int busyTimeoutMs = 10000;
 // How often a transaction that lost against another one on a server is
@@ -238,6 +239,38 @@ public:
                 throw;
             }
         }
+    }
+
+    // Runs a statement over `count` items, rowsPerStatement of them to a
+    // statement (the last one shorter): statementFor(n) is the statement
+    // for n items, bind(query, at, i) binds item i from placeholder `at`
+    // on, and read(query) takes the results, false to stop there.
+    template <typename Statement, typename Bind, typename Read>
+    void inBatches(std::size_t count, Fault fault, Statement statementFor, Bind bind, Read read) const
+    {
+        std::optional<QSqlQuery> full;
+        for (std::size_t first = 0; first < count; first += rowsPerStatement) {
+            const std::size_t rows = std::min(rowsPerStatement, count - first);
+            if (rows == rowsPerStatement && !full)
+                full = prepare(statementFor(rows));
+            QSqlQuery part;
+            QSqlQuery& query = rows == rowsPerStatement ? *full : (part = prepare(statementFor(rows)));
+            int at = 0;
+            for (std::size_t i = first; i < first + rows; ++i)
+                bind(query, at, i);
+            run(query, fault);
+            if (!read(query))
+                return;
+        }
+    }
+
+    // `rows` times the row of placeholders, separated by `separator`.
+    static QString repeated(const QString& row, std::size_t rows, const QString& separator)
+    {
+        QStringList all;
+        for (std::size_t i = 0; i < rows; ++i)
+            all << row;
+        return all.join(separator);
     }
 
     QString name;
@@ -481,36 +514,27 @@ std::optional<SiteInfo> SiteHistory::site(const QString& name) const
 
 SiteMatch SiteHistory::matchSite(const memory_dump::MemoryDump& dump) const
 {
-    // Many records to a statement, as record() adds them.
-    const auto lookUp = [&](std::size_t records) {
-        QStringList terms;
-        for (std::size_t i = 0; i < records; ++i)
-            terms << QStringLiteral("(e.address = ? AND e.record = ?)");
-        return connection->prepare(
-            QStringLiteral("SELECT s.name FROM events e JOIN sites s ON s.id = e.site_id WHERE %1")
-                .arg(terms.join(QStringLiteral(" OR "))));
-    };
     const std::vector<memory_dump::DumpRecord> records = memory_dump::validRecords(dump);
-    QSqlQuery fullBatch = lookUp(eventsPerStatement);
     std::map<QString, int> shared;
     int sitesMatched = 0;
-    for (std::size_t first = 0; first < records.size(); first += eventsPerStatement) {
-        const std::size_t count = std::min(eventsPerStatement, records.size() - first);
-        QSqlQuery partBatch;
-        QSqlQuery& query = count == eventsPerStatement ? fullBatch : (partBatch = lookUp(count));
-        int at = 0;
-        for (std::size_t i = first; i < first + count; ++i) {
+    connection->inBatches(
+        records.size(), Fault::CannotOpen,
+        [](std::size_t rows) {
+            return QStringLiteral("SELECT s.name FROM events e JOIN sites s ON s.id = e.site_id WHERE %1")
+                .arg(Connection::repeated(QStringLiteral("(e.address = ? AND e.record = ?)"), rows,
+                                          QStringLiteral(" OR ")));
+        },
+        [&](QSqlQuery& query, int& at, std::size_t i) {
             query.bindValue(at++, qint64(records[i].address));
             query.bindValue(at++, blob(records[i].bytes));
-        }
-        connection->run(query, Fault::CannotOpen);
-        while (query.next())
-            if (++shared[query.value(0).toString()] == sharedRecords)
-                ++sitesMatched;
-        // Two sites matched already: the read cannot be told apart.
-        if (sitesMatched > 1)
-            break;
-    }
+        },
+        [&](QSqlQuery& query) {
+            while (query.next())
+                if (++shared[query.value(0).toString()] == sharedRecords)
+                    ++sitesMatched;
+            // Two sites matched already: the read cannot be told apart.
+            return sitesMatched <= 1;
+        });
     SiteMatch match;
     for (const auto& [name, count] : shared)
         if (count >= sharedRecords) {
@@ -599,33 +623,28 @@ RecordedRead SiteHistory::record(const QString& siteName, const memory_dump::Mem
             for (const QString& text : texts[i])
                 query.bindValue(at++, cellText(text));
         };
-        const auto addEvents = [&](std::size_t rows) {
-            QStringList values;
-            for (std::size_t row = 0; row < rows; ++row)
-                values << QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-            return c.prepare(QStringLiteral(
-                "INSERT INTO events (site_id, address, record, first_read_id, first_read_ms, first_read_sha256,"
-                " text_emergency, text_date_time, text_section, text_address, text_loop, text_event, text_object)"
-                " VALUES %1 ON CONFLICT (site_id, address, record) DO NOTHING RETURNING address, record")
-                                 .arg(values.join(QStringLiteral(", "))));
-        };
-        QSqlQuery fullBatch = addEvents(eventsPerStatement);
-        for (std::size_t first = 0; first < count; first += eventsPerStatement) {
-            const std::size_t rows = std::min(eventsPerStatement, count - first);
-            QSqlQuery partBatch;
-            QSqlQuery& insert = rows == eventsPerStatement ? fullBatch : (partBatch = addEvents(rows));
-            int at = 0;
-            for (std::size_t i = first; i < first + rows; ++i)
-                bindEvent(insert, at, i);
-            c.run(insert);
-            while (insert.next()) {
-                const auto found = eventAt.find({insert.value(0).toLongLong(), insert.value(1).toByteArray()});
-                if (found != eventAt.end() && !outcome.isNew[found->second]) {
-                    outcome.isNew[found->second] = true;
-                    ++outcome.newEvents;
+        c.inBatches(
+            count, Fault::CannotWrite,
+            [](std::size_t rows) {
+                return QStringLiteral(
+                           "INSERT INTO events (site_id, address, record, first_read_id, first_read_ms,"
+                           " first_read_sha256, text_emergency, text_date_time, text_section, text_address,"
+                           " text_loop, text_event, text_object)"
+                           " VALUES %1 ON CONFLICT (site_id, address, record) DO NOTHING RETURNING address, record")
+                    .arg(Connection::repeated(QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"), rows,
+                                              QStringLiteral(", ")));
+            },
+            bindEvent,
+            [&](QSqlQuery& insert) {
+                while (insert.next()) {
+                    const auto found = eventAt.find({insert.value(0).toLongLong(), insert.value(1).toByteArray()});
+                    if (found != eventAt.end() && !outcome.isNew[found->second]) {
+                        outcome.isNew[found->second] = true;
+                        ++outcome.newEvents;
+                    }
                 }
-            }
-        }
+                return true;
+            });
 
         QSqlQuery keptNewer = c.prepare(QStringLiteral(
             "SELECT address, record FROM events WHERE site_id = ?"
