@@ -11,6 +11,7 @@
 #include <TimelineStrip.h>
 #include <archive_table/DeviceDirectory.h>
 #include <archive_table/EventCounts.h>
+#include <archive_table/EventRows.h>
 #include <archive_table/ProgramInfo.h>
 #include <ProgramFiles.h>
 #include <ProgressDialog.h>
@@ -588,7 +589,7 @@ bool MainWindow::showSiteHistory(const QString& site)
         source.firstRead = table.site.firstRead;
         source.readTime = table.site.lastRead;
         setShownSource(source);
-        ui->eventsView->showRows(std::move(table.rows));
+        ui->eventsView->showRows(archive_table::rowTexts(table.events));
         readStatus->setText(tr("История объекта «%1»: чтений %2, с %3 по %4")
                                 .arg(site)
                                 .arg(table.site.reads)

@@ -154,7 +154,7 @@ TEST(HistoryProgramTest, AKilledRecordingLeavesEveryReadWholeOrAbsent)
             for (const memory_dump::DumpRecord& record : memory_dump::validRecords(history.readDump(read.id)))
                 kept.insert({record.address, record.bytes});
         EXPECT_EQ(std::size_t(site->events), kept.size()) << site->reads << " reads";
-        EXPECT_EQ(history.table("Склад").rows.size(), kept.size());
+        EXPECT_EQ(history.table("Склад").events.size(), kept.size());
     }
     EXPECT_GT(interrupted, 2) << "the kills came too early or too late to interrupt an import";
 }

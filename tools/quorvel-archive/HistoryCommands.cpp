@@ -5,6 +5,7 @@
 #include <ExportOutput.h>
 #include <ReportOutput.h>
 
+#include <archive_table/EventRows.h>
 #include <config_quorvel/ConfiguratorError.h>
 #include <file_output/OutputFile.h>
 #include <memory_dump/DumpDecode.h>
@@ -131,7 +132,7 @@ int writeHistoryTable(const ArchiveOptions& options)
     ArchiveTable table;
     try {
         site_history::HistoryTable history = store->table(fromUtf8(*options.site));
-        table.rows = std::move(history.rows);
+        table.rows = archive_table::rowTexts(history.events);
         table.source.kind = archive_table::TableSource::Kind::History;
         table.source.site = history.site.name;
         table.source.reads = history.site.reads;

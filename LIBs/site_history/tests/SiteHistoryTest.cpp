@@ -77,7 +77,7 @@ TEST_P(SiteHistoryTest, OneReadsHistoryIsThatReadsTable)
     const auto recorded = store.record("Склад", wrappingReads().full);
     EXPECT_EQ(recorded.newEvents, 8192);
     EXPECT_FALSE(recorded.previousRead.isValid());
-    EXPECT_EQ(store.table("Склад").rows, tableOfRead(wrappingReads().full));
+    EXPECT_EQ(archive_table::rowTexts(store.table("Склад").events), tableOfRead(wrappingReads().full));
 }
 
 // A full ring, then reads after 300 and 600 more records: every event any
@@ -104,17 +104,17 @@ TEST_P(SiteHistoryTest, ReadsAcrossAWrappingRingMergeTheSameInAnyOrder)
         const auto table = store.table("Склад");
         EXPECT_EQ(table.site.reads, 3);
         EXPECT_EQ(table.site.events, 8792);
-        EXPECT_EQ(asSet(table.rows), asSet(expectedRows));
+        EXPECT_EQ(asSet(archive_table::rowTexts(table.events)), asSet(expectedRows));
         if (n == 0)
-            first = table.rows;
+            first = archive_table::rowTexts(table.events);
         else
-            EXPECT_EQ(table.rows, first); // the same order too
+            EXPECT_EQ(archive_table::rowTexts(table.events), first); // the same order too
 
         // Recording a dump again changes nothing.
         const auto again = store.record("Склад", r.later);
         EXPECT_TRUE(again.alreadyKept);
         EXPECT_EQ(again.newEvents, 0);
-        EXPECT_EQ(store.table("Склад").rows, table.rows);
+        EXPECT_EQ(archive_table::rowTexts(store.table("Склад").events), archive_table::rowTexts(table.events));
     }
     // Newest first, as a read's table: the latest read's newest record on top.
     EXPECT_EQ(first.front(), tableOfRead(r.latest).front());
@@ -145,7 +145,7 @@ TEST_P(SiteHistoryTest, EventsKeepTheTextsOfTheOldestReadThatSawThem)
         SiteHistory store(newStore());
         store.record("Склад", oldestFirst ? before : after);
         store.record("Склад", oldestFirst ? after : before);
-        const auto rows = store.table("Склад").rows;
+        const auto rows = archive_table::rowTexts(store.table("Склад").events);
         ASSERT_EQ(rows.size(), 110u);
         const auto named = [&](const QString& name) {
             return std::count_if(rows.begin(), rows.end(), [&](const archive_table::RowTexts& row) {
@@ -206,7 +206,7 @@ TEST_P(SiteHistoryTest, SitesAreListedRenamedAndDeleted)
 
     EXPECT_THROW(store.renameSite("Склад", "Гараж"), site_history::HistoryError);
     store.renameSite("Склад", "Склад №2 — ✓");
-    EXPECT_EQ(store.table("Склад №2 — ✓").rows.size(), 150u);
+    EXPECT_EQ(store.table("Склад №2 — ✓").events.size(), 150u);
     store.deleteSite("Склад №2 — ✓");
     sites = store.sites();
     ASSERT_EQ(sites.size(), 1u);

@@ -67,7 +67,7 @@ TEST(StoreFileTest, AnEmptyDatabaseIsMigratedToTheCurrentVersion)
     EXPECT_EQ(onFile(path, {QStringLiteral("PRAGMA application_id")}).toInt(), 0x51525648);
     EXPECT_EQ(onFile(path, {QStringLiteral("SELECT COUNT(*) FROM events")}).toInt(), 20);
     SiteHistory reopened(path);
-    EXPECT_EQ(reopened.table("Склад").rows.size(), 20u);
+    EXPECT_EQ(reopened.table("Склад").events.size(), 20u);
 }
 
 TEST(StoreFileTest, FilesThatAreNoStoreOfThisProgramAreRefusedAndLeftAlone)

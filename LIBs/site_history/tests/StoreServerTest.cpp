@@ -41,7 +41,7 @@ TEST_F(StoreServerTest, TheStoreLivesInASchemaOfItsOwnBesideOtherTables)
         SiteHistory store(uri);
         store.record("Склад", readDump(ringPanel(20), 1'700'000'000'000));
     }
-    EXPECT_EQ(SiteHistory(uri).table("Склад").rows.size(), 20u);
+    EXPECT_EQ(SiteHistory(uri).table("Склад").events.size(), 20u);
     server->admin(database, {QStringLiteral("DO $$ BEGIN"
                                             " IF (SELECT COUNT(*) FROM public.sites) <> 1"
                                             " OR (SELECT version FROM quorvel.store_version) <> 1"
@@ -82,5 +82,5 @@ TEST_F(StoreServerTest, ProgramsOpeningANewStoreAtOnceMakeItOnce)
         program.join();
     for (const std::string& failure : failures)
         EXPECT_EQ(failure, "");
-    EXPECT_EQ(SiteHistory(uri).table("Склад").rows.size(), 35u);
+    EXPECT_EQ(SiteHistory(uri).table("Склад").events.size(), 35u);
 }

@@ -7,29 +7,18 @@
 
 namespace archive_table {
 
-namespace {
-
-// Zero means "none" for section, address and loop: the cell stays empty.
-QString numberText(int value)
-{
-    return value != 0 ? QString::number(value) : QString();
-}
-
-} // namespace
-
 RowTexts eventRowTexts(const config_quorvel::Event& event)
 {
-    RowTexts texts;
-    texts[emergencyColumn] = event.emergency() ? QStringLiteral("+") : QString();
-    texts[dateTimeColumn] = QString::fromStdString(event.dateTimeText());
-    texts[sectionColumn] = numberText(event.sectionNumber());
-    texts[addressColumn] = numberText(event.address());
-    texts[loopColumn] = numberText(event.loopNumber());
-    const std::u16string eventText = event.eventText();
-    const std::u16string objectText = event.objectText();
-    texts[eventColumn] = QString::fromUtf16(eventText.data(), int(eventText.size()));
-    texts[objectColumn] = QString::fromUtf16(objectText.data(), int(objectText.size()));
-    return texts;
+    return rowTexts(archiveEvent(event));
+}
+
+std::vector<RowTexts> rowTexts(const std::vector<ArchiveEvent>& events)
+{
+    std::vector<RowTexts> rows;
+    rows.reserve(events.size());
+    for (const ArchiveEvent& event : events)
+        rows.push_back(rowTexts(event));
+    return rows;
 }
 
 bool displayTextLess(const QString& a, const QString& b)
@@ -82,17 +71,27 @@ std::vector<std::size_t> orderAsShownAfterRead(const std::vector<RowTexts>& rows
     return order;
 }
 
-std::vector<RowTexts> rowsAsShownAfterRead(const std::vector<config_quorvel::Event>& events)
+std::vector<std::size_t> orderAsShownAfterRead(const std::vector<ArchiveEvent>& events)
 {
-    std::vector<RowTexts> listed;
-    listed.reserve(events.size());
-    for (const config_quorvel::Event& event : events)
-        listed.push_back(eventRowTexts(event));
-    std::vector<RowTexts> shown;
+    std::vector<std::size_t> order(events.size());
+    std::iota(order.rbegin(), order.rend(), std::size_t(0));
+    std::stable_sort(order.begin(), order.end(),
+                     [&events](std::size_t a, std::size_t b) { return events[b].time < events[a].time; });
+    return order;
+}
+
+std::vector<ArchiveEvent> eventsAsShownAfterRead(std::vector<ArchiveEvent> listed)
+{
+    std::vector<ArchiveEvent> shown;
     shown.reserve(listed.size());
     for (std::size_t row : orderAsShownAfterRead(listed))
         shown.push_back(std::move(listed[row]));
     return shown;
+}
+
+std::vector<RowTexts> rowsAsShownAfterRead(const std::vector<config_quorvel::Event>& events)
+{
+    return rowTexts(eventsAsShownAfterRead(archiveEvents(events)));
 }
 
 } // namespace archive_table

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <archive_table/ArchiveEvent.h>
 #include <archive_table/EventColumns.h>
 
 #include <QString>
@@ -13,10 +14,11 @@ class Event;
 
 namespace archive_table {
 
-// The texts of the seven cells that the table shows for one event: "+" for
-// an emergency, the date and time, the section, address and loop numbers
-// (empty when 0), the event text and the object text.
+// The texts of the seven cells that the table shows for a decoded event
+// (see rowTexts).
 RowTexts eventRowTexts(const config_quorvel::Event& event);
+// The rows of many events.
+std::vector<RowTexts> rowTexts(const std::vector<ArchiveEvent>& events);
 
 // Whether the display text a sorts before b in a table sort: the comparison
 // a table item uses for texts (locale-aware).
@@ -35,6 +37,10 @@ bool numberCellLess(const QString& a, const QString& b);
 // displayTextLess, latest first. Rows with equal dates stay in reverse list
 // order; an empty date goes to the bottom.
 std::vector<std::size_t> orderAsShownAfterRead(const std::vector<RowTexts>& rows);
+// The same order for typed events, by their times: a time orders as its
+// text does.
+std::vector<std::size_t> orderAsShownAfterRead(const std::vector<ArchiveEvent>& events);
+std::vector<ArchiveEvent> eventsAsShownAfterRead(std::vector<ArchiveEvent> listed);
 
 // The events' rows in that order.
 std::vector<RowTexts> rowsAsShownAfterRead(const std::vector<config_quorvel::Event>& events);

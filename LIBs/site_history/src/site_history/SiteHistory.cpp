@@ -4,6 +4,7 @@
 #include <site_history/ServerAddress.h>
 
 #include <archive_table/EventRows.h>
+#include <config_quorvel/Event.h>
 #include <config_quorvel/Configuration.h>
 #include <memory_dump/DumpDecode.h>
 #include <memory_dump/DumpError.h>
@@ -688,21 +689,20 @@ HistoryTable SiteHistory::table(const QString& siteName) const
         throw HistoryError(Fault::NoSuchSite, "В истории нет объекта «" + utf8(siteName) + "»");
     table.site = *info;
     QSqlQuery query = connection->prepare(QStringLiteral(
-        "SELECT text_emergency, text_date_time, text_section, text_address, text_loop, text_event, text_object"
+        "SELECT record, text_event, text_object"
         " FROM events WHERE site_id = ? ORDER BY address, first_read_ms, first_read_sha256"));
     query.addBindValue(qint64(siteId(siteName)));
     connection->run(query, Fault::CannotOpen);
-    std::vector<archive_table::RowTexts> listed;
+    std::vector<archive_table::ArchiveEvent> listed;
     listed.reserve(std::size_t(info->events));
+    archive_table::TextPool texts;
     while (query.next()) {
-        archive_table::RowTexts texts;
-        for (int column = 0; column < archive_table::columnCount; ++column)
-            texts[column] = query.value(column).toString();
-        listed.push_back(std::move(texts));
+        const QByteArray record = query.value(0).toByteArray();
+        const config_quorvel::Event decoded(std::vector<std::uint8_t>(record.begin(), record.end()), nullptr);
+        listed.push_back(archive_table::archiveEvent(decoded, texts.shared(query.value(1).toString()),
+                                                     texts.shared(query.value(2).toString())));
     }
-    table.rows.reserve(listed.size());
-    for (std::size_t row : archive_table::orderAsShownAfterRead(listed))
-        table.rows.push_back(std::move(listed[row]));
+    table.events = archive_table::eventsAsShownAfterRead(std::move(listed));
     return table;
 }
 

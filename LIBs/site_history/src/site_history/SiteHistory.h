@@ -3,7 +3,7 @@
 #include <site_history/HistoryError.h>
 #include <site_history/ServerAddress.h>
 
-#include <archive_table/EventColumns.h>
+#include <archive_table/ArchiveEvent.h>
 #include <memory_dump/MemoryDump.h>
 
 #include <QDateTime>
@@ -57,7 +57,7 @@ struct SiteMatch {
 struct HistoryTable {
     SiteInfo site;
     // In the order the window shows them (see SiteHistory::table).
-    std::vector<archive_table::RowTexts> rows;
+    std::vector<archive_table::ArchiveEvent> events;
 };
 
 // The history of every site: all reads of its panel, and every distinct
