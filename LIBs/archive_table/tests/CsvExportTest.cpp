@@ -1,5 +1,6 @@
 #include <archive_table/CsvExport.h>
 #include <archive_table/EventColumns.h>
+#include <archive_table/EventRows.h>
 
 #include <QtTest>
 
@@ -43,6 +44,18 @@ private slots:
             QCOMPARE(read[i + 1], rows[i]);
         // Plain texts go unquoted, as spreadsheets write them.
         QVERIFY(csv.contains(";2019/03/05 08:07:09;2;15;1;"));
+    }
+
+    void eventsWriteAsTheirTexts()
+    {
+        const std::vector<archive_table::ArchiveEvent> events = {
+            eventOf({"+", "2019/03/05 08:07:09", "2", "15", "1", QStringLiteral("ПОЖАР; зона 3"), QStringLiteral("Датчик \"Вход\"")}),
+            eventOf({"", "", "", "", "", QStringLiteral("две\tстроки"), ""}),
+        };
+        const RowTexts headers = archive_table::columnHeaders();
+        const std::vector<RowTexts> texts = archive_table::rowTexts(events);
+        QCOMPARE(archive_table::exportCsv(headers, events), archive_table::exportCsv(headers, texts));
+        QCOMPARE(archive_table::tabSeparatedText(headers, events), archive_table::tabSeparatedText(headers, texts));
     }
 
     void tabSeparatedTextHasOneLinePerRow()

@@ -10,15 +10,16 @@
 #include "TestRows.h"
 
 using archive_table::RowFilter;
-using archive_table::RowTexts;
+using archive_table::ArchiveEvent;
+using archive_table::PanelTime;
 
 namespace {
 
-const RowTexts fire = row({"+", "2024/01/18 10:15:00", "2", "15", "1", QStringLiteral("ПОЖАР"),
+const ArchiveEvent fire = eventOf({"+", "2024/01/18 10:15:00", "2", "15", "1", QStringLiteral("ПОЖАР"),
                            QStringLiteral("Зона 3, склад")});
-const RowTexts command = row({"", "2024/01/19 00:00:00", "", "7", "", QStringLiteral("КОМАНДА (нет ответа)"),
+const ArchiveEvent command = eventOf({"", "2024/01/19 00:00:00", "", "7", "", QStringLiteral("КОМАНДА (нет ответа)"),
                               QStringLiteral("Пульт")});
-const RowTexts undated = row({"", "", "", "", "", QStringLiteral("СБРОС"), ""});
+const ArchiveEvent undated = eventOf({"", "", "", "", "", QStringLiteral("СБРОС"), ""});
 
 // Texts as the panel writes them, code point by code point: Latin letters
 // for the Cyrillic ones they look like.
@@ -41,14 +42,14 @@ private slots:
     {
         const RowFilter filter;
         QVERIFY(filter.isEmpty());
-        for (const RowTexts& r : {fire, command, undated, RowTexts{}})
+        for (const ArchiveEvent& r : {fire, command, undated, ArchiveEvent{}})
             QVERIFY(filter.matches(r));
     }
 
     void textMatchesAnyCellIgnoringCaseAndTakenAsTyped()
     {
         RowFilter filter;
-        const auto keeps = [&](const QString& text, const RowTexts& r) {
+        const auto keeps = [&](const QString& text, const ArchiveEvent& r) {
             filter.setText(text);
             return filter.matches(r);
         };
@@ -61,18 +62,42 @@ private slots:
         QVERIFY(keeps(QStringLiteral("(нет"), command));
         QVERIFY(!keeps(QStringLiteral("К.МАНДА"), command));
         QVERIFY(!keeps(QStringLiteral("зона  3"), fire));
-        filter.setText(QString());
+        // Spaces around the text are no part of it; one inside is.
+        QVERIFY(keeps(QStringLiteral(" склад "), fire));
+        QCOMPARE(filter.text(), QStringLiteral("склад"));
+        QVERIFY(keeps(QStringLiteral("зона 3 "), fire));
+        QVERIFY(!keeps(QStringLiteral("зона3"), fire));
+        filter.setText(QStringLiteral("  "));
         QVERIFY(filter.isEmpty());
+    }
+
+    // The mark, the time and the numbers are cells as well.
+    void textMatchesTheCellsOfMarksAndNumbers()
+    {
+        RowFilter filter;
+        const auto keeps = [&](const QString& text, const ArchiveEvent& r) {
+            filter.setText(text);
+            return filter.matches(r);
+        };
+        QVERIFY(keeps(QStringLiteral("+"), fire));
+        QVERIFY(!keeps(QStringLiteral("+"), command));
+        QVERIFY(keeps(QStringLiteral("01/18 10:1"), fire));
+        QVERIFY(!keeps(QStringLiteral("01/18 10:1"), command));
+        QVERIFY(keeps(QStringLiteral("19 00:00"), command));
+        QVERIFY(keeps(QStringLiteral("7"), command));  // the address
+        QVERIFY(keeps(QStringLiteral("2"), fire));     // the section, and the time
+        QVERIFY(!keeps(QStringLiteral("0"), undated)); // no number shows 0
+        QVERIFY(!keeps(QStringLiteral("+"), undated));
     }
 
     void textMatchesThePanelsSpellingAsAReaderSeesIt()
     {
-        const RowTexts spelt = row({"+", "2024/01/18 10:15:00", "2", "5", "1", fireSpelt,
+        const ArchiveEvent spelt = eventOf({"+", "2024/01/18 10:15:00", "2", "5", "1", fireSpelt,
                                     storeSpelt + QStringLiteral(", ") + doorSpelt});
-        const RowTexts alarm = row({"", "2024/01/18 10:16:00", "", "", "", alarmSpelt, QStringLiteral("BUS 2")});
-        const RowTexts crc = row({"", "", "", "", "", QStringLiteral("ОШИБКА CRC (Плохая связь)"), ""});
+        const ArchiveEvent alarm = eventOf({"", "2024/01/18 10:16:00", "", "", "", alarmSpelt, QStringLiteral("BUS 2")});
+        const ArchiveEvent crc = eventOf({"", "", "", "", "", QStringLiteral("ОШИБКА CRC (Плохая связь)"), ""});
         RowFilter filter;
-        const auto keeps = [&](const QString& text, const RowTexts& r) {
+        const auto keeps = [&](const QString& text, const ArchiveEvent& r) {
             filter.setText(text);
             return filter.matches(r);
         };
@@ -82,7 +107,7 @@ private slots:
         // "ё" and "е" read alike, in either text.
         for (const QString& typed : {QStringLiteral("отключен"), QStringLiteral("ОТКЛЮЧЁН"), QStringLiteral("отключён")})
             QVERIFY2(keeps(typed, alarm), qPrintable(typed));
-        QVERIFY(keeps(QStringLiteral("Ёлка"), row({"", "", "", "", "", QStringLiteral("ЕЛКА")})));
+        QVERIFY(keeps(QStringLiteral("Ёлка"), eventOf({"", "", "", "", "", QStringLiteral("ЕЛКА")})));
         // Latin words keep matching in either case, 'b' and 'B' included.
         for (const QString& typed : {QStringLiteral("crc"), QStringLiteral("CRC"), QStringLiteral("Crc")})
             QVERIFY2(keeps(typed, crc), qPrintable(typed));
@@ -91,8 +116,8 @@ private slots:
         QVERIFY(!keeps(QStringLiteral("склады"), spelt));
         QVERIFY(!keeps(QStringLiteral("пожар"), alarm));
         // Ь is written 'b', so a soft sign and 'в' stay apart.
-        QVERIFY(!keeps(QStringLiteral("ьus"), row({"", "", "", "", "", QStringLiteral("BUS")})));
-        QVERIFY(!keeps(QStringLiteral("ДВЕРЬ"), row({"", "", "", "", "", QStringLiteral("ДВЕРВ")})));
+        QVERIFY(!keeps(QStringLiteral("ьus"), eventOf({"", "", "", "", "", QStringLiteral("BUS")})));
+        QVERIFY(!keeps(QStringLiteral("ДВЕРЬ"), eventOf({"", "", "", "", "", QStringLiteral("ДВЕРВ")})));
     }
 
     // Events as the device model decodes them: the built-in texts are spelt
@@ -102,10 +127,10 @@ private slots:
         using config_quorvel::testing::RecordBuilder;
         config_quorvel::Configuration configuration;
         const auto rowOf = [&](RecordBuilder record) {
-            return archive_table::eventRowTexts(record.event(&configuration));
+            return archive_table::archiveEvent(record.event(&configuration));
         };
-        const RowTexts failure = rowOf(RecordBuilder().eventClass(2).section(1).address(1).code(0x01));
-        const RowTexts alarm = rowOf(RecordBuilder().eventClass(2).section(1).address(1).code(0x06));
+        const ArchiveEvent failure = rowOf(RecordBuilder().eventClass(2).section(1).address(1).code(0x01));
+        const ArchiveEvent alarm = rowOf(RecordBuilder().eventClass(2).section(1).address(1).code(0x06));
         RowFilter filter;
         filter.setText(QStringLiteral("неисправн"));
         QVERIFY(filter.matches(failure));
@@ -154,13 +179,35 @@ private slots:
         QVERIFY(filter.isEmpty());
         QVERIFY(filter.matches(undated));
 
-        // A date no calendar has, as a faulty panel clock may write it,
-        // still falls where its digits put it.
-        const RowTexts odd = row({"", "2024/02/31 23:59:59"});
+        // Times no calendar has, as a faulty panel clock may write them,
+        // fall where their digits put them: the 31st of February after the
+        // 29th, hour 24 and minute 60 within their day.
         filter.setDateRange(QDate(2024, 2, 29), QDate(2024, 3, 1));
-        QVERIFY(filter.matches(odd));
+        for (const char* time : {"2024/02/31 23:59:59", "2024/02/29 24:00:00", "2024/03/01 23:60:00"})
+            QVERIFY2(filter.matches(eventOf({"", time})), time);
+        QVERIFY(!filter.matches(eventOf({"", "2024/03/02 00:00:00"})));
+        QVERIFY(!filter.matches(eventOf({"", "2024/00/15 10:00:00"})));
         filter.setDateRange(QDate(2024, 3, 1), QDate());
-        QVERIFY(!filter.matches(odd));
+        QVERIFY(!filter.matches(eventOf({"", "2024/02/31 23:59:59"})));
+        QVERIFY(filter.matches(eventOf({"", "2024/13/01 00:00:00"})));
+        filter.setDateRange(QDate(), QDate(2024, 12, 31));
+        QVERIFY(!filter.matches(eventOf({"", "2024/13/01 00:00:00"})));
+    }
+
+    // An hour as the timeline's bar chooses it: from its first second to
+    // the last value the panel can write within it.
+    void timeRangeKeepsOneHour()
+    {
+        RowFilter filter;
+        filter.setTimeRange(PanelTime::fromCalendar(QDate(2024, 1, 18), 10),
+                            PanelTime::lastOfHour(QDate(2024, 1, 18), 10));
+        for (const char* time : {"2024/01/18 10:00:00", "2024/01/18 10:15:00", "2024/01/18 10:59:59", "2024/01/18 10:60:00"})
+            QVERIFY2(filter.matches(eventOf({"", time})), time);
+        for (const char* time : {"2024/01/18 09:59:59", "2024/01/18 11:00:00", "2024/01/19 10:15:00", ""})
+            QVERIFY2(!filter.matches(eventOf({"", time})), time);
+        QCOMPARE(filter.description(), QStringLiteral("с 18.01.2024 10:00 по 18.01.2024 10:59"));
+        filter.setTimeRange(PanelTime::fromCalendar(QDate(2024, 1, 15)), PanelTime::lastOfDay(QDate(2024, 1, 21)));
+        QCOMPARE(filter.description(), QStringLiteral("с 15.01.2024 по 21.01.2024"));
     }
 };
 

@@ -19,6 +19,25 @@ QByteArray lines(const QStringList& texts)
     return (texts.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
 }
 
+// A device that takes so many bytes and refuses the rest, like a full disk.
+class FullDevice : public QIODevice {
+public:
+    explicit FullDevice(qint64 room) : room(room) { open(QIODevice::WriteOnly); }
+    qint64 taken = 0;
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 length) override
+    {
+        const qint64 written = std::min(length, room - taken);
+        taken += written;
+        return written > 0 ? written : -1;
+    }
+
+private:
+    qint64 room;
+};
+
 } // namespace
 
 class TextTableTest : public QObject {
@@ -106,6 +125,31 @@ private slots:
                         "|   | abcde |   |   |   |   |",
                         "|   | abc   |   |   |   |   |",
                         "|---|-------|---|---|---|---|"}));
+    }
+
+    // Typed events write as their texts would, the widths taken without
+    // making the texts; a writer stops at the first write a device refuses.
+    void eventsWriteAsTheirTexts()
+    {
+        const std::vector<archive_table::ArchiveEvent> events = {
+            eventOf({"+", "2019/03/05 08:07:09", "", "15", "1", QStringLiteral("ПОЖАР"), QStringLiteral("Зона 3")}),
+            eventOf({"", "", "12", "105", "", QStringLiteral("СБРОС"), ""}),
+            eventOf({"", "2024/02/31 24:00:00", "", "", "4", "", "x"}),
+        };
+        const RowTexts headers = archive_table::columnHeaders();
+        QCOMPARE(archive_table::exportText(headers, events),
+                 archive_table::exportText(headers, archive_table::rowTexts(events)));
+
+        archive_table::TextTableWidths widths;
+        widths.add(events[0]);
+        FullDevice full(100000);
+        archive_table::TextTableWriter writer(full, headers, widths);
+        int written = 0;
+        while (written < 10000 && writer.write(events[0]))
+            ++written;
+        QVERIFY(written > 100 && written < 10000);
+        QVERIFY(!writer.finish());
+        QCOMPARE(full.taken, qint64(100000));
     }
 
     void emergencyEventsAreMarkedWithAPlus()

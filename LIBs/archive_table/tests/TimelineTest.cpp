@@ -8,9 +8,14 @@ using namespace archive_table;
 
 namespace {
 
-RowTexts at(const char* dateTime, bool emergency = false)
+ArchiveEvent at(const char* dateTime, bool emergency = false)
 {
-    return row({emergency ? "+" : "", dateTime, "1", "5", "1", QStringLiteral("ПОЖАР"), ""});
+    return eventOf({emergency ? "+" : "", dateTime, "1", "5", "1", QStringLiteral("ПОЖАР"), ""});
+}
+
+Timeline timelineOf(const std::vector<ArchiveEvent>& events)
+{
+    return Timeline(events);
 }
 
 QList<int> events(const Timeline& timeline)
@@ -37,14 +42,16 @@ class TimelineTest : public QObject {
 private slots:
     void datesNoCalendarHasAreNotPlaced()
     {
-        const std::optional<RowTime> time = rowTime(QStringLiteral("2024/01/18 10:15:00"));
+        const std::optional<RowTime> time = rowTime(at("2024/01/18 10:15:00").time);
         QVERIFY(time);
         QCOMPARE(time->date, QDate(2024, 1, 18));
         QCOMPARE(time->hour, 10);
-        QVERIFY(rowTime(QStringLiteral("2024/02/29 23:59:59")));
+        QVERIFY(rowTime(at("2024/02/29 23:59:59").time));
+        // A minute past 59 still stands in its hour.
+        QCOMPARE(rowTime(at("2024/01/18 10:60:00").time)->hour, 10);
         for (const char* text : {"", "2024/00/15 10:00:00", "2023/02/29 10:00:00", "2024/04/31 10:00:00",
-                                 "2024/01/18 24:00:00", "2024/01/18", "2024-01-18 10:00:00", "2024/1a/18 10:00:00"})
-            QVERIFY2(!rowTime(QString::fromLatin1(text)), text);
+                                 "2024/01/18 24:00:00", "2024/13/01 10:00:00"})
+            QVERIFY2(!rowTime(at(text).time), text);
     }
 
     void theStepFollowsTheSpan()
@@ -60,7 +67,7 @@ private slots:
     void dayBarsCountEmergenciesAndLeaveGapsEmpty()
     {
         // Unordered, as a sorted table may hand them over.
-        const Timeline timeline({
+        const Timeline timeline = timelineOf({
             at("2024/01/18 10:00:00", true), at("2024/01/15 08:00:00"), at("2024/01/19 23:59:59"),
             at("2024/01/17 12:00:00"), at("2024/01/18 00:00:00"), at("2024/01/15 09:00:00", true),
             at(""), at("2024/01/18 23:00:00", true), at("2024/02/30 10:00:00"), at("2024/01/15 23:00:00"),
@@ -80,7 +87,7 @@ private slots:
 
     void hourBarsRunOverMidnight()
     {
-        const Timeline timeline({at("2024/01/19 01:30:00"), at("2024/01/18 22:10:00"), at("2024/01/18 22:50:00")});
+        const Timeline timeline = timelineOf({at("2024/01/19 01:30:00"), at("2024/01/18 22:10:00"), at("2024/01/18 22:50:00")});
         QCOMPARE(timeline.step(), TimeStep::Hour);
         QCOMPARE(events(timeline), (QList<int>{2, 0, 0, 1}));
         QCOMPARE(timeline.hour(1), 23);
@@ -88,13 +95,16 @@ private slots:
         QCOMPARE(timeline.hour(2), 0);
         QCOMPARE(timeline.firstDay(2), QDate(2024, 1, 19));
         QCOMPARE(timeline.lastDay(3), QDate(2024, 1, 19));
+        // What a filter keeps for the bar of 23:00: that hour alone.
+        QCOMPARE(timeline.startOf(1).text(), QStringLiteral("2024/01/18 23:00:00"));
+        QCOMPARE(timeline.endOf(1).text(), QStringLiteral("2024/01/18 23:63:63"));
     }
 
     void weekBarsRunFromMondayToSunday()
     {
         // Wednesday 4 January 2023 to Friday 1 March 2024: 61 weeks, the
         // first from Monday 2 January, the last from Monday 26 February.
-        const Timeline timeline({at("2024/03/01 10:00:00", true), at("2023/01/04 10:00:00"), at("2023/01/08 23:00:00")});
+        const Timeline timeline = timelineOf({at("2024/03/01 10:00:00", true), at("2023/01/04 10:00:00"), at("2023/01/08 23:00:00")});
         QCOMPARE(timeline.step(), TimeStep::Week);
         QCOMPARE(timeline.periodCount(), 61);
         QCOMPARE(timeline.tally(0).events, 2);
@@ -102,11 +112,14 @@ private slots:
         QCOMPARE(timeline.firstDay(60), QDate(2024, 2, 26));
         QCOMPARE(timeline.lastDay(60), QDate(2024, 3, 3));
         QCOMPARE(timeline.periodText(0), QStringLiteral("02.01.2023–08.01.2023"));
+        // A week's bar keeps Monday to Sunday, the whole last day.
+        QCOMPARE(timeline.startOf(60).text(), QStringLiteral("2024/02/26 00:00:00"));
+        QCOMPARE(timeline.endOf(60).text(), QStringLiteral("2024/03/03 31:63:63"));
     }
 
     void nothingToPlace()
     {
-        const Timeline timeline({at(""), at("2024/13/01 10:00:00")});
+        const Timeline timeline = timelineOf({at(""), at("2024/13/01 10:00:00")});
         QCOMPARE(timeline.periodCount(), 0);
         QCOMPARE(timeline.unplaced(), 2);
         QCOMPARE(timeline.mostEvents(), 0);

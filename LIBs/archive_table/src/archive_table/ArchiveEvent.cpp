@@ -55,6 +55,16 @@ PanelTime PanelTime::fromCalendar(const QDate& date, int hour, int minute, int s
     return PanelTime(packedTime(date.year(), date.month(), date.day(), hour, minute, second));
 }
 
+PanelTime PanelTime::lastOfDay(const QDate& date)
+{
+    return fromCalendar(date, 31, 63, 63);
+}
+
+PanelTime PanelTime::lastOfHour(const QDate& date, int hour)
+{
+    return fromCalendar(date, hour, 63, 63);
+}
+
 PanelTime::Kind PanelTime::kind() const
 {
     if (isNone())
@@ -82,24 +92,29 @@ QString PanelTime::text() const
 {
     if (isNone())
         return QString();
+    char16_t text[textLength];
+    writeText(text);
+    return QString::fromUtf16(text, textLength);
+}
+
+void PanelTime::writeText(char16_t* text) const
+{
     // Written by hand: a history's export makes a million of them.
-    QChar text[19];
-    const auto put = [&text](int at, int value, int width) {
+    const auto put = [text](int at, int value, int width) {
         for (int i = at + width - 1; i >= at; --i, value /= 10)
-            text[i] = QChar(u'0' + value % 10);
+            text[i] = char16_t(u'0' + value % 10);
     };
     put(0, year(), 4);
-    text[4] = QLatin1Char('/');
+    text[4] = u'/';
     put(5, month(), 2);
-    text[7] = QLatin1Char('/');
+    text[7] = u'/';
     put(8, day(), 2);
-    text[10] = QLatin1Char(' ');
+    text[10] = u' ';
     put(11, hour(), 2);
-    text[13] = QLatin1Char(':');
+    text[13] = u':';
     put(14, minute(), 2);
-    text[16] = QLatin1Char(':');
+    text[16] = u':';
     put(17, second(), 2);
-    return QString(text, 19);
 }
 
 const QString& TextPool::shared(const QString& text)

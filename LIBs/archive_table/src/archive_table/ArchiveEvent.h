@@ -35,8 +35,16 @@ public:
     // The number YYYYMMDDhhmmss, as the store keeps it; 0 is no time. A
     // number the panel cannot write gives no time.
     static PanelTime fromDigits(std::int64_t digits);
-    // A calendar time (a test's, a filter's end).
+    // A calendar time (a test's, a filter's end); no time outside the years
+    // the panel counts.
     static PanelTime fromCalendar(const QDate& date, int hour = 0, int minute = 0, int second = 0);
+    // The latest value the record holds within the day, or within one hour
+    // of it: the fields below at their highest (hour 31, minute and second
+    // 63). Every time whose digits begin with the day's, or the hour's, lies
+    // at or before it, impossible ones included; a range that ends there
+    // keeps them, as the day's or hour's digits say they belong to it.
+    static PanelTime lastOfDay(const QDate& date);
+    static PanelTime lastOfHour(const QDate& date, int hour);
 
     Kind kind() const;
     bool isNone() const { return packed == 0; }
@@ -55,6 +63,10 @@ public:
     std::int64_t digits() const;
     // "YYYY/MM/DD hh:mm:ss", empty for no time: the table's text.
     QString text() const;
+    // The same 19 code units of a time into `text`, without allocating: a
+    // filter looks into a million of them.
+    static constexpr int textLength = 19;
+    void writeText(char16_t* text) const;
     std::uint32_t recordValue() const { return packed; }
 
     // By the digits: no time first, impossible times where they fall.

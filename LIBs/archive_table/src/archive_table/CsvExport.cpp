@@ -1,5 +1,8 @@
 #include <archive_table/CsvExport.h>
 
+#include <QBuffer>
+#include <QIODevice>
+
 namespace archive_table {
 
 namespace {
@@ -21,14 +24,16 @@ void appendCsvField(QString& out, const QString& text)
     out += QLatin1Char('"');
 }
 
-void appendCsvLine(QString& out, const RowTexts& texts)
+QByteArray csvLine(const RowTexts& texts)
 {
+    QString line;
     for (int column = 0; column < columnCount; ++column) {
         if (column > 0)
-            out += QLatin1Char(';');
-        appendCsvField(out, texts[column]);
+            line += QLatin1Char(';');
+        appendCsvField(line, texts[column]);
     }
-    out += QLatin1String("\r\n");
+    line += QLatin1String("\r\n");
+    return line.toUtf8();
 }
 
 void appendTabLine(QString& out, const RowTexts& texts)
@@ -45,15 +50,53 @@ void appendTabLine(QString& out, const RowTexts& texts)
     out += QLatin1Char('\n');
 }
 
+template <typename Table>
+QByteArray wholeCsv(const RowTexts& headers, const Table& rows)
+{
+    QByteArray csv;
+    QBuffer buffer(&csv);
+    buffer.open(QIODevice::WriteOnly);
+    CsvWriter writer(buffer, headers);
+    for (const auto& row : rows)
+        writer.write(row);
+    writer.finish();
+    return csv;
+}
+
 } // namespace
+
+CsvWriter::CsvWriter(QIODevice& device, const RowTexts& headers) : out(device)
+{
+    out.lines() += "\xEF\xBB\xBF";
+    out.lines() += csvLine(headers);
+}
+
+bool CsvWriter::write(const RowTexts& row)
+{
+    if (out.hasFailed())
+        return false;
+    out.lines() += csvLine(row);
+    return out.pass();
+}
+
+bool CsvWriter::write(const ArchiveEvent& event)
+{
+    return write(rowTexts(event));
+}
+
+bool CsvWriter::finish()
+{
+    return out.flush();
+}
 
 QByteArray exportCsv(const RowTexts& headers, const std::vector<RowTexts>& rows)
 {
-    QString out;
-    appendCsvLine(out, headers);
-    for (const RowTexts& row : rows)
-        appendCsvLine(out, row);
-    return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
+    return wholeCsv(headers, rows);
+}
+
+QByteArray exportCsv(const RowTexts& headers, const EventSpan& events)
+{
+    return wholeCsv(headers, events);
 }
 
 QString tabSeparatedText(const RowTexts& headers, const std::vector<RowTexts>& rows)
@@ -62,6 +105,15 @@ QString tabSeparatedText(const RowTexts& headers, const std::vector<RowTexts>& r
     appendTabLine(out, headers);
     for (const RowTexts& row : rows)
         appendTabLine(out, row);
+    return out;
+}
+
+QString tabSeparatedText(const RowTexts& headers, const EventSpan& events)
+{
+    QString out;
+    appendTabLine(out, headers);
+    for (const ArchiveEvent& event : events)
+        appendTabLine(out, rowTexts(event));
     return out;
 }
 

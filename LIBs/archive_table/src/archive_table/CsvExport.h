@@ -1,11 +1,16 @@
 #pragma once
 
+#include <archive_table/ArchiveEvent.h>
+#include <archive_table/BufferedLines.h>
 #include <archive_table/EventColumns.h>
+#include <archive_table/EventSpan.h>
 
 #include <QByteArray>
 #include <QString>
 
 #include <vector>
+
+class QIODevice;
 
 namespace archive_table {
 
@@ -14,12 +19,32 @@ namespace archive_table {
 // header line, then one line per row in the given order. A field with a ';',
 // a '"', a CR or a LF is quoted and its quotes doubled (RFC 4180). Lines end
 // with CR LF, so the device must be opened without text mode.
+//
+// Written as the rows come: the mark and the header at once, then each row;
+// lines go to the device in large writes.
+class CsvWriter {
+public:
+    CsvWriter(QIODevice& device, const RowTexts& headers);
+
+    // False once the device has refused a write; the rest is not written.
+    bool write(const RowTexts& row);
+    bool write(const ArchiveEvent& event);
+    // True when the device took every byte.
+    bool finish();
+
+private:
+    BufferedLines out;
+};
+
+// The whole CSV at once.
 QByteArray exportCsv(const RowTexts& headers, const std::vector<RowTexts>& rows);
+QByteArray exportCsv(const RowTexts& headers, const EventSpan& events);
 
 // Rows as tab-separated text for the clipboard: the header line, then one
 // line per row, each ended by '\n'. Tabs and line breaks inside a text
 // become spaces, since tab-separated text has no quoting that every
 // receiving program understands.
 QString tabSeparatedText(const RowTexts& headers, const std::vector<RowTexts>& rows);
+QString tabSeparatedText(const RowTexts& headers, const EventSpan& events);
 
 } // namespace archive_table

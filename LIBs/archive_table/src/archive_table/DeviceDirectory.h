@@ -1,5 +1,6 @@
 #pragma once
 
+#include <archive_table/ArchiveEvent.h>
 #include <archive_table/EventColumns.h>
 
 #include <QString>
@@ -13,8 +14,7 @@ class Configuration;
 
 namespace archive_table {
 
-// Where an event happened as its row tells it: the section and address
-// numbers, 0 where the cell is empty.
+// Where an event happened: its section and address numbers, 0 for none.
 struct Place {
     int section = 0;
     int address = 0;
@@ -27,6 +27,10 @@ struct Place {
 };
 
 Place placeOf(const RowTexts& row);
+inline Place placeOf(const ArchiveEvent& event)
+{
+    return {event.section, event.address};
+}
 
 // The panel's devices as a person looks them up: grouped by section on a
 // panel with sections, by zone on one without, each with its name from the

@@ -1,5 +1,7 @@
 #include <archive_table/EventCounts.h>
 
+#include <QHash>
+
 #include <algorithm>
 
 namespace archive_table {
@@ -18,6 +20,33 @@ EventCounts countEvents(const std::vector<RowTexts>& rows)
         if (row[dateTimeColumn].isEmpty())
             ++counts.undated;
     }
+    return counts;
+}
+
+EventCounts countEvents(const EventSpan& events)
+{
+    // Tallied into flat tables first: a history's million events would
+    // otherwise take a million ordered-map look-ups of places and texts.
+    constexpr int numbers = 256;
+    std::vector<Tally> byNumbers(numbers * numbers);
+    QHash<QString, int> byText;
+    EventCounts counts;
+    for (const ArchiveEvent& event : events) {
+        Tally& place = byNumbers[std::size_t(event.section) * numbers + event.address];
+        for (Tally* tally : {&counts.all, &place}) {
+            ++tally->events;
+            tally->emergencies += event.emergency ? 1 : 0;
+        }
+        ++byText[event.eventText];
+        if (event.time.isNone())
+            ++counts.undated;
+    }
+    for (int section = 0; section < numbers; ++section)
+        for (int address = 0; address < numbers; ++address)
+            if (const Tally& tally = byNumbers[std::size_t(section) * numbers + address]; tally.events > 0)
+                counts.byPlace.emplace_hint(counts.byPlace.end(), Place{section, address}, tally);
+    for (auto text = byText.cbegin(); text != byText.cend(); ++text)
+        counts.byEventText.emplace(text.key(), text.value());
     return counts;
 }
 

@@ -2,6 +2,7 @@
 
 #include <archive_table/DeviceDirectory.h>
 #include <archive_table/EventColumns.h>
+#include <archive_table/EventSpan.h>
 
 #include <QString>
 
@@ -18,11 +19,11 @@ struct Tally {
 };
 
 // The counts behind the device overview and the report's summary, over the
-// rows they are given (those the filter leaves).
+// events they are given (those the filter leaves).
 struct EventCounts {
     Tally all;
     int undated = 0;
-    // By place; rows without an address count under their section with
+    // By place; events without an address count under their section with
     // address 0.
     std::map<Place, Tally> byPlace;
     std::map<QString, int> byEventText;
@@ -35,5 +36,6 @@ struct EventCounts {
 };
 
 EventCounts countEvents(const std::vector<RowTexts>& rows);
+EventCounts countEvents(const EventSpan& events);
 
 } // namespace archive_table

@@ -2,20 +2,36 @@
 
 #include <config_quorvel/LCDCharset.h>
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
+#include <string_view>
 
 namespace archive_table {
 
 namespace {
 
-// The length of "yyyy/MM/dd" at the start of a date-and-time text.
-constexpr int dateLength = 10;
+// Every character a time's text is made of.
+const QString timeCharacters = QStringLiteral("0123456789/: ");
 
-QString dateText(const QDate& date)
+QString dayText(const PanelTime& time)
 {
-    return date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString();
+    // From the fields: the end of a day is no calendar time.
+    return QDate(time.year(), time.month(), time.day()).toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+// "18.01.2024" for a range's end at a day's edge, "18.01.2024 10:00" or
+// "18.01.2024 10:59" for one within it.
+QString endText(const PanelTime& time, bool start)
+{
+    const bool dayEdge = start ? time.hour() == 0 && time.minute() == 0 && time.second() == 0 : time.hour() > 23;
+    if (dayEdge)
+        return dayText(time);
+    return QStringLiteral("%1 %2:%3")
+        .arg(dayText(time))
+        .arg(time.hour(), 2, 10, QLatin1Char('0'))
+        .arg(std::min(time.minute(), 59), 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -35,30 +51,41 @@ QString searchFold(const QString& text)
 
 void RowFilter::setText(const QString& text)
 {
-    searchText = text;
-    foldedText = searchFold(text);
+    // A space typed after a word would find nothing at the end of a cell.
+    searchText = text.trimmed();
+    foldedText = searchFold(searchText);
+    numbersHolding.reset();
+    plusHolds = false;
+    timeMayHold = false;
+    if (searchText.isEmpty())
+        return;
+    for (int number = 1; number < int(numbersHolding.size()); ++number) {
+        const QString cell = QString::number(number);
+        numbersHolding[std::size_t(number)] = textHolds(cell, searchFold(cell));
+    }
+    ArchiveEvent emergency;
+    emergency.emergency = true;
+    const QString plus = cellText(emergency, emergencyColumn);
+    plusHolds = textHolds(plus, searchFold(plus));
+    timeMayHold = std::all_of(searchText.begin(), searchText.end(),
+                              [](QChar c) { return timeCharacters.contains(c); });
 }
 
-void RowFilter::setDateRange(const QDate& from, const QDate& to)
+void RowFilter::setTimeRange(const PanelTime& start, const PanelTime& end)
 {
-    fromText = dateText(from);
-    toText = dateText(to);
+    from = start;
+    to = end;
+}
+
+void RowFilter::setDateRange(const QDate& start, const QDate& end)
+{
+    setTimeRange(PanelTime::fromCalendar(start), PanelTime::lastOfDay(end));
 }
 
 bool RowFilter::isEmpty() const
 {
-    return searchText.isEmpty() && !emergencyOnly && !newOnly && fromText.isEmpty() && toText.isEmpty()
+    return searchText.isEmpty() && !emergencyOnly && !newOnly && from.isNone() && to.isNone()
         && place.kind == PlaceChoice::Kind::Any;
-}
-
-QDate RowFilter::dateFrom() const
-{
-    return QDate::fromString(fromText, QStringLiteral("yyyy/MM/dd"));
-}
-
-QDate RowFilter::dateTo() const
-{
-    return QDate::fromString(toText, QStringLiteral("yyyy/MM/dd"));
 }
 
 QString RowFilter::description() const
@@ -70,22 +97,21 @@ QString RowFilter::description() const
         parts << QStringLiteral("только экстренные");
     if (newOnly)
         parts << QStringLiteral("только новые");
-    const QString day = QStringLiteral("dd.MM.yyyy");
-    QStringList dates;
-    if (!fromText.isEmpty())
-        dates << QStringLiteral("с %1").arg(dateFrom().toString(day));
-    if (!toText.isEmpty())
-        dates << QStringLiteral("по %1").arg(dateTo().toString(day));
-    if (!dates.isEmpty())
-        parts << dates.join(QLatin1Char(' '));
+    QStringList times;
+    if (!from.isNone())
+        times << QStringLiteral("с %1").arg(endText(from, true));
+    if (!to.isNone())
+        times << QStringLiteral("по %1").arg(endText(to, false));
+    if (!times.isEmpty())
+        parts << times.join(QLatin1Char(' '));
     if (place.kind != PlaceChoice::Kind::Any)
         parts << place.label;
     return parts.isEmpty() ? QStringLiteral("все события") : parts.join(QStringLiteral(", "));
 }
 
-bool RowFilter::matches(const RowTexts& row, bool isNew) const
+bool RowFilter::keepsFields(const ArchiveEvent& event, bool isNew) const
 {
-    if (emergencyOnly && row[emergencyColumn].isEmpty())
+    if (emergencyOnly && !event.emergency)
         return false;
     if (newOnly && !isNew)
         return false;
@@ -93,36 +119,72 @@ bool RowFilter::matches(const RowTexts& row, bool isNew) const
     case PlaceChoice::Kind::Any:
         break;
     case PlaceChoice::Kind::NoAddress:
-        if (!row[addressColumn].isEmpty())
+        if (event.address != 0)
             return false;
         break;
     case PlaceChoice::Kind::Section:
-        if (placeOf(row).section != place.section)
+        if (event.section != place.section)
             return false;
         break;
     case PlaceChoice::Kind::Devices:
-        if (std::find(place.devices.begin(), place.devices.end(), placeOf(row)) == place.devices.end())
+        if (std::find(place.devices.begin(), place.devices.end(), placeOf(event)) == place.devices.end())
             return false;
         break;
     }
-    if (!fromText.isEmpty() || !toText.isEmpty()) {
-        const QStringRef date = row[dateTimeColumn].leftRef(dateLength);
-        if (date.size() < dateLength)
+    if (!from.isNone() || !to.isNone()) {
+        if (event.time.isNone())
             return false;
-        if (!fromText.isEmpty() && date.compare(fromText) < 0)
+        if (!from.isNone() && event.time < from)
             return false;
-        if (!toText.isEmpty() && date.compare(toText) > 0)
+        if (!to.isNone() && to < event.time)
             return false;
     }
-    if (searchText.isEmpty())
+    return true;
+}
+
+bool RowFilter::numberCellsHold(const ArchiveEvent& event) const
+{
+    if ((event.emergency && plusHolds) || numbersHolding[event.section] || numbersHolding[event.address]
+        || numbersHolding[event.loop])
         return true;
-    for (const QString& cell : row) {
-        // A Latin word in the panel's texts still matches as typed in either
-        // case, though its 'b' and 'B' fold to different Cyrillic letters.
-        if (searchFold(cell).contains(foldedText) || cell.contains(searchText, Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
+    if (!timeMayHold || event.time.isNone())
+        return false;
+    char16_t time[PanelTime::textLength];
+    event.time.writeText(time);
+    return std::u16string_view(time, PanelTime::textLength)
+               .find(std::u16string_view(reinterpret_cast<const char16_t*>(searchText.utf16()),
+                                         std::size_t(searchText.size())))
+        != std::u16string_view::npos;
+}
+
+bool RowFilter::textHolds(const QString& text, const QString& folded) const
+{
+    // A Latin word in the panel's texts still matches as typed in either
+    // case, though its 'b' and 'B' fold to different Cyrillic letters.
+    return folded.contains(foldedText) || text.contains(searchText, Qt::CaseInsensitive);
+}
+
+bool RowFilter::matches(const ArchiveEvent& event, bool isNew) const
+{
+    if (!keepsFields(event, isNew))
+        return false;
+    return searchText.isEmpty() || numberCellsHold(event) || textHolds(event.eventText, searchFold(event.eventText))
+        || textHolds(event.sourceText, searchFold(event.sourceText));
+}
+
+bool RowFilter::matches(const RowTexts& row, bool isNew) const
+{
+    ArchiveEvent event;
+    QString digits = row[dateTimeColumn];
+    digits.remove(QRegularExpression(QStringLiteral("[^0-9]")));
+    event.time = PanelTime::fromDigits(digits.toLongLong());
+    event.emergency = !row[emergencyColumn].isEmpty();
+    event.section = std::uint8_t(row[sectionColumn].toInt());
+    event.address = std::uint8_t(row[addressColumn].toInt());
+    event.loop = std::uint8_t(row[loopColumn].toInt());
+    event.eventText = row[eventColumn];
+    event.sourceText = row[objectColumn];
+    return matches(event, isNew);
 }
 
 } // namespace archive_table

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <archive_table/ArchiveEvent.h>
+#include <archive_table/BufferedLines.h>
 #include <archive_table/EventColumns.h>
+#include <archive_table/EventSpan.h>
 
 #include <QByteArray>
 
+#include <array>
 #include <vector>
+
+class QIODevice;
 
 namespace archive_table {
 
@@ -14,6 +20,45 @@ namespace archive_table {
 // counted in UTF-16 code units. The section column is left out entirely when
 // no row has a text in it. Lines end with '\n'; a device opened in text mode
 // turns that into the platform's line end.
+
+// The widths of the columns, taken from the rows one at a time: the first of
+// the two passes that write a table of any length without holding it.
+class TextTableWidths {
+public:
+    void add(const RowTexts& row);
+    // As add(rowTexts(event)), without making the texts.
+    void add(const ArchiveEvent& event);
+
+    // The widest cell of the column, in UTF-16 code units.
+    int width(int column) const { return widths[std::size_t(column)]; }
+
+private:
+    std::array<int, columnCount> widths{};
+};
+
+// The second pass: the header at once, then each row as it comes, then the
+// closing rule. Lines go to the device in large writes.
+class TextTableWriter {
+public:
+    TextTableWriter(QIODevice& device, const RowTexts& headers, const TextTableWidths& cells);
+
+    // False once the device has refused a write; the rest is not written.
+    bool write(const RowTexts& row);
+    bool write(const ArchiveEvent& event);
+    // The closing rule. True when the device took every byte.
+    bool finish();
+
+private:
+    void writeRule();
+    void writeLine(const RowTexts& texts);
+
+    BufferedLines out;
+    std::array<int, columnCount> widths{};
+    std::array<bool, columnCount> included{};
+};
+
+// The whole table at once.
 QByteArray exportText(const RowTexts& headers, const std::vector<RowTexts>& rows);
+QByteArray exportText(const RowTexts& headers, const EventSpan& events);
 
 } // namespace archive_table

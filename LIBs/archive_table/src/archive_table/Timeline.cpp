@@ -77,6 +77,17 @@ std::optional<RowTime> rowTime(const QString& text)
     return RowTime{date, hour};
 }
 
+std::optional<RowTime> rowTime(const PanelTime& time)
+{
+    // Minutes and seconds past 59 still stand in a real hour.
+    if (time.isNone() || time.hour() >= hoursPerDay)
+        return std::nullopt;
+    const QDate date(time.year(), time.month(), time.day());
+    if (!date.isValid())
+        return std::nullopt;
+    return RowTime{date, time.hour()};
+}
+
 TimeStep timeStepFor(const RowTime& first, const RowTime& last)
 {
     if (hourIndex(last) - hourIndex(first) < hourStepSpan)
@@ -88,10 +99,6 @@ TimeStep timeStepFor(const RowTime& first, const RowTime& last)
 
 Timeline::Timeline(const std::vector<RowTexts>& rows)
 {
-    struct Placed {
-        std::int64_t hour;
-        bool emergency;
-    };
     std::vector<Placed> placed;
     placed.reserve(rows.size());
     for (const RowTexts& row : rows) {
@@ -100,6 +107,24 @@ Timeline::Timeline(const std::vector<RowTexts>& rows)
         else
             ++unplacedRows;
     }
+    count(placed);
+}
+
+Timeline::Timeline(const EventSpan& events)
+{
+    std::vector<Placed> placed;
+    placed.reserve(events.size());
+    for (const ArchiveEvent& event : events) {
+        if (const std::optional<RowTime> time = rowTime(event.time))
+            placed.push_back({hourIndex(*time), event.emergency});
+        else
+            ++unplacedRows;
+    }
+    count(placed);
+}
+
+void Timeline::count(const std::vector<Placed>& placed)
+{
     if (placed.empty())
         return;
 
@@ -148,6 +173,17 @@ QDate Timeline::lastDay(int period) const
 int Timeline::hour(int period) const
 {
     return timeStep == TimeStep::Hour ? (startHour + period) % hoursPerDay : 0;
+}
+
+PanelTime Timeline::startOf(int period) const
+{
+    return PanelTime::fromCalendar(firstDay(period), hour(period));
+}
+
+PanelTime Timeline::endOf(int period) const
+{
+    return timeStep == TimeStep::Hour ? PanelTime::lastOfHour(lastDay(period), hour(period))
+                                      : PanelTime::lastOfDay(lastDay(period));
 }
 
 QString Timeline::periodText(int period) const

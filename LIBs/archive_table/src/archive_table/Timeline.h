@@ -2,10 +2,12 @@
 
 #include <archive_table/EventColumns.h>
 #include <archive_table/EventCounts.h>
+#include <archive_table/EventSpan.h>
 
 #include <QDate>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -25,6 +27,9 @@ struct RowTime {
 // 31st of a short month, hour 24): the panel's clock can write those, and a
 // bar for them would stand on a day that does not exist.
 std::optional<RowTime> rowTime(const QString& dateTimeText);
+// The day and hour of an event's time; none for no time and for a date or
+// hour no calendar has.
+std::optional<RowTime> rowTime(const PanelTime& time);
 
 // Per hour when first and last lie less than three days apart, per week when
 // more than a year apart, per day otherwise.
@@ -37,6 +42,7 @@ class Timeline {
 public:
     Timeline() = default;
     explicit Timeline(const std::vector<RowTexts>& rows);
+    explicit Timeline(const EventSpan& events);
 
     TimeStep step() const { return timeStep; }
     int periodCount() const { return int(tallies.size()); }
@@ -52,6 +58,12 @@ public:
     QDate lastDay(int period) const;
     // The first hour of an hour period, 0 for the others.
     int hour(int period) const;
+    // The times a filter keeps for the periods from first to last: from the
+    // first one's start to the latest time the panel can write in the last
+    // one (see PanelTime::lastOfDay), so that a click on an hour's bar shows
+    // that hour, on a week's bar Monday to Sunday.
+    PanelTime startOf(int period) const;
+    PanelTime endOf(int period) const;
 
     // "18.01.2024", "18.01.2024 10:00–11:00", "15.01.2024–21.01.2024".
     QString periodText(int period) const;
@@ -59,6 +71,12 @@ public:
     QString periodSummary(int period) const;
 
 private:
+    struct Placed {
+        std::int64_t hour;
+        bool emergency;
+    };
+    void count(const std::vector<Placed>& placed);
+
     TimeStep timeStep = TimeStep::Day;
     // The first period: its first day, and its hour for hour periods.
     QDate startDay;
