@@ -26,9 +26,11 @@ public:
     // Empties every field, the dates and the place included.
     void clear();
 
-    // Sets both ends of the date range (a null date empties its end) as one
-    // change.
-    void setDateRange(const QDate& from, const QDate& to);
+    // Sets both ends of the range as one change: the date fields show its
+    // days, and the filter keeps its times to the second (an hour chosen on
+    // the timeline) until a date field changes. A time of none empties its
+    // end.
+    void setTimeRange(const archive_table::PanelTime& from, const archive_table::PanelTime& to);
     // Shows the place by its label and keeps its rows.
     void setPlace(const archive_table::PlaceChoice& place);
 
@@ -45,4 +47,8 @@ private:
 
     Ui::FilterBar* ui;
     archive_table::PlaceChoice place;
+    // The range last set, while the date fields show its days.
+    bool timesChosen = false;
+    archive_table::PanelTime chosenFrom;
+    archive_table::PanelTime chosenTo;
 };

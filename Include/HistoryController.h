@@ -43,8 +43,12 @@ public:
     struct Outcome {
         QString status;          // empty when nothing was recorded
         // Per event of the read's list, whether it is new to the site's
-        // history; empty for the site's first read, which is all new.
+        // history (on the site's first read, every one); empty when nothing
+        // was recorded.
         std::vector<bool> isNew;
+        // Whether the new events stand out: not on the site's first read,
+        // where nothing would.
+        bool showNew = false;
     };
     // Records the read or dump under its site, asking for the site when the
     // history does not know the panel. Nothing happens when recording is

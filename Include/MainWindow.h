@@ -2,7 +2,6 @@
 
 #include <config_quorvel/ConfigQuorvel.h>
 #include <config_quorvel/Configuration.h>
-#include <config_quorvel/Event.h>
 #include <config_quorvel/ProgressHandler.h>
 #include <archive_table/TableSource.h>
 #include <memory_dump/MemoryDump.h>
@@ -15,7 +14,6 @@
 #include <optional>
 #include <vector>
 
-class EventsViewWidget;
 class HistoryController;
 class QDialog;
 class QIODevice;
@@ -34,6 +32,7 @@ class OutputFile;
 }
 
 namespace archive_table {
+class PanelTime;
 struct PlaceChoice;
 }
 
@@ -130,8 +129,8 @@ private:
     // The timeline, the device overview and the count of undated rows, for
     // the rows shown now.
     void showGlance();
-    // The strip's days and the overview's place, set in the filter bar.
-    void filterDays(const QDate& from, const QDate& to);
+    // The strip's time and the overview's place, set in the filter bar.
+    void filterTimes(const archive_table::PanelTime& from, const archive_table::PanelTime& to);
     void filterPlace(const archive_table::PlaceChoice& place);
 
     Ui::MainWindow* ui;
@@ -139,7 +138,6 @@ private:
     rs485::SerialPlatform& platform;
     config_quorvel::ConfigQuorvel device;
     config_quorvel::Configuration configuration;
-    std::vector<config_quorvel::Event> events;
     // In the status bar, where the actions' status tips do not reach: the
     // outcome of the last read, and how many events the filter shows.
     QLabel* readStatus = nullptr;

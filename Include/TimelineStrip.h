@@ -1,6 +1,7 @@
 #pragma once
 
-#include <archive_table/EventColumns.h>
+#include <archive_table/ArchiveEvent.h>
+#include <archive_table/EventSpan.h>
 #include <archive_table/Timeline.h>
 
 #include <QDate>
@@ -8,18 +9,19 @@
 
 #include <vector>
 
-// The strip above the table: the rows shown as bars over time, one per hour,
-// day or week, emergencies stacked at the bottom of each bar, dates under
-// them. A click on a bar, or a drag across bars, asks for their days; a
-// double click asks for no dates.
+// The strip above the table: the events shown as bars over time, one per
+// hour, day or week, emergencies stacked at the bottom of each bar, dates
+// under them. A click on a bar, or a drag across bars, asks for their time
+// (the hours of hour bars, whole days of the others); a double click asks
+// for no dates.
 class TimelineStrip : public QWidget {
     Q_OBJECT
 
 public:
     explicit TimelineStrip(QWidget* parent = nullptr);
 
-    // Counts the rows into bars; painting then only draws them.
-    void showRows(const std::vector<archive_table::RowTexts>& rows);
+    // Counts the events into bars; painting then only draws them.
+    void showEvents(const archive_table::EventSpan& events);
     const archive_table::Timeline& timeline() const { return periods; }
 
     // The column a period's bar stands in, its full height; empty when the
@@ -30,8 +32,9 @@ public:
     QSize minimumSizeHint() const override;
 
 signals:
-    // The days from the first to the last bar chosen.
-    void daysChosen(const QDate& from, const QDate& to);
+    // From the start of the first bar chosen to the end of the last (see
+    // archive_table::Timeline::startOf).
+    void timeChosen(const archive_table::PanelTime& from, const archive_table::PanelTime& to);
     void datesCleared();
 
 protected:

@@ -21,6 +21,12 @@ QDate chosenDate(const QDateEdit& edit)
     return edit.date() == noDate ? QDate() : edit.date();
 }
 
+// The day a range's end lies in, also when it is a day's last value.
+QDate dayOf(const archive_table::PanelTime& time)
+{
+    return time.isNone() ? noDate : QDate(time.year(), time.month(), time.day());
+}
+
 } // namespace
 
 FilterBar::FilterBar(QWidget* parent) : QWidget(parent), ui(new Ui::FilterBar)
@@ -29,7 +35,10 @@ FilterBar::FilterBar(QWidget* parent) : QWidget(parent), ui(new Ui::FilterBar)
     for (QDateEdit* edit : {ui->dateFrom, ui->dateTo}) {
         edit->setDateRange(noDate, lastDate);
         edit->setDate(noDate);
-        connect(edit, &QDateEdit::dateChanged, this, &FilterBar::filterChanged);
+        connect(edit, &QDateEdit::dateChanged, this, [this] {
+            timesChosen = false;
+            emit filterChanged();
+        });
     }
     connect(ui->filterText, &QLineEdit::textChanged, this, &FilterBar::filterChanged);
     connect(ui->emergencyOnly, &QCheckBox::toggled, this, &FilterBar::filterChanged);
@@ -54,18 +63,25 @@ archive_table::RowFilter FilterBar::filter() const
     filter.setText(ui->filterText->text());
     filter.setEmergencyOnly(ui->emergencyOnly->isChecked());
     filter.setNewOnly(ui->newOnly->isChecked());
-    filter.setDateRange(chosenDate(*ui->dateFrom), chosenDate(*ui->dateTo));
+    if (timesChosen)
+        filter.setTimeRange(chosenFrom, chosenTo);
+    else
+        filter.setDateRange(chosenDate(*ui->dateFrom), chosenDate(*ui->dateTo));
     filter.setPlace(place);
     return filter;
 }
 
-void FilterBar::setDateRange(const QDate& from, const QDate& to)
+void FilterBar::setTimeRange(const archive_table::PanelTime& from, const archive_table::PanelTime& to)
 {
     {
-        const QSignalBlocker blocker(this);
-        ui->dateFrom->setDate(from.isValid() ? from : noDate);
-        ui->dateTo->setDate(to.isValid() ? to : noDate);
+        const QSignalBlocker fromBlocker(ui->dateFrom);
+        const QSignalBlocker toBlocker(ui->dateTo);
+        ui->dateFrom->setDate(dayOf(from));
+        ui->dateTo->setDate(dayOf(to));
     }
+    timesChosen = true;
+    chosenFrom = from;
+    chosenTo = to;
     emit filterChanged();
 }
 
@@ -102,6 +118,7 @@ void FilterBar::clear()
         ui->newOnly->setChecked(false);
         ui->dateFrom->setDate(noDate);
         ui->dateTo->setDate(noDate);
+        timesChosen = false;
         clearPlace();
     }
     emit placeCleared();

@@ -95,8 +95,8 @@ HistoryController::Outcome HistoryController::record(const memory_dump::MemoryDu
         }
         const site_history::RecordedRead recorded = history->record(site, dump);
         // The first read of a site is all new: marking it all says nothing.
-        if (recorded.previousRead.isValid() || recorded.alreadyKept)
-            outcome.isNew = recorded.isNew;
+        outcome.isNew = recorded.isNew;
+        outcome.showNew = recorded.previousRead.isValid() || recorded.alreadyKept;
         if (recorded.alreadyKept) {
             outcome.status = tr("Это чтение уже есть в истории объекта «%1»").arg(site);
             return outcome;

@@ -4,14 +4,14 @@
 
 #include <ConnectDialog.h>
 #include <DeviceOverview.h>
-#include <EventsViewWidget.h>
+#include <EventsView.h>
 #include <FilterBar.h>
 #include <HistoryController.h>
 #include <PanelDetailsDialog.h>
 #include <TimelineStrip.h>
 #include <archive_table/DeviceDirectory.h>
 #include <archive_table/EventCounts.h>
-#include <archive_table/EventRows.h>
+#include <archive_table/ArchiveEvent.h>
 #include <archive_table/ProgramInfo.h>
 #include <ProgramFiles.h>
 #include <ProgressDialog.h>
@@ -114,7 +114,7 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
 
     connect(ui->exportToCsv, &QAction::triggered, this, &MainWindow::onExportToCsv);
     connect(ui->find, &QAction::triggered, this, &MainWindow::onShowFilter);
-    connect(ui->copyRows, &QAction::triggered, ui->eventsView, &EventsViewWidget::copySelectedRows);
+    connect(ui->copyRows, &QAction::triggered, ui->eventsView, &EventsView::copySelectedRows);
     addAction(ui->find);
     ui->eventsView->addAction(ui->copyRows);
     ui->eventsView->addAction(ui->find);
@@ -141,9 +141,9 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     // The strip and the overview show the rows shown, and choose rows
     // through the filter bar, so that the bar shows every choice and its
     // reset undoes them all.
-    connect(ui->eventsView, &EventsViewWidget::shownRowsChanged, this, &MainWindow::showGlance);
-    connect(ui->timeline, &TimelineStrip::daysChosen, this, &MainWindow::filterDays);
-    connect(ui->timeline, &TimelineStrip::datesCleared, this, [this] { filterDays(QDate(), QDate()); });
+    connect(ui->eventsView, &EventsView::shownRowsChanged, this, &MainWindow::showGlance);
+    connect(ui->timeline, &TimelineStrip::timeChosen, this, &MainWindow::filterTimes);
+    connect(ui->timeline, &TimelineStrip::datesCleared, this, [this] { filterTimes({}, {}); });
     connect(ui->deviceOverview, &DeviceOverview::placeChosen, this, &MainWindow::filterPlace);
     connect(ui->filterBar, &FilterBar::placeCleared, ui->deviceOverview, &DeviceOverview::clearChoice);
     QAction* showOverview = ui->deviceOverview->toggleViewAction();
@@ -196,9 +196,9 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     connect(ui->printPreview, &QAction::triggered, this, &MainWindow::onPrintPreview);
     connect(ui->saveReport, &QAction::triggered, this, &MainWindow::onSaveReport);
     // A report that the filter leaves empty still tells that nothing matched.
-    connect(ui->eventsView, &EventsViewWidget::shownRowsChanged, this, [this] {
+    connect(ui->eventsView, &EventsView::shownRowsChanged, this, [this] {
         for (QAction* action : {ui->print, ui->printPreview, ui->saveReport})
-            action->setEnabled(ui->eventsView->rowCount() > 0);
+            action->setEnabled(ui->eventsView->eventCount() > 0);
     });
 }
 
@@ -359,11 +359,11 @@ void MainWindow::readFromDevice()
     } remover{progressDialog};
 
     try {
-        events = device.readArchive(configuration, this);
+        const std::vector<config_quorvel::Event> events = device.readArchive(configuration, this);
         setShownDump(memory_dump::dumpOfRead(device, readPort.toStdString(),
                                              QDateTime::currentMSecsSinceEpoch(), programVersion));
         setShownSource(archive_table::readSource(*shownDump));
-        ui->eventsView->showEvents(events);
+        ui->eventsView->showListedEvents(archive_table::archiveEvents(events));
         readStatus->setText(tr("Данные успешно загружены из памяти прибора"));
         showShownCount();
         ui->saveToFile->setEnabled(true);
@@ -422,7 +422,8 @@ bool MainWindow::writeFile(const QString& fileName, bool text, const std::functi
 
 archive_report::ReportContent MainWindow::reportContent() const
 {
-    return archive_report::reportContent(ui->eventsView->shownRows(), configuration, shownSource,
+    const archive_table::EventSpan shown = ui->eventsView->shownEvents();
+    return archive_report::reportContent({shown.begin(), shown.end()}, configuration, shownSource,
                                          ui->eventsView->rowFilter());
 }
 
@@ -475,7 +476,7 @@ void MainWindow::showShownCount()
 {
     shownStatus->setText(tr("Показано событий: %1 из %2")
                              .arg(ui->eventsView->shownRowCount())
-                             .arg(ui->eventsView->rowCount()));
+                             .arg(ui->eventsView->eventCount()));
     shownStatus->setVisible(!ui->filterBar->isHidden());
 }
 
@@ -490,20 +491,20 @@ void MainWindow::setShownSource(const archive_table::TableSource& source)
 
 void MainWindow::showGlance()
 {
-    const std::vector<archive_table::RowTexts> rows = ui->eventsView->shownRows();
-    ui->timeline->showRows(rows);
-    ui->deviceOverview->showCounts(archive_table::countEvents(rows));
+    const archive_table::EventSpan shown = ui->eventsView->shownEvents();
+    ui->timeline->showEvents(shown);
+    ui->deviceOverview->showCounts(archive_table::countEvents(shown));
     const int undated = ui->timeline->timeline().unplaced();
     undatedStatus->setText(tr("без даты: %1").arg(undated));
     undatedStatus->setVisible(undated > 0);
 }
 
-void MainWindow::filterDays(const QDate& from, const QDate& to)
+void MainWindow::filterTimes(const archive_table::PanelTime& from, const archive_table::PanelTime& to)
 {
-    // A hidden filter bar filters nothing: it opens with the days chosen.
-    if (from.isValid() || to.isValid())
+    // A hidden filter bar filters nothing: it opens with the time chosen.
+    if (!from.isNone() || !to.isNone())
         ui->filterBar->show();
-    ui->filterBar->setDateRange(from, to);
+    ui->filterBar->setTimeRange(from, to);
 }
 
 void MainWindow::filterPlace(const archive_table::PlaceChoice& place)
@@ -529,12 +530,11 @@ bool MainWindow::openDumpFile(const QString& fileName)
     try {
         memory_dump::MemoryDump dump = memory_dump::loadDumpFile(fileName);
         // Checked and decoded in full before anything shown changes.
-        std::vector<config_quorvel::Event> opened = memory_dump::decodeDump(dump, configuration);
-        events = std::move(opened);
+        const std::vector<config_quorvel::Event> events = memory_dump::decodeDump(dump, configuration);
         const QDateTime readTime = QDateTime::fromMSecsSinceEpoch(dump.readTimeMs, Qt::UTC);
         setShownSource(archive_table::dumpSource(dump, fileName));
         setShownDump(std::move(dump));
-        ui->eventsView->showEvents(events);
+        ui->eventsView->showListedEvents(archive_table::archiveEvents(events));
         readStatus->setText(tr("Дамп памяти %1, прочитан из прибора %2 UTC")
                                 .arg(QFileInfo(fileName).fileName(),
                                      readTime.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))));
@@ -556,7 +556,7 @@ void MainWindow::recordInHistory()
     if (!shownDump)
         return;
     const HistoryController::Outcome outcome = history->record(*shownDump);
-    ui->eventsView->markNewEvents(outcome.isNew);
+    ui->eventsView->markNewEvents(outcome.isNew, outcome.showNew);
     historyStatus->setText(outcome.status);
     showShownCount();
 }
@@ -578,7 +578,6 @@ bool MainWindow::showSiteHistory(const QString& site)
         // The names of the latest read, for what shows the panel's devices.
         config_quorvel::Configuration latest;
         memory_dump::decodeDump(store->latestDump(site), latest);
-        events.clear();
         configuration = latest;
         shownDump.reset();
         ui->saveDump->setEnabled(false);
@@ -589,7 +588,7 @@ bool MainWindow::showSiteHistory(const QString& site)
         source.firstRead = table.site.firstRead;
         source.readTime = table.site.lastRead;
         setShownSource(source);
-        ui->eventsView->showRows(archive_table::rowTexts(table.events));
+        ui->eventsView->showOrderedEvents(std::move(table.events));
         readStatus->setText(tr("История объекта «%1»: чтений %2, с %3 по %4")
                                 .arg(site)
                                 .arg(table.site.reads)

@@ -48,9 +48,9 @@ TimelineStrip::TimelineStrip(QWidget* parent) : QWidget(parent)
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-void TimelineStrip::showRows(const std::vector<archive_table::RowTexts>& rows)
+void TimelineStrip::showEvents(const archive_table::EventSpan& events)
 {
-    periods = archive_table::Timeline(rows);
+    periods = archive_table::Timeline(events);
     hovered = -1;
     pressed = -1;
     update();
@@ -250,11 +250,11 @@ void TimelineStrip::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || pressed < 0)
         return QWidget::mouseReleaseEvent(event);
     // Taken before the signal: the filter it sets refills the strip at once.
-    const QDate from = periods.firstDay(std::min(pressed, dragged));
-    const QDate to = periods.lastDay(std::max(pressed, dragged));
+    const archive_table::PanelTime from = periods.startOf(std::min(pressed, dragged));
+    const archive_table::PanelTime to = periods.endOf(std::max(pressed, dragged));
     pressed = -1;
     update();
-    emit daysChosen(from, to);
+    emit timeChosen(from, to);
 }
 
 void TimelineStrip::mouseDoubleClickEvent(QMouseEvent* event)

@@ -6,7 +6,7 @@
 
 #include <ViewerTestSupport.h>
 
-#include <EventsViewWidget.h>
+#include <EventsView.h>
 
 #include <memory_dump/DumpDecode.h>
 #include <memory_dump/DumpFile.h>
@@ -57,7 +57,7 @@ void openInWindow(benchmark::State& state)
             state.SkipWithError("the dump did not open");
 
         state.PauseTiming();
-        if (window->findChild<EventsViewWidget*>(QStringLiteral("eventsView"))->rowCount()
+        if (window->findChild<EventsView*>(QStringLiteral("eventsView"))->eventCount()
             != int(dumpOnDisk().events))
             state.SkipWithError("not every event was shown");
         window.reset();

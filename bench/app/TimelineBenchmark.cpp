@@ -7,6 +7,7 @@
 
 #include <TimelineStrip.h>
 #include <archive_table/EventRows.h>
+#include <archive_table/EventSpan.h>
 
 #include <QApplication>
 #include <QImage>
@@ -20,45 +21,47 @@ namespace {
 // The strip as wide as a full-screen window.
 constexpr int stripWidth = 1900;
 
-const std::vector<archive_table::RowTexts>& archiveRows()
+const std::vector<archive_table::ArchiveEvent>& archiveRows()
 {
-    static const std::vector<archive_table::RowTexts> rows = [] {
+    static const std::vector<archive_table::ArchiveEvent> rows = [] {
         config_quorvel::Configuration configuration;
         const auto events = readPanel(panel_sim::buildPanel(fullArchivePanel()), configuration);
-        return archive_table::rowsAsShownAfterRead(events);
+        return archive_table::eventsAsShownAfterRead(archive_table::archiveEvents(events));
     }();
     return rows;
 }
 
 // The same rows spread over ten years, so that the strip draws weeks: the
 // most bars it draws.
-const std::vector<archive_table::RowTexts>& decadeRows()
+const std::vector<archive_table::ArchiveEvent>& decadeRows()
 {
-    static const std::vector<archive_table::RowTexts> rows = [] {
-        std::vector<archive_table::RowTexts> spread = archiveRows();
+    static const std::vector<archive_table::ArchiveEvent> rows = [] {
+        std::vector<archive_table::ArchiveEvent> spread = archiveRows();
         const QDateTime start(QDate(2014, 1, 1), QTime(0, 0), Qt::UTC);
         const qint64 step = qint64(10) * 365 * 86400 / qint64(spread.size());
-        for (std::size_t i = 0; i < spread.size(); ++i)
-            spread[i][archive_table::dateTimeColumn] =
-                start.addSecs(qint64(i) * step).toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+        for (std::size_t i = 0; i < spread.size(); ++i) {
+            const QDateTime at = start.addSecs(qint64(i) * step);
+            spread[i].time = archive_table::PanelTime::fromCalendar(at.date(), at.time().hour(), at.time().minute(),
+                                                                    at.time().second());
+        }
         return spread;
     }();
     return rows;
 }
 
-void count(benchmark::State& state, const std::vector<archive_table::RowTexts>& rows)
+void count(benchmark::State& state, const std::vector<archive_table::ArchiveEvent>& rows)
 {
     TimelineStrip strip;
     for (auto _ : state)
-        strip.showRows(rows);
+        strip.showEvents(rows);
     state.counters["bars"] = double(strip.timeline().periodCount());
 }
 
-void paint(benchmark::State& state, const std::vector<archive_table::RowTexts>& rows)
+void paint(benchmark::State& state, const std::vector<archive_table::ArchiveEvent>& rows)
 {
     TimelineStrip strip;
     strip.resize(stripWidth, strip.sizeHint().height());
-    strip.showRows(rows);
+    strip.showEvents(rows);
     QImage image(strip.size(), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state)
         strip.render(&image);

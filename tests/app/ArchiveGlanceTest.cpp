@@ -4,7 +4,7 @@
 #include "ViewerTestSupport.h"
 
 #include <DeviceOverview.h>
-#include <EventsViewWidget.h>
+#include <EventsView.h>
 #include <FilterBar.h>
 #include <TimelineStrip.h>
 
@@ -59,21 +59,14 @@ struct Bench {
         window->activateWindow();
     }
 
-    EventsViewWidget& table() { return *window->findChild<EventsViewWidget*>("eventsView"); }
+    EventsView& table() { return *window->findChild<EventsView*>("eventsView"); }
     TimelineStrip& strip() { return *window->findChild<TimelineStrip*>("timeline"); }
     QTreeWidget& tree() { return *window->findChild<QTreeWidget*>("deviceTree"); }
     QDateEdit& date(const char* name) { return *window->findChild<QDateEdit*>(name); }
     QString placeField() { return window->findChild<QLineEdit*>("placeField")->text(); }
     QLabel& undated() { return *window->findChild<QLabel*>("undatedStatus"); }
 
-    std::vector<archive_table::RowTexts> shownRows()
-    {
-        std::vector<archive_table::RowTexts> rows = tableRows(table());
-        for (int row = table().rowCount() - 1; row >= 0; --row)
-            if (table().isRowHidden(row))
-                rows.erase(rows.begin() + row);
-        return rows;
-    }
+    std::vector<archive_table::RowTexts> shownRows() { return ::shownRows(table()); }
 
     // The bar's tool tip, as hovering it shows.
     QString toolTipOfBar(int period)
@@ -235,13 +228,13 @@ private slots:
         };
         // 15th: 3 events (1 emergency), 16th: none, 17th: 2, 18th: 4 (2
         // emergencies), 19th: 1; one undated, one on 30 February.
-        bench.table().showEvents({
+        bench.table().showListedEvents(archive_table::archiveEvents({
             event(15, 8), event(15, 9, true), event(15, 23), event(17, 12), event(17, 13), event(18, 0, true),
             event(18, 10), event(18, 12, true), event(18, 23), event(19, 6),
             RecordBuilder().dateTime(0).section(1).address(2).eventClass(1).code(3).event(&configuration),
             RecordBuilder().date(2024, 2, 30, 10, 0, 0).section(1).address(2).eventClass(1).code(3).event(&configuration),
-        });
-        QCOMPARE(bench.table().rowCount(), 12);
+        }));
+        QCOMPARE(bench.table().eventCount(), 12);
         TimelineStrip& strip = bench.strip();
         QVERIFY(strip.isVisible());
         QCOMPARE(strip.timeline().periodCount(), 5);
@@ -262,6 +255,16 @@ private slots:
         QCOMPARE(bench.toolTipOfBar(12), QStringLiteral("18.01.2024 12:00–13:00: 1 событие, из них 1 экстренное"));
         QVERIFY(!bench.undated().isVisible());
 
+        // A click on an hour's bar keeps that hour; the date fields show its day.
+        QTest::mouseClick(&strip, Qt::LeftButton, {}, strip.barArea(12).center());
+        QCOMPARE(bench.shownRows().size(), std::size_t(1));
+        QCOMPARE(bench.shownRows().front()[archive_table::dateTimeColumn], QStringLiteral("2024/01/18 12:30:00"));
+        QCOMPARE(bench.date("dateFrom").date(), QDate(2024, 1, 18));
+        QCOMPARE(bench.date("dateTo").date(), QDate(2024, 1, 18));
+        // A date field changed by hand keeps whole days again.
+        bench.date("dateTo").setDate(QDate(2024, 1, 19));
+        QCOMPARE(bench.shownRows().size(), std::size_t(5));
+
         // A double click clears the dates and shows every row again.
         QTest::mouseDClick(&strip, Qt::LeftButton, {}, strip.barArea(5).center());
         QCOMPARE(bench.date("dateFrom").text(), QStringLiteral("—"));
@@ -281,6 +284,32 @@ private slots:
             QCOMPARE(bench.date("dateTo").date(), QDate(2024, 1, 17));
             QCOMPARE(int(bench.shownRows().size()), 5);
         }
+    }
+
+    void aWeeksBarChoosesMondayToSunday()
+    {
+        Bench bench;
+        config_quorvel::Configuration configuration;
+        const auto event = [&](int year, int month, int day, int hour) {
+            return RecordBuilder().date(year, month, day, hour, 0, 0).section(1).address(2).eventClass(1).code(3)
+                .event(&configuration);
+        };
+        // More than a year: weeks. Wednesday 10 January 2024 stands in the
+        // week from Monday the 8th; Sunday the 14th late at night and Monday
+        // the 15th just after midnight lie on either side of its end.
+        bench.table().showListedEvents(archive_table::archiveEvents(
+            {event(2023, 1, 2, 10), event(2024, 1, 10, 12), event(2024, 1, 14, 23), event(2024, 1, 15, 0),
+             event(2024, 3, 1, 10)}));
+        TimelineStrip& strip = bench.strip();
+        QCOMPARE(strip.timeline().step(), archive_table::TimeStep::Week);
+        int week = 0;
+        while (week < strip.timeline().periodCount() && strip.timeline().firstDay(week) != QDate(2024, 1, 8))
+            ++week;
+        QCOMPARE(strip.timeline().tally(week).events, 2);
+        QTest::mouseClick(&strip, Qt::LeftButton, {}, strip.barArea(week).center());
+        QCOMPARE(bench.date("dateFrom").date(), QDate(2024, 1, 8));
+        QCOMPARE(bench.date("dateTo").date(), QDate(2024, 1, 14));
+        QCOMPARE(bench.shownRows().size(), std::size_t(2));
     }
 
     void theOverviewCountsAndChoosesDevices()

@@ -1,9 +1,10 @@
 #include "ViewerTestSupport.h"
 
 #include <archive_table/EventRows.h>
-#include <EventsViewWidget.h>
+#include <EventsView.h>
 
 #include <QHeaderView>
+#include <QTableWidget>
 #include <QtTest>
 
 #include <algorithm>
@@ -14,41 +15,37 @@ namespace {
 
 const QColor emergencyColour(255, 164, 164, 255);
 
-// Cells, alignments, backgrounds and heights, as far as a user can tell two
-// tables apart.
-QStringList tableState(const QTableWidget& table)
+std::vector<archive_table::ArchiveEvent> typed(const std::vector<Event>& events)
 {
-    QStringList state;
-    for (int row = 0; row < table.rowCount(); ++row) {
-        QString line = QString::number(table.rowHeight(row));
-        for (int column = 0; column < table.columnCount(); ++column) {
-            const QTableWidgetItem* item = table.item(row, column);
-            if (!item) {
-                line += QStringLiteral("|<none>");
-                continue;
-            }
-            line += QStringLiteral("|%1 a%2 t%3 b%4")
-                        .arg(item->text())
-                        .arg(item->data(Qt::TextAlignmentRole).toInt())
-                        .arg(item->type())
-                        .arg(item->data(Qt::BackgroundRole).isValid()
-                                 ? item->background().color().name(QColor::HexArgb)
-                                 : QStringLiteral("none"));
-        }
-        state << line;
-    }
-    return state;
+    return archive_table::archiveEvents(events);
 }
 
-// The reference fill: every event added on its own with sorting off, then
-// the table sorted by date and time, latest first.
-void fillRowByRow(EventsViewWidget& table, const std::vector<Event>& events)
+// The order a table widget gives the events' texts when each is inserted at
+// the top and the table is then sorted by date and time, latest first: the
+// window's order since its first version.
+std::vector<archive_table::RowTexts> widgetOrder(const std::vector<Event>& events)
 {
-    table.setSortingEnabled(false);
-    table.setRowCount(0);
-    for (const Event& event : events)
-        table.addEvent(event);
+    QTableWidget table(0, archive_table::columnCount);
+    for (const Event& event : events) {
+        const archive_table::RowTexts texts = archive_table::rowTexts(archive_table::archiveEvent(event));
+        table.insertRow(0);
+        for (int column = 0; column < archive_table::columnCount; ++column)
+            table.setItem(0, column, new QTableWidgetItem(texts[column]));
+    }
     table.sortByColumn(archive_table::dateTimeColumn, Qt::DescendingOrder);
+    std::vector<archive_table::RowTexts> rows(std::size_t(table.rowCount()));
+    for (int row = 0; row < table.rowCount(); ++row)
+        for (int column = 0; column < archive_table::columnCount; ++column)
+            rows[std::size_t(row)][column] = table.item(row, column)->text();
+    return rows;
+}
+
+QStringList columnTexts(const EventsView& table, int column)
+{
+    QStringList texts;
+    for (const archive_table::RowTexts& row : shownRows(table))
+        texts << row[column];
+    return texts;
 }
 
 } // namespace
@@ -77,22 +74,26 @@ private:
 private slots:
     void newTableHasSevenHeadedColumnsAndNoRows()
     {
-        EventsViewWidget table;
-        QCOMPARE(table.columnCount(), 7);
-        QCOMPARE(table.rowCount(), 0);
+        EventsView table;
+        const QAbstractItemModel& model = *table.model();
+        QCOMPARE(model.columnCount(), 7);
+        QCOMPARE(model.rowCount(), 0);
         const QStringList expected = {
             QStringLiteral("Э"), QStringLiteral("Дата и время"), QStringLiteral("Секция"),
             QStringLiteral("Адрес"), QStringLiteral("Шл./Л.с."), QStringLiteral("Cобытие"),
             QStringLiteral("Источник/Описание")};
+        const auto header = [&](int column, int role = Qt::DisplayRole) {
+            return model.headerData(column, Qt::Horizontal, role).toString();
+        };
         for (int column = 0; column < 7; ++column)
-            QCOMPARE(table.horizontalHeaderItem(column)->text(), expected[column]);
+            QCOMPARE(header(column), expected[column]);
         // "Э" is one Cyrillic letter; the event header starts with a Latin C.
-        QCOMPARE(table.horizontalHeaderItem(0)->text(), QString(QChar(0x042D)));
-        QCOMPARE(table.horizontalHeaderItem(5)->text().at(0), QChar(0x0043));
-        QCOMPARE(table.horizontalHeaderItem(5)->text().at(1), QChar(0x043E));
-        QCOMPARE(table.horizontalHeaderItem(0)->toolTip(), QStringLiteral("Экстренное"));
+        QCOMPARE(header(0), QString(QChar(0x042D)));
+        QCOMPARE(header(5).at(0), QChar(0x0043));
+        QCOMPARE(header(5).at(1), QChar(0x043E));
+        QCOMPARE(header(0, Qt::ToolTipRole), QStringLiteral("Экстренное"));
         for (int column = 1; column < 7; ++column)
-            QVERIFY(table.horizontalHeaderItem(column)->toolTip().isEmpty());
+            QVERIFY(header(column, Qt::ToolTipRole).isEmpty());
 
         // The date column is as wide as its texts need, 120 at least.
         const int widths[] = {17, -1, 60, 60, 60, 220};
@@ -102,172 +103,91 @@ private slots:
         QCOMPARE(table.columnWidth(1), std::max(120, table.fittingWidth("0000/00/00 00:00:00")));
     }
 
-    void addEventMakesOneRowOfSevenCells()
+    // Texts, the pink, the bold of new events and the alignment, as roles.
+    void cellsShowTheirEventThroughRoles()
     {
-        EventsViewWidget table;
-        table.addEvent(
-            RecordBuilder().date(2019, 3, 5, 8, 7, 9).section(3).address(17).eventClass(2).code(0x08).emergency().event(&configuration));
-        QCOMPARE(table.rowCount(), 1);
+        EventsView table;
+        table.showListedEvents(typed({
+            RecordBuilder().date(2019, 3, 5, 8, 7, 9).section(3).address(17).eventClass(2).code(0x08).emergency().event(&configuration),
+            RecordBuilder().date(2021, 3, 15, 9, 5, 7).event(&configuration),
+        }));
+        QCOMPARE(table.model()->rowCount(), 2);
         QCOMPARE(table.rowHeight(0), 17);
+        QCOMPARE(table.rowHeight(1), 17);
 
-        const QStringList texts = {QStringLiteral("+"), QStringLiteral("2019/03/05 08:07:09"),
-                                   QStringLiteral("3"), QStringLiteral("17"), QStringLiteral("2"),
-                                   QString(), QString()};
+        const QStringList emergency = {QStringLiteral("+"), QStringLiteral("2019/03/05 08:07:09"),
+                                       QStringLiteral("3"), QStringLiteral("17"), QStringLiteral("2")};
+        const QStringList ordinary = {QString(), QStringLiteral("2021/03/15 09:05:07"), QString(), QString(), QString(),
+                                      QStringLiteral("СБРОС")};
         for (int column = 0; column < 7; ++column) {
-            const QTableWidgetItem* item = table.item(0, column);
-            QVERIFY(item);
-            QCOMPARE(item->type(), 0);
-            if (column != 5 && column != 6)
-                QCOMPARE(item->text(), texts[column]);
+            const QModelIndex pink = cell(table, 1, column);
+            const QModelIndex plain = cell(table, 0, column);
+            if (column < emergency.size())
+                QCOMPARE(pink.data().toString(), emergency[column]);
+            if (column < ordinary.size())
+                QCOMPARE(plain.data().toString(), ordinary[column]);
             const bool centred = column == 0 || (column >= 2 && column <= 4);
-            if (centred)
-                QCOMPARE(item->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
-            else
-                QVERIFY(!item->data(Qt::TextAlignmentRole).isValid());
-            QCOMPARE(item->background().color(), emergencyColour);
-            QCOMPARE(item->background().style(), Qt::SolidPattern);
-            QVERIFY(!item->data(Qt::UserRole).isValid());
+            for (const QModelIndex& index : {pink, plain}) {
+                if (centred)
+                    QCOMPARE(index.data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignHCenter | Qt::AlignVCenter));
+                else
+                    QVERIFY(!index.data(Qt::TextAlignmentRole).isValid());
+                QVERIFY(!index.data(Qt::FontRole).isValid());
+            }
+            const QBrush brush = pink.data(Qt::BackgroundRole).value<QBrush>();
+            QCOMPARE(brush.color(), emergencyColour);
+            QCOMPARE(brush.style(), Qt::SolidPattern);
+            QVERIFY(!plain.data(Qt::BackgroundRole).isValid());
         }
         // Object texts of a device without names use Latin look-alikes.
-        QCOMPARE(table.item(0, 6)->text(), QStringLiteral("Aдpec 3.17 Шлeйф 2"));
+        QCOMPARE(cell(table, 1, 6).data().toString(), QStringLiteral("Aдpec 3.17 Шлeйф 2"));
+
+        // New events in bold when asked, by their place in the list.
+        table.markNewEvents({true, false}, true);
+        for (int column = 0; column < 7; ++column) {
+            QVERIFY(cell(table, 1, column).data(Qt::FontRole).value<QFont>().bold());
+            QVERIFY(!cell(table, 0, column).data(Qt::FontRole).isValid());
+        }
+        table.markNewEvents({true, true}, false);
+        QVERIFY(!cell(table, 1, 0).data(Qt::FontRole).isValid());
+        QVERIFY(table.eventModel().events().isShownNew(0));
     }
 
-    void ordinaryEventHasNoBackgroundAndZeroNumbersGiveEmptyCells()
+    // A read is shown as a table widget sorted it, for a few events and for
+    // a full archive; the command-line reader writes the same order.
+    void aReadShowsInTheTableWidgetsOrder()
     {
-        EventsViewWidget table;
-        table.addEvent(RecordBuilder().date(2021, 3, 15, 9, 5, 7).event(&configuration));
-        for (int column : {0, 2, 3, 4})
-            QCOMPARE(table.item(0, column)->text(), QString());
-        QCOMPARE(table.item(0, 1)->text(), QStringLiteral("2021/03/15 09:05:07"));
-        QCOMPARE(table.item(0, 5)->text(), QStringLiteral("СБРОС"));
-        for (int column = 0; column < 7; ++column)
-            QVERIFY(!table.item(0, column)->data(Qt::BackgroundRole).isValid());
-    }
-
-    void rowsStayWholeWhileSorted_data()
-    {
-        QTest::addColumn<int>("sortColumn");
-        QTest::addColumn<int>("order");
-        QTest::addColumn<bool>("sorting");
-        QTest::newRow("unsorted") << 1 << int(Qt::DescendingOrder) << false;
-        QTest::newRow("by date, latest first") << 1 << int(Qt::DescendingOrder) << true;
-        QTest::newRow("by emergency") << 0 << int(Qt::DescendingOrder) << true;
-        QTest::newRow("by address") << 3 << int(Qt::AscendingOrder) << true;
-        QTest::newRow("by object") << 6 << int(Qt::AscendingOrder) << true;
-    }
-
-    void rowsStayWholeWhileSorted()
-    {
-        QFETCH(int, sortColumn);
-        QFETCH(int, order);
-        QFETCH(bool, sorting);
-        EventsViewWidget table;
-        table.setSortingEnabled(sorting);
-        table.sortByColumn(sortColumn, Qt::SortOrder(order));
-
         const std::vector<Event> events = mixedEvents();
-        std::vector<archive_table::RowTexts> expected;
-        for (const Event& event : events) {
-            table.addEvent(event);
-            expected.push_back(archive_table::eventRowTexts(event));
-        }
-        std::vector<archive_table::RowTexts> shown = tableRows(table);
-        QCOMPARE(int(shown.size()), int(events.size()));
-        if (!sorting)
-            std::reverse(shown.begin(), shown.end()); // each new row went to the top
-        else {
-            std::sort(shown.begin(), shown.end());
-            std::sort(expected.begin(), expected.end());
-        }
-        QCOMPARE(rowsAsText(shown), rowsAsText(expected));
-
-        // Emergency rows are pink in every cell, the others in none.
-        for (int row = 0; row < table.rowCount(); ++row) {
-            const bool emergency = table.item(row, 0)->text() == QStringLiteral("+");
-            for (int column = 0; column < 7; ++column)
-                QCOMPARE(table.item(row, column)->data(Qt::BackgroundRole).isValid(), emergency);
-        }
-    }
-
-    void showEventsLeavesTheTableAsTheRowByRowFill_data()
-    {
-        QTest::addColumn<int>("previousSortColumn");
-        QTest::addColumn<int>("previousOrder");
-        QTest::newRow("fresh table") << -1 << 0;
-        QTest::newRow("after a read") << 1 << int(Qt::DescendingOrder);
-        QTest::newRow("after the user sorted by address") << 3 << int(Qt::AscendingOrder);
-        QTest::newRow("after the user sorted by date, oldest first") << 1 << int(Qt::AscendingOrder);
-    }
-
-    void showEventsLeavesTheTableAsTheRowByRowFill()
-    {
-        QFETCH(int, previousSortColumn);
-        QFETCH(int, previousOrder);
-        const std::vector<Event> events = mixedEvents();
-
-        EventsViewWidget table;
-        table.setSortingEnabled(true);
-        // Rows of an earlier read, possibly re-sorted by the user.
-        table.showEvents({events[6], events[0]});
-        if (previousSortColumn >= 0)
-            table.sortByColumn(previousSortColumn, Qt::SortOrder(previousOrder));
-        table.showEvents(events);
-
-        EventsViewWidget reference;
-        fillRowByRow(reference, events);
-
-        QCOMPARE(tableState(table), tableState(reference));
-        QVERIFY(table.isSortingEnabled());
+        EventsView table;
+        table.showListedEvents(typed({events[6], events[0]}));
+        table.sortByColumn(archive_table::addressColumn, Qt::AscendingOrder);
+        table.showListedEvents(typed(events));
+        QCOMPARE(rowsAsText(shownRows(table)), rowsAsText(widgetOrder(events)));
         QCOMPARE(table.horizontalHeader()->sortIndicatorSection(), 1);
         QCOMPARE(table.horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
-
-        // The order the command-line reader writes is the one shown.
-        QCOMPARE(rowsAsText(archive_table::rowsAsShownAfterRead(events)), rowsAsText(tableRows(table)));
+        QCOMPARE(rowsAsText(archive_table::rowsAsShownAfterRead(events)), rowsAsText(shownRows(table)));
         // Latest first, equal dates in reverse list order, no date last.
-        QCOMPARE(table.item(0, 1)->text(), QStringLiteral("2022/12/31 23:59:59"));
-        QCOMPARE(table.item(1, 3)->text(), QStringLiteral("1"));
-        QCOMPARE(table.item(2, 3)->text(), QStringLiteral("5"));
-        QCOMPARE(table.item(3, 3)->text(), QString());
-        QCOMPARE(table.item(6, 1)->text(), QString());
-    }
+        QCOMPARE(cell(table, 0, 1).data().toString(), QStringLiteral("2022/12/31 23:59:59"));
+        QCOMPARE(columnTexts(table, 3).mid(1, 3), (QStringList{"1", "5", ""}));
+        QCOMPARE(cell(table, 6, 1).data().toString(), QString());
 
-    void fullArchiveShowsAsTheRowByRowFill()
-    {
         config_quorvel::Configuration full;
-        const std::vector<Event> events =
-            readPanel(panel_sim::buildPanel(fullArchivePanel()), full);
-        QCOMPARE(int(events.size()), 8192);
+        const std::vector<Event> archive = readPanel(panel_sim::buildPanel(fullArchivePanel()), full);
+        QCOMPARE(int(archive.size()), 8192);
+        table.showListedEvents(typed(archive));
+        QCOMPARE(rowsAsText(shownRows(table)), rowsAsText(widgetOrder(archive)));
 
-        EventsViewWidget table;
-        table.setSortingEnabled(true);
-        table.showEvents(events);
-        EventsViewWidget reference;
-        fillRowByRow(reference, events);
-        QCOMPARE(tableState(table), tableState(reference));
+        table.showListedEvents({});
+        QCOMPARE(table.model()->rowCount(), 0);
     }
 
-    void orderFallsBackToTheLocaleOrder()
+    // A history comes in its store's order, which the table keeps.
+    void orderedEventsKeepTheirOrder()
     {
-        // Code units put "B" before "a"; the locale-aware order does not.
-        std::vector<archive_table::RowTexts> rows(5);
-        const QStringList dates = {"a", "B", "c", "B", ""};
-        for (int i = 0; i < 5; ++i)
-            rows[std::size_t(i)][1] = dates[i];
-        std::vector<std::size_t> expected = {4, 3, 2, 1, 0};
-        std::stable_sort(expected.begin(), expected.end(), [&](std::size_t a, std::size_t b) {
-            return QTableWidgetItem(dates[int(b)]) < QTableWidgetItem(dates[int(a)]);
-        });
-        QCOMPARE(archive_table::orderAsShownAfterRead(rows), expected);
-        QCOMPARE(archive_table::orderAsShownAfterRead(rows).back(), std::size_t(4));
-    }
-
-    void showEventsOfNothingEmptiesTheTable()
-    {
-        EventsViewWidget table;
-        table.setSortingEnabled(true);
-        table.showEvents(mixedEvents());
-        table.showEvents({});
-        QCOMPARE(table.rowCount(), 0);
+        const std::vector<archive_table::ArchiveEvent> events = typed(mixedEvents());
+        EventsView table;
+        table.showOrderedEvents(events);
+        QCOMPARE(rowsAsText(shownRows(table)), rowsAsText(archive_table::rowTexts(events)));
     }
 
     void textComparisonIsTheTableItemComparison()
@@ -293,34 +213,41 @@ private slots:
     }
 
     // Section, address and loop sort by value, empty cells after the
-    // numbers; the date column keeps its text order.
-    void numberColumnsSortAsNumbers()
+    // numbers; the date column by time; rows stay whole, pink with their
+    // emergency.
+    void columnsSortByWhatTheyShow()
     {
-        EventsViewWidget table;
-        table.setSortingEnabled(true);
+        EventsView table;
+        std::vector<Event> events;
         const std::vector<std::pair<int, int>> sectionAndAddress = {{2, 9}, {10, 40}, {1, 10}, {0, 0}, {3, 2}};
         for (std::size_t i = 0; i < sectionAndAddress.size(); ++i) {
             const auto [section, address] = sectionAndAddress[i];
-            table.addEvent(RecordBuilder().date(2020, 1, 1, 0, 0, int(i)).section(section).address(address)
-                               .eventClass(2).code(std::uint8_t(address % 3 ? 0x08 : 0x00)).event(&configuration));
+            events.push_back(RecordBuilder().date(2020, 1, 1, 0, 0, int(i)).section(section).address(address)
+                                 .eventClass(2).code(std::uint8_t(address % 3 ? 0x08 : 0x00)).event(&configuration));
         }
-        const auto column = [&](int c) {
-            QStringList texts;
-            for (int row = 0; row < table.rowCount(); ++row)
-                texts << table.item(row, c)->text();
-            return texts;
-        };
+        table.showListedEvents(typed(events));
+        const std::vector<archive_table::RowTexts> before = shownRows(table);
         table.sortByColumn(archive_table::addressColumn, Qt::AscendingOrder);
-        QCOMPARE(column(archive_table::addressColumn), (QStringList{"2", "9", "10", "40", ""}));
-        QCOMPARE(column(archive_table::dateTimeColumn).first(), QStringLiteral("2020/01/01 00:00:04"));
+        QCOMPARE(columnTexts(table, archive_table::addressColumn), (QStringList{"2", "9", "10", "40", ""}));
+        QCOMPARE(columnTexts(table, archive_table::dateTimeColumn).first(), QStringLiteral("2020/01/01 00:00:04"));
         table.sortByColumn(archive_table::sectionColumn, Qt::AscendingOrder);
-        QCOMPARE(column(archive_table::sectionColumn), (QStringList{"1", "2", "3", "10", ""}));
+        QCOMPARE(columnTexts(table, archive_table::sectionColumn), (QStringList{"1", "2", "3", "10", ""}));
         table.sortByColumn(archive_table::sectionColumn, Qt::DescendingOrder);
-        QCOMPARE(column(archive_table::sectionColumn), (QStringList{"", "10", "3", "2", "1"}));
+        QCOMPARE(columnTexts(table, archive_table::sectionColumn), (QStringList{"", "10", "3", "2", "1"}));
         table.sortByColumn(archive_table::loopColumn, Qt::AscendingOrder);
-        QCOMPARE(column(archive_table::loopColumn), (QStringList{"1", "1", "2", "2", "2"}));
+        QCOMPARE(columnTexts(table, archive_table::loopColumn), (QStringList{"1", "1", "2", "2", "2"}));
         table.sortByColumn(archive_table::dateTimeColumn, Qt::AscendingOrder);
-        QCOMPARE(column(archive_table::addressColumn), (QStringList{"9", "40", "10", "", "2"}));
+        QCOMPARE(columnTexts(table, archive_table::addressColumn), (QStringList{"9", "40", "10", "", "2"}));
+
+        table.sortByColumn(archive_table::objectColumn, Qt::AscendingOrder);
+        std::vector<archive_table::RowTexts> after = shownRows(table);
+        std::vector<archive_table::RowTexts> expected = before;
+        std::sort(after.begin(), after.end());
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(rowsAsText(after), rowsAsText(expected));
+        for (int row = 0; row < table.model()->rowCount(); ++row)
+            QCOMPARE(cell(table, row, 6).data(Qt::BackgroundRole).isValid(),
+                     cell(table, row, 0).data().toString() == QStringLiteral("+"));
     }
 };
 

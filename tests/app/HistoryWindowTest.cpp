@@ -4,7 +4,8 @@
 
 #include "ViewerTestSupport.h"
 
-#include <EventsViewWidget.h>
+#include <EventsView.h>
+#include <HistoryCommands.h>
 #include <HistoryController.h>
 #include <HistoryTestSupport.h>
 #include <TestServer.h>
@@ -75,23 +76,29 @@ private:
             };
             window->onLoadFromDevice();
         }
-        EventsViewWidget& table() { return *window->findChild<EventsViewWidget*>("eventsView"); }
+        EventsView& table() { return *window->findChild<EventsView*>("eventsView"); }
         QString historyStatus() { return window->findChild<QLabel*>("historyStatus")->text(); }
         QString readStatus() { return window->findChild<QLabel*>("readStatus")->text(); }
         site_history::SiteHistory& store() { return *window->findChild<HistoryController*>()->store(); }
+        bool isBold(int row)
+        {
+            return cell(table(), row, archive_table::eventColumn).data(Qt::FontRole).value<QFont>().bold();
+        }
         int boldRows()
         {
             int bold = 0;
-            for (int row = 0; row < table().rowCount(); ++row)
-                bold += table().item(row, archive_table::eventColumn)->font().bold() ? 1 : 0;
+            for (int row = 0; row < shownRows(); ++row)
+                bold += isBold(row) ? 1 : 0;
             return bold;
         }
-        int shownRows()
+        int shownRows() { return table().model()->rowCount(); }
+        void showNewOnly(bool only)
         {
-            int shown = 0;
-            for (int row = 0; row < table().rowCount(); ++row)
-                shown += table().isRowHidden(row) ? 0 : 1;
-            return shown;
+            window->findChild<QAction*>("find")->trigger();
+            auto* newOnly = window->findChild<QCheckBox*>("newOnly");
+            QCOMPARE(newOnly->text(), QStringLiteral("Только новые"));
+            if (newOnly->isChecked() != only)
+                QTest::mouseClick(newOnly, Qt::LeftButton, {}, QPoint(5, newOnly->height() / 2));
         }
     };
 
@@ -110,8 +117,13 @@ private slots:
         bench.read(ringPanel(100), QStringLiteral("Склад №1"));
         QCOMPARE(bench.siteQuestions, 2);
         QCOMPARE(bench.historyStatus(), QStringLiteral("Сохранено в истории объекта «Склад №1», новых событий: 100"));
-        // The site's first read is all new: nothing stands out.
+        // The site's first read is all new: nothing stands out, and "only
+        // new" shows it all.
         QCOMPARE(bench.boldRows(), 0);
+        bench.showNewOnly(true);
+        QCOMPARE(bench.shownRows(), 100);
+        QCOMPARE(bench.boldRows(), 0);
+        bench.showNewOnly(false);
 
         // The panel 30 records later is known by its records: no question,
         // its 30 new events in bold, the earlier read named.
@@ -120,18 +132,14 @@ private slots:
         QVERIFY2(bench.historyStatus().startsWith(
                      QStringLiteral("Сохранено в истории объекта «Склад №1», новых событий: 30; предыдущее чтение ")),
                  qPrintable(bench.historyStatus()));
-        QCOMPARE(bench.table().rowCount(), 130);
+        QCOMPARE(bench.table().eventCount(), 130);
         QCOMPARE(bench.boldRows(), 30);
         // The bold dates still fit their column.
         const int dateWidth = bench.table().columnWidth(archive_table::dateTimeColumn);
         QVERIFY(dateWidth >= bench.table().fittingWidth(QStringLiteral("0000/00/00 00:00:00"), true));
-        bench.window->findChild<QAction*>("find")->trigger();
-        auto* newOnly = bench.window->findChild<QCheckBox*>("newOnly");
-        QCOMPARE(newOnly->text(), QStringLiteral("Только новые"));
-        QTest::mouseClick(newOnly, Qt::LeftButton, {}, QPoint(5, newOnly->height() / 2));
+        bench.showNewOnly(true);
         QCOMPARE(bench.shownRows(), 30);
-        for (int row = 0; row < bench.table().rowCount(); ++row)
-            QCOMPARE(bench.table().isRowHidden(row), !bench.table().item(row, 0)->font().bold());
+        QCOMPARE(bench.boldRows(), 30);
 
         // Switched off, reads are not kept.
         bench.window->findChild<QAction*>("recordReads")->trigger();
@@ -166,7 +174,7 @@ private slots:
         };
         bench.window->findChild<QAction*>("showSites")->trigger();
         QCOMPARE(listed, (QStringList{"Гараж|1|40", "Склад|2|150"}));
-        QCOMPARE(bench.table().rowCount(), 150);
+        QCOMPARE(bench.table().eventCount(), 150);
         QVERIFY2(bench.readStatus().startsWith(QStringLiteral("История объекта «Склад 2»: чтений 2, с ")),
                  qPrintable(bench.readStatus()));
         QCOMPARE(bench.boldRows(), 0);
@@ -202,6 +210,38 @@ private slots:
         QCOMPARE(int(bench.store().sites().size()), 1);
     }
 
+    // Events of one time and events without one, in a history: the window
+    // keeps the store's order, so its saved text is the reader's
+    // --history-table byte for byte.
+    void aHistorySavesAsTheReaderWritesIt()
+    {
+        panel_sim::PanelDescription panel = ringPanel(100);
+        for (const int undated : {10, 20, 30, 40})
+            panel.records[std::size_t(undated)].dateTime = 0;
+        for (const int same : {50, 51, 52})
+            panel.records[std::size_t(same)].dateTime = panel.records[49].dateTime;
+        Bench bench(panel);
+        bench.read(panel, QStringLiteral("Склад"));
+        QVERIFY(bench.window->showSiteHistory(QStringLiteral("Склад")));
+        QTemporaryDir dir;
+        bench.window->saveFileName = dir.filePath(QStringLiteral("window.txt"));
+        bench.window->findChild<QAction*>("saveToFile")->trigger();
+
+        quorvel_archive::ArchiveOptions options;
+        options.action = quorvel_archive::ArchiveOptions::Action::HistoryTable;
+        options.history = QSettings().value(QStringLiteral("history/store")).toString().toStdString();
+        options.site = QStringLiteral("Склад").toStdString();
+        options.output = dir.filePath(QStringLiteral("reader.txt")).toStdString();
+        QCOMPARE(quorvel_archive::writeHistoryTable(options), 0);
+
+        QFile window(bench.window->saveFileName);
+        QFile reader(QString::fromStdString(*options.output));
+        QVERIFY(window.open(QIODevice::ReadOnly) && reader.open(QIODevice::ReadOnly));
+        const QByteArray saved = window.readAll();
+        QCOMPARE(saved, reader.readAll());
+        QCOMPARE(saved.count("|   |                     |"), 4);
+    }
+
     void aStoreThatCannotBeUsedLeavesTheViewerWorking()
     {
         QTemporaryDir dir;
@@ -214,7 +254,7 @@ private slots:
         QVERIFY(bench.historyStatus().startsWith(QStringLiteral("История недоступна: ")));
         bench.read(ringPanel(10), QStringLiteral("Склад"));
         QCOMPARE(bench.window->criticals, QStringList());
-        QCOMPARE(bench.table().rowCount(), 10);
+        QCOMPARE(bench.table().eventCount(), 10);
         QVERIFY(notAStore.open(QIODevice::ReadOnly));
         QCOMPARE(notAStore.readAll(), QByteArray("not a store"));
     }

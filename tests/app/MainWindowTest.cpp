@@ -1,6 +1,6 @@
 #include "ViewerTestSupport.h"
 
-#include <EventsViewWidget.h>
+#include <EventsView.h>
 #include <QAboutDialog.h>
 #include <QAboutForm.h>
 
@@ -122,7 +122,7 @@ private slots:
     void eventTableViewSettings()
     {
         TestMainWindow window(platform);
-        auto* table = window.findChild<EventsViewWidget*>("eventsView");
+        auto* table = window.findChild<EventsView*>("eventsView");
         QVERIFY(table);
         QCOMPARE(window.centralWidget()->objectName(), QStringLiteral("centralwidget"));
         // The timeline, the filter bar, hidden at start, and the table below them.
@@ -132,9 +132,9 @@ private slots:
         QVERIFY(window.findChild<QWidget*>("filterBar")->isHidden());
         QCOMPARE(window.centralWidget()->layout()->spacing(), 0);
         QCOMPARE(window.centralWidget()->layout()->contentsMargins(), QMargins());
-        QCOMPARE(table->rowCount(), 0);
-        QCOMPARE(table->columnCount(), 7);
-        QCOMPARE(table->horizontalHeaderItem(0)->toolTip(), QStringLiteral("Экстренное"));
+        QCOMPARE(table->model()->rowCount(), 0);
+        QCOMPARE(table->model()->columnCount(), 7);
+        QCOMPARE(table->model()->headerData(0, Qt::Horizontal, Qt::ToolTipRole).toString(), QStringLiteral("Экстренное"));
         QVERIFY(table->columnWidth(1) >= 120);
         QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
         QVERIFY(table->alternatingRowColors());
@@ -151,11 +151,12 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         config_quorvel::Configuration configuration;
-        auto* table = window.findChild<EventsViewWidget*>("eventsView");
-        table->addEvent(RecordBuilder().date(2020, 1, 1, 0, 0, 0).address(9).eventClass(1).code(3).event(&configuration));
-        const QRect cell = table->visualItemRect(table->item(0, 5));
-        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-        QVERIFY(!table->isPersistentEditorOpen(table->item(0, 5)));
+        auto* table = window.findChild<EventsView*>("eventsView");
+        table->showListedEvents(archive_table::archiveEvents(
+            {RecordBuilder().date(2020, 1, 1, 0, 0, 0).address(9).eventClass(1).code(3).event(&configuration)}));
+        const QModelIndex eventCell = cell(*table, 0, 5);
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(eventCell).center());
+        QVERIFY(!table->isPersistentEditorOpen(eventCell));
         QVERIFY(table->viewport()->findChildren<QLineEdit*>().isEmpty());
     }
 

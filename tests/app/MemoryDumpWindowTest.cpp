@@ -1,6 +1,6 @@
 #include "ViewerTestSupport.h"
 
-#include <EventsViewWidget.h>
+#include <EventsView.h>
 
 #include <config_quorvel/ConfiguratorError.h>
 #include <memory_dump/DumpFile.h>
@@ -52,7 +52,7 @@ struct Bench {
         panel.reset();
     }
 
-    EventsViewWidget& table() { return *window->findChild<EventsViewWidget*>("eventsView"); }
+    EventsView& table() { return *window->findChild<EventsView*>("eventsView"); }
     bool enabled(const char* action) { return window->findChild<QAction*>(action)->isEnabled(); }
     QString status() { return window->findChild<QLabel*>(QStringLiteral("readStatus"))->text(); }
     QByteArray exported()

@@ -2,7 +2,7 @@
 
 #include <ConnectDialog.h>
 #include <archive_table/EventRows.h>
-#include <EventsViewWidget.h>
+#include <EventsView.h>
 #include <ProgressDialog.h>
 
 #include <config_quorvel/ConfigQuorvel.h>
@@ -99,7 +99,7 @@ private:
         }
 
         void rebuild() { panel->loader().setMemory(panel_sim::buildPanel(description)); }
-        EventsViewWidget& table() { return *window->findChild<EventsViewWidget*>("eventsView"); }
+        EventsView& table() { return *window->findChild<EventsView*>("eventsView"); }
         bool saveEnabled() { return window->findChild<QAction*>("saveToFile")->isEnabled(); }
         QString status() { return window->findChild<QLabel*>("readStatus")->text(); }
         void read() { window->onLoadFromDevice(); }
@@ -164,14 +164,14 @@ private slots:
     {
         Bench bench;
         bench.read();
-        QVERIFY(bench.table().rowCount() > 0);
+        QVERIFY(bench.table().eventCount() > 0);
         bench.window->findChild<QAction*>("saveToFile")->setEnabled(false);
 
         bench.description.records.clear();
         bench.rebuild();
         bench.read();
         QCOMPARE(bench.window->criticals, QStringList());
-        QCOMPARE(bench.table().rowCount(), 0);
+        QCOMPARE(bench.table().eventCount(), 0);
         QCOMPARE(bench.status(), QStringLiteral("Данные успешно загружены из памяти прибора"));
         QVERIFY(bench.saveEnabled());
         checkCleanEnd(bench);
@@ -239,7 +239,7 @@ private slots:
         QCOMPARE(bench.window->criticals, QStringList{QStringLiteral("Ошибка при открытии порта COM7")});
         QVERIFY(bench.progress.empty());
         QCOMPARE(bench.progressWindowsSeen, 0);
-        QCOMPARE(bench.table().rowCount(), 0);
+        QCOMPARE(bench.table().eventCount(), 0);
         QVERIFY(bench.status().isEmpty());
         QVERIFY(!bench.saveEnabled());
         QVERIFY(bench.panel->log().empty());

@@ -1,6 +1,6 @@
 #include "ViewerTestSupport.h"
 
-#include <EventsViewWidget.h>
+#include <EventsView.h>
 #include <archive_table/TextExport.h>
 
 #include <rs485/testing/FakeSerialPlatform.h>
@@ -61,12 +61,13 @@ private:
 
     void addRows(TestMainWindow& window)
     {
-        auto* table = window.findChild<EventsViewWidget*>(QStringLiteral("eventsView"));
-        table->addEvent(RecordBuilder().date(2020, 1, 1, 0, 0, 0).address(9).eventClass(1).code(3).event(&configuration));
-        table->addEvent(RecordBuilder().date(2020, 1, 2, 0, 0, 0).address(10).code(1).event(&configuration));
+        auto* table = window.findChild<EventsView*>(QStringLiteral("eventsView"));
+        table->showListedEvents(archive_table::archiveEvents(
+            {RecordBuilder().date(2020, 1, 1, 0, 0, 0).address(9).eventClass(1).code(3).event(&configuration),
+             RecordBuilder().date(2020, 1, 2, 0, 0, 0).address(10).code(1).event(&configuration)}));
     }
 
-    QByteArray exportOf(const EventsViewWidget& table)
+    QByteArray exportOf(const EventsView& table)
     {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
@@ -78,19 +79,19 @@ private:
 private slots:
     void emptyTableExportsOnlyTheHeader()
     {
-        EventsViewWidget table;
+        EventsView table;
         QCOMPARE(exportOf(table), archive_table::exportText(archive_table::columnHeaders(), {}));
         QCOMPARE(exportOf(table).count('\n'), 4);
     }
 
     void exportFollowsTheUsersSort()
     {
-        EventsViewWidget table;
+        EventsView table;
         table.setSortingEnabled(true);
-        table.addEvent(RecordBuilder().date(2020, 1, 1, 0, 0, 0).address(9).eventClass(1).code(3).event(&configuration));
-        table.addEvent(RecordBuilder().date(2020, 1, 2, 0, 0, 0).address(10).eventClass(1).code(3).event(&configuration));
-        table.addEvent(RecordBuilder().date(2020, 1, 3, 0, 0, 0).address(11).eventClass(1).code(3).event(&configuration));
-        table.sortByColumn(1, Qt::DescendingOrder);
+        table.showListedEvents(archive_table::archiveEvents(
+            {RecordBuilder().date(2020, 1, 1, 0, 0, 0).address(9).eventClass(1).code(3).event(&configuration),
+             RecordBuilder().date(2020, 1, 2, 0, 0, 0).address(10).eventClass(1).code(3).event(&configuration),
+             RecordBuilder().date(2020, 1, 3, 0, 0, 0).address(11).eventClass(1).code(3).event(&configuration)}));
         table.sortByColumn(3, Qt::AscendingOrder); // the user clicks "Адрес"
 
         const QList<QByteArray> got = exportOf(table).split('\n');
@@ -112,7 +113,7 @@ private slots:
 
         window.onSaveToFile();
         QVERIFY(window.criticals.isEmpty());
-        auto* table = window.findChild<EventsViewWidget*>(QStringLiteral("eventsView"));
+        auto* table = window.findChild<EventsView*>(QStringLiteral("eventsView"));
         QByteArray expected = exportOf(*table);
 #ifdef Q_OS_WIN
         // The file is written in text mode: Windows line ends.
@@ -173,7 +174,7 @@ private slots:
 
     void exportReportsADeviceThatTakesLess()
     {
-        EventsViewWidget table;
+        EventsView table;
         QBuffer closed; // never opened: every write fails
         QVERIFY(!table.exportToText(&closed));
     }

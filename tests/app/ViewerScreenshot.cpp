@@ -12,7 +12,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -52,8 +52,8 @@ int main(int argc, char* argv[])
     // The filter bar open on the text of the top row's object, that row
     // selected.
     window.findChild<QAction*>(QStringLiteral("find"))->trigger();
-    auto* table = window.findChild<QTableWidget*>(QStringLiteral("eventsView"));
-    window.findChild<QLineEdit*>(QStringLiteral("filterText"))->setText(table->item(0, 6)->text());
+    auto* table = window.findChild<QTableView*>(QStringLiteral("eventsView"));
+    window.findChild<QLineEdit*>(QStringLiteral("filterText"))->setText(table->model()->index(0, 6).data().toString());
     table->selectRow(0);
     QApplication::processEvents();
     window.grab().save(folder.filePath(QStringLiteral("main-window-filtered.png")));

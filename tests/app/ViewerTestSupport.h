@@ -1,6 +1,9 @@
 #pragma once
 
 #include <archive_table/EventColumns.h>
+#include <archive_table/EventTable.h>
+#include <EventsView.h>
+#include <EventTableModel.h>
 #include <MainWindow.h>
 #include <SiteDialog.h>
 #include <SitesDialog.h>
@@ -18,7 +21,6 @@
 #include <file_output/OutputFile.h>
 #include <QSettings>
 #include <QStringList>
-#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -116,15 +118,31 @@ protected:
 // Archive records in tests are made with RecordBuilder's named setters.
 using config_quorvel::testing::RecordBuilder;
 
-// The cell texts of a table, top row first.
-inline std::vector<archive_table::RowTexts> tableRows(const QTableWidget& table)
+// The texts of every row of the table, those the filter hides included, top
+// row first.
+inline std::vector<archive_table::RowTexts> tableRows(const EventsView& table)
 {
-    std::vector<archive_table::RowTexts> rows(static_cast<std::size_t>(table.rowCount()));
-    for (int row = 0; row < table.rowCount(); ++row)
-        for (int column = 0; column < archive_table::columnCount; ++column)
-            if (const QTableWidgetItem* item = table.item(row, column))
-                rows[static_cast<std::size_t>(row)][column] = item->text();
+    std::vector<archive_table::RowTexts> rows;
+    for (const archive_table::ArchiveEvent& event : table.eventModel().events().allEvents())
+        rows.push_back(archive_table::rowTexts(event));
     return rows;
+}
+
+// The texts the view shows, top row first.
+inline std::vector<archive_table::RowTexts> shownRows(const EventsView& table)
+{
+    const QAbstractItemModel& model = *table.model();
+    std::vector<archive_table::RowTexts> rows(static_cast<std::size_t>(model.rowCount()));
+    for (int row = 0; row < model.rowCount(); ++row)
+        for (int column = 0; column < archive_table::columnCount; ++column)
+            rows[static_cast<std::size_t>(row)][column] = model.index(row, column).data().toString();
+    return rows;
+}
+
+// The view's cell, for the font, colour or alignment it shows.
+inline QModelIndex cell(const EventsView& table, int row, int column)
+{
+    return table.model()->index(row, column);
 }
 
 // QTest prints the rows that differ.

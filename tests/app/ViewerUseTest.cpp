@@ -4,7 +4,7 @@
 #include "ViewerTestSupport.h"
 
 #include <ConnectDialog.h>
-#include <EventsViewWidget.h>
+#include <EventsView.h>
 #include <FilterBar.h>
 
 #include <QAction>
@@ -78,21 +78,19 @@ private:
             panel.reset();
         }
 
-        EventsViewWidget& table() { return *window->findChild<EventsViewWidget*>("eventsView"); }
+        EventsView& table() { return *window->findChild<EventsView*>("eventsView"); }
         FilterBar& filterBar() { return *window->findChild<FilterBar*>("filterBar"); }
         QLineEdit& filterText() { return *window->findChild<QLineEdit*>("filterText"); }
         QString shownStatus() { return window->findChild<QLabel*>("shownStatus")->text(); }
         QAction& action(const char* name) { return *window->findChild<QAction*>(name); }
 
         // The rows the table shows, top first.
-        std::vector<archive_table::RowTexts> shownRows()
+        std::vector<archive_table::RowTexts> shownRows() { return ::shownRows(table()); }
+        // Every event of the table, in the order shown.
+        std::vector<archive_table::ArchiveEvent> events()
         {
-            std::vector<archive_table::RowTexts> rows;
-            const std::vector<archive_table::RowTexts> all = tableRows(table());
-            for (int row = 0; row < table().rowCount(); ++row)
-                if (!table().isRowHidden(row))
-                    rows.push_back(all[std::size_t(row)]);
-            return rows;
+            const archive_table::EventSpan all = table().eventModel().events().allEvents();
+            return {all.begin(), all.end()};
         }
     };
 
@@ -193,11 +191,16 @@ private slots:
         });
         QVERIFY(emergencies > 0 && emergencies < int(all.size()));
         QCOMPARE(int(bench.shownRows().size()), int(emergencies));
-        // An event added later is judged as well.
+        // Events shown later are judged as well.
         config_quorvel::Configuration configuration;
-        bench.table().addEvent(RecordBuilder().date(2024, 1, 18, 10, 15, 0).section(1).address(2).eventClass(1).code(3).event(&configuration));
+        std::vector<archive_table::ArchiveEvent> more = bench.events();
+        more.push_back(archive_table::archiveEvent(
+            RecordBuilder().date(2024, 1, 18, 10, 15, 0).section(1).address(2).eventClass(1).code(3).event(&configuration)));
+        bench.table().showListedEvents(more);
         QCOMPARE(int(bench.shownRows().size()), int(emergencies));
-        bench.table().addEvent(RecordBuilder().date(2024, 1, 18, 10, 16, 0).section(1).address(2).eventClass(1).code(3).emergency().event(&configuration));
+        more.push_back(archive_table::archiveEvent(
+            RecordBuilder().date(2024, 1, 18, 10, 16, 0).section(1).address(2).eventClass(1).code(3).emergency().event(&configuration)));
+        bench.table().showListedEvents(more);
         QCOMPARE(int(bench.shownRows().size()), int(emergencies) + 1);
         QTest::mouseClick(emergencyOnly, Qt::LeftButton, {}, QPoint(5, emergencyOnly->height() / 2));
 
@@ -235,11 +238,11 @@ private slots:
     {
         Bench bench;
         QVERIFY(QTest::qWaitForWindowActive(bench.window.get()));
-        EventsViewWidget& table = bench.table();
+        EventsView& table = bench.table();
         const std::vector<archive_table::RowTexts> all = tableRows(table);
         const archive_table::RowTexts headers = archive_table::columnHeaders();
         const auto line = [](const archive_table::RowTexts& row) { return cells(row).join('\t') + '\n'; };
-        const auto rowPoint = [&](int row) { return table.visualItemRect(table.item(row, 1)).center(); };
+        const auto rowPoint = [&](int row) { return table.visualRect(cell(table, row, 1)).center(); };
 
         // A click, a Shift-click and a Ctrl-click make three whole rows.
         QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, rowPoint(1));
@@ -275,9 +278,11 @@ private slots:
     {
         Bench bench;
         QTemporaryDir dir;
-        EventsViewWidget& table = bench.table();
+        EventsView& table = bench.table();
         // Texts a spreadsheet needs quoted.
-        table.item(0, archive_table::objectColumn)->setText(QStringLiteral("Склад; \"север\"\nвход"));
+        std::vector<archive_table::ArchiveEvent> events = bench.events();
+        events[0].sourceText = QStringLiteral("Склад; \"север\"\nвход");
+        table.showOrderedEvents(events);
         const std::vector<archive_table::RowTexts> all = tableRows(table);
         QVERIFY(bench.action("exportToCsv").isEnabled());
         QCOMPARE(bench.action("exportToCsv").text(), QStringLiteral("Экспорт в CSV…"));
@@ -317,18 +322,20 @@ private slots:
     {
         Bench bench(false);
         QVERIFY(QTest::qWaitForWindowExposed(bench.window.get()));
-        EventsViewWidget& table = bench.table();
+        EventsView& table = bench.table();
         config_quorvel::Configuration configuration;
-        table.addEvent(RecordBuilder().date(2024, 1, 18, 10, 15, 0).section(1).address(2).eventClass(1).code(3).event(&configuration));
+        archive_table::ArchiveEvent event = archive_table::archiveEvent(
+            RecordBuilder().date(2024, 1, 18, 10, 15, 0).section(1).address(2).eventClass(1).code(3).event(&configuration));
         const QString longText = QString(QStringLiteral("очень длинный текст ")).repeated(20);
-        table.item(0, archive_table::objectColumn)->setText(longText);
-        table.item(0, archive_table::eventColumn)->setText(QStringLiteral("ПОЖАР"));
+        event.sourceText = longText;
+        event.eventText = QStringLiteral("ПОЖАР");
+        table.showOrderedEvents({event});
 
         // Whole dates and event texts need no tool tip; the long one does.
         const auto toolTipAt = [&](int column) {
             QToolTip::hideText();
             QTest::qWaitFor([] { return !QToolTip::isVisible(); });
-            const QPoint at = table.visualItemRect(table.item(0, column)).center();
+            const QPoint at = table.visualRect(cell(table, 0, column)).center();
             QHelpEvent event(QEvent::ToolTip, at, table.viewport()->mapToGlobal(at));
             QApplication::sendEvent(table.viewport(), &event);
             return QToolTip::isVisible() ? QToolTip::text() : QString();
@@ -342,7 +349,8 @@ private slots:
         // In a larger font the columns widen to their texts again, the
         // event column up to its limit, which cuts what is longer still.
         const QString command = QStringLiteral("КОМАНДА (нет ответа)");
-        table.item(0, archive_table::eventColumn)->setText(command);
+        event.eventText = command;
+        table.showOrderedEvents({event});
         QFont larger = table.font();
         larger.setPointSize(larger.pointSize() + 1);
         table.setFont(larger);
@@ -352,11 +360,12 @@ private slots:
                  std::max(120, table.fittingWidth(QStringLiteral("0000/00/00 00:00:00"))));
         QCOMPARE(table.columnWidth(archive_table::eventColumn), qBound(220, table.fittingWidth(command), 360));
         QCOMPARE(toolTipAt(archive_table::eventColumn), QString());
-        table.item(0, archive_table::eventColumn)->setText(command.repeated(5));
+        event.eventText = command.repeated(5);
+        table.showOrderedEvents({event});
         table.setFont(QFont(larger.family(), larger.pointSize() + 1));
         QCOMPARE(table.columnWidth(archive_table::eventColumn), 360);
         QCOMPARE(toolTipAt(archive_table::eventColumn), command.repeated(5));
-        table.showEvents({});
+        table.showListedEvents({});
         QCOMPARE(table.columnWidth(archive_table::eventColumn), 220);
     }
 

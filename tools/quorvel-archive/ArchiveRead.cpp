@@ -19,13 +19,13 @@
 
 namespace quorvel_archive {
 
-QByteArray exportTable(const std::vector<archive_table::RowTexts>& rows, ArchiveOptions::Format format)
+QByteArray exportTable(const archive_table::EventSpan& events, ArchiveOptions::Format format)
 {
     switch (format) {
     case ArchiveOptions::Format::Text:
-        return archive_table::exportText(archive_table::columnHeaders(), rows);
+        return archive_table::exportText(archive_table::columnHeaders(), events);
     case ArchiveOptions::Format::Csv:
-        return archive_table::exportCsv(archive_table::columnHeaders(), rows);
+        return archive_table::exportCsv(archive_table::columnHeaders(), events);
     case ArchiveOptions::Format::Pdf:
         break;
     }
@@ -51,8 +51,8 @@ ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& p
     try {
         const std::vector<config_quorvel::Event> events = device.readArchive(configuration, progress);
         ReadResult result;
-        result.table.rows = archive_table::rowsAsShownAfterRead(events);
-        result.text = exportTable(result.table.rows, format);
+        result.table.events = archive_table::eventsAsShownAfterRead(archive_table::archiveEvents(events));
+        result.text = exportTable(result.table.events, format);
         result.dump = memory_dump::dumpOfRead(device, portName, QDateTime::currentMSecsSinceEpoch(),
                                               programVersion);
         result.table.source = archive_table::readSource(result.dump);
@@ -70,8 +70,8 @@ ReadResult decodeDumpText(const QString& dumpFile, ArchiveOptions::Format format
         result.dump = memory_dump::loadDumpFile(dumpFile);
         config_quorvel::Configuration configuration;
         const std::vector<config_quorvel::Event> events = memory_dump::decodeDump(result.dump, configuration);
-        result.table.rows = archive_table::rowsAsShownAfterRead(events);
-        result.text = exportTable(result.table.rows, format);
+        result.table.events = archive_table::eventsAsShownAfterRead(archive_table::archiveEvents(events));
+        result.text = exportTable(result.table.events, format);
         result.table.source = archive_table::dumpSource(result.dump, dumpFile);
         result.table.configuration = configuration;
         return result;

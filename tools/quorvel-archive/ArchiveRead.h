@@ -3,7 +3,8 @@
 #include <ArchiveOptions.h>
 #include <ExitCode.h>
 
-#include <archive_table/EventColumns.h>
+#include <archive_table/ArchiveEvent.h>
+#include <archive_table/EventSpan.h>
 #include <archive_table/TableSource.h>
 #include <config_quorvel/Configuration.h>
 #include <memory_dump/MemoryDump.h>
@@ -24,11 +25,11 @@ class SerialPlatform;
 
 namespace quorvel_archive {
 
-// A table as the window would show it: the rows in the window's order,
+// A table as the window would show it: the events in the window's order,
 // where they come from, and the configuration that names the panel and its
-// devices. Whatever the rows come from, the report is made of these.
+// devices. Whatever the events come from, the report is made of these.
 struct ArchiveTable {
-    std::vector<archive_table::RowTexts> rows;
+    std::vector<archive_table::ArchiveEvent> events;
     archive_table::TableSource source;
     config_quorvel::Configuration configuration;
 };
@@ -42,9 +43,9 @@ struct ReadResult {
     ArchiveTable table;  // what a successful read showed
 };
 
-// The window's text table of the rows, or with Csv its CSV export; nothing
-// for Pdf, whose report is written by writeReportFile.
-QByteArray exportTable(const std::vector<archive_table::RowTexts>& rows, ArchiveOptions::Format format);
+// The window's text table of the events, or with Csv its CSV export;
+// nothing for Pdf, whose report is written by writeReportFile.
+QByteArray exportTable(const archive_table::EventSpan& events, ArchiveOptions::Format format);
 
 // Reads the panel on the named port the way the window does (open at
 // 19200 baud, the facade's read with or without the higher speed, close)

@@ -132,7 +132,7 @@ int writeHistoryTable(const ArchiveOptions& options)
     ArchiveTable table;
     try {
         site_history::HistoryTable history = store->table(fromUtf8(*options.site));
-        table.rows = archive_table::rowTexts(history.events);
+        table.events = std::move(history.events);
         table.source.kind = archive_table::TableSource::Kind::History;
         table.source.site = history.site.name;
         table.source.reads = history.site.reads;
@@ -151,7 +151,7 @@ int writeHistoryTable(const ArchiveOptions& options)
         printError(error.what());
         return ExitCode::StoreError;
     }
-    return writeTable(options, exportTable(table.rows, options.format), table);
+    return writeTable(options, exportTable(table.events, options.format), table);
 }
 
 } // namespace quorvel_archive

@@ -16,7 +16,7 @@ std::optional<std::string> writeReportFile(const QString& fileName, const Archiv
     if (!file.open())
         return std::string(cannotOpenText);
     const archive_report::ReportContent content =
-        archive_report::reportContent(table.rows, table.configuration, table.source);
+        archive_report::reportContent(table.events, table.configuration, table.source);
     if (!archive_report::writePdfReport(file.device(), content) || !file.commit())
         return std::string(cannotWriteText);
     return std::nullopt;

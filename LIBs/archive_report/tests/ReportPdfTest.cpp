@@ -6,6 +6,7 @@
 
 #include <archive_report/PdfReport.h>
 #include <archive_report/ReportContent.h>
+#include <archive_table/EventRows.h>
 
 #include <config_quorvel/Configuration.h>
 #include <config_quorvel/DeviceNames.h>
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QtTest>
 
+using archive_table::ArchiveEvent;
 using archive_table::RowTexts;
 
 namespace {
@@ -62,14 +64,14 @@ private:
 private slots:
     void headerSummaryAndRowsOfAVisit()
     {
-        const std::vector<RowTexts> rows = {
-            row({"+", "2024/01/19 00:01:00", "2", "7", "1", "ПОЖАР", "Котельная"}),
-            row({"", "2024/01/19 00:00:00", "", "", "", "СБРОС", "Пульт"}),
-            row({"", "2024/01/18 10:03:00", "1", "6", "1", "НОРМА", "Рампа"}),
-            row({"+", "2024/01/18 10:02:00", "1", "5", "2", "ПОЖАР", "Ворота"}),
-            row({"", "2024/01/18 10:01:00", "1", "5", "1", "НОРМА", "Ворота"}),
-            row({"+", "2024/01/18 10:00:00", "1", "5", "1", "ПОЖАР", "Ворота"}),
-            row({"", "", "1", "", "", "СБРОС", "Склад"}),
+        const std::vector<ArchiveEvent> rows = {
+            eventOf({"+", "2024/01/19 00:01:00", "2", "7", "1", "ПОЖАР", "Котельная"}),
+            eventOf({"", "2024/01/19 00:00:00", "", "", "", "СБРОС", "Пульт"}),
+            eventOf({"", "2024/01/18 10:03:00", "1", "6", "1", "НОРМА", "Рампа"}),
+            eventOf({"+", "2024/01/18 10:02:00", "1", "5", "2", "ПОЖАР", "Ворота"}),
+            eventOf({"", "2024/01/18 10:01:00", "1", "5", "1", "НОРМА", "Ворота"}),
+            eventOf({"+", "2024/01/18 10:00:00", "1", "5", "1", "ПОЖАР", "Ворота"}),
+            eventOf({"", "", "1", "", "", "СБРОС", "Склад"}),
         };
         archive_table::TableSource read;
         read.kind = archive_table::TableSource::Kind::Read;
@@ -107,7 +109,7 @@ private slots:
         // column kept.
         QVERIFY(all.contains(QStringLiteral("Э Дата и время Секция Адрес Шл./Л.с. Cобытие Источник/Описание")));
         int at = 0;
-        for (const RowTexts& texts : rows) {
+        for (const RowTexts& texts : archive_table::rowTexts(rows)) {
             const QString expected = QStringList(texts.begin(), texts.end()).join(QLatin1Char(' ')).simplified();
             const int found = lines.indexOf(expected, at);
             QVERIFY2(found > at, qPrintable(expected));
@@ -123,20 +125,20 @@ private slots:
     // emergencies pink.
     void pagesOfALongArchive()
     {
-        std::vector<RowTexts> rows;
+        std::vector<ArchiveEvent> rows;
         QStringList dates;
         for (int i = 0; i < 300; ++i) {
             dates << QStringLiteral("2024/02/%1 %2:%3:00")
                          .arg(1 + i / 24, 2, 10, QLatin1Char('0'))
                          .arg(i % 24, 2, 10, QLatin1Char('0'))
                          .arg(i % 60, 2, 10, QLatin1Char('0'));
-            rows.push_back(row({i % 7 == 0 ? "+" : "", dates.last(), "", QString::number(1 + i % 9), "1",
+            rows.push_back(eventOf({i % 7 == 0 ? "+" : "", dates.last(), "", QString::number(1 + i % 9), "1",
                                 i % 7 == 0 ? "ПОЖАР" : "НОРМА", QStringLiteral("Датчик %1").arg(1 + i % 9)}));
         }
         QStringList words;
         for (int i = 1; i <= 60; ++i)
             words << QStringLiteral("слово%1").arg(i);
-        rows[1][archive_table::objectColumn] = words.join(' ');
+        rows[1].sourceText = words.join(' ');
         archive_table::TableSource history;
         history.kind = archive_table::TableSource::Kind::History;
         history.site = QStringLiteral("Склад №3 на Заводской");

@@ -1,15 +1,14 @@
 #include <archive_report/ReportContent.h>
 
-#include <archive_table/EventColumns.h>
 
 namespace archive_report {
 
-ReportContent reportContent(std::vector<archive_table::RowTexts> rows,
+ReportContent reportContent(std::vector<archive_table::ArchiveEvent> events,
                             const config_quorvel::Configuration& configuration,
                             const archive_table::TableSource& source, const archive_table::RowFilter& filter)
 {
     ReportContent content;
-    content.rows = std::move(rows);
+    content.events = std::move(events);
     content.panel = archive_table::panelIdentityLines(configuration);
     content.source = source;
     content.devices = archive_table::DeviceDirectory(configuration);
@@ -18,21 +17,19 @@ ReportContent reportContent(std::vector<archive_table::RowTexts> rows,
     return content;
 }
 
-Period periodOf(const std::vector<archive_table::RowTexts>& rows)
+Period periodOf(const archive_table::EventSpan& events)
 {
-    // The table's date texts have fixed-width zero-filled fields, so the
-    // text order is the time order, also for dates no calendar has.
-    Period period;
-    for (const archive_table::RowTexts& row : rows) {
-        const QString& date = row[archive_table::dateTimeColumn];
-        if (date.isEmpty())
+    archive_table::PanelTime first;
+    archive_table::PanelTime last;
+    for (const archive_table::ArchiveEvent& event : events) {
+        if (event.time.isNone())
             continue;
-        if (period.first.isEmpty() || date < period.first)
-            period.first = date;
-        if (period.last.isEmpty() || date > period.last)
-            period.last = date;
+        if (first.isNone() || event.time < first)
+            first = event.time;
+        if (last < event.time)
+            last = event.time;
     }
-    return period;
+    return {first.text(), last.text()};
 }
 
 } // namespace archive_report

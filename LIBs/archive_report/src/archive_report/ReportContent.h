@@ -1,7 +1,8 @@
 #pragma once
 
+#include <archive_table/ArchiveEvent.h>
 #include <archive_table/DeviceDirectory.h>
-#include <archive_table/EventColumns.h>
+#include <archive_table/EventSpan.h>
 #include <archive_table/RowFilter.h>
 #include <archive_table/TableSource.h>
 
@@ -16,11 +17,11 @@ class Configuration;
 
 namespace archive_report {
 
-// What a report shows: the rows as the table shows them (after its filter,
-// in its order) and what its header tells about them. Plain values, so that
-// a report can be made again after the table has changed.
+// What a report shows: the events as the table shows them (after its
+// filter, in its order) and what its header tells about them. Plain values,
+// so that a report can be made again after the table has changed.
 struct ReportContent {
-    std::vector<archive_table::RowTexts> rows;
+    std::vector<archive_table::ArchiveEvent> events;
     std::vector<archive_table::DetailLine> panel; // type, firmware, settings revision
     archive_table::TableSource source;
     archive_table::DeviceDirectory devices;       // names for the summary
@@ -28,18 +29,19 @@ struct ReportContent {
     QDateTime madeAt;                             // when the report was made
 };
 
-ReportContent reportContent(std::vector<archive_table::RowTexts> rows,
+ReportContent reportContent(std::vector<archive_table::ArchiveEvent> events,
                             const config_quorvel::Configuration& configuration,
                             const archive_table::TableSource& source,
                             const archive_table::RowFilter& filter = {});
 
-// The earliest and latest date and time of the rows, as the table writes
-// them; empty when no row has one.
+// The earliest and latest time of the events, as the table writes them;
+// empty when no event has one. Times no calendar has count where their
+// digits put them.
 struct Period {
     QString first;
     QString last;
 };
 
-Period periodOf(const std::vector<archive_table::RowTexts>& rows);
+Period periodOf(const archive_table::EventSpan& events);
 
 } // namespace archive_report

@@ -131,7 +131,7 @@ struct Column {
 class Report {
 public:
     Report(QPagedPaintDevice& device, const ReportContent& content)
-        : device(device), content(content), counts(archive_table::countEvents(content.rows)),
+        : device(device), content(content), counts(archive_table::countEvents(content.events)),
           family(reportFontFamily()), body(reportFont(family, bodyPoints, false), &device),
           bold(reportFont(family, bodyPoints, true), &device),
           title(reportFont(family, titlePoints, true), &device),
@@ -180,10 +180,11 @@ private:
         bool anySection = false;
         for (int column = 0; column < columnCount; ++column)
             natural[column] = bold.width(headers[column]);
-        for (const RowTexts& row : content.rows) {
+        for (const archive_table::ArchiveEvent& event : content.events) {
+            const RowTexts row = archive_table::rowTexts(event);
             for (int column = 0; column < columnCount; ++column)
                 natural[column] = std::max(natural[column], body.width(row[column]));
-            anySection = anySection || !row[archive_table::sectionColumn].isEmpty();
+            anySection = anySection || event.section != 0;
         }
         qreal fixed = 0;
         for (int column = 0; column < columnCount; ++column) {
@@ -239,10 +240,10 @@ private:
         headerHeight = rowHeight(archive_table::columnHeaders(), bold);
         const qreal firstTop = firstPageBlocks(nullptr);
         pageFirstRows = {0};
-        rowHeights.reserve(content.rows.size());
+        rowHeights.reserve(content.events.size());
         qreal y = firstTop + headerHeight;
-        for (std::size_t row = 0; row < content.rows.size(); ++row) {
-            const qreal height = rowHeight(content.rows[row], body);
+        for (std::size_t row = 0; row < content.events.size(); ++row) {
+            const qreal height = rowHeight(archive_table::rowTexts(content.events[row]), body);
             rowHeights.push_back(height);
             // A row taller than a page still gets one of its own.
             if (y + height > bodyBottom && row != pageFirstRows.back()) {
@@ -258,7 +259,7 @@ private:
     {
         const std::size_t first = pageFirstRows[page];
         const std::size_t end =
-            page + 1 < int(pageFirstRows.size()) ? pageFirstRows[page + 1] : content.rows.size();
+            page + 1 < int(pageFirstRows.size()) ? pageFirstRows[page + 1] : content.events.size();
         painter.fillRect(QRectF(0, top, tableWidth, headerHeight), headerShade);
         painter.setFont(bold.font);
         cells(painter, archive_table::columnHeaders(), bold, top);
@@ -266,10 +267,10 @@ private:
         painter.setFont(body.font);
         const QColor pink = QColor::fromRgb(archive_table::emergencyBackgroundRgb);
         for (std::size_t row = first; row < end; ++row) {
-            const RowTexts& texts = content.rows[row];
-            if (!texts[archive_table::emergencyColumn].isEmpty())
+            const archive_table::ArchiveEvent& event = content.events[row];
+            if (event.emergency)
                 painter.fillRect(QRectF(0, y, tableWidth, rowHeights[row]), pink);
-            cells(painter, texts, body, y);
+            cells(painter, archive_table::rowTexts(event), body, y);
             y += rowHeights[row];
         }
         grid(painter, top, y, first, end);
@@ -344,7 +345,7 @@ private:
         left.push_back({text(programVersionLabel), QString::fromUtf8(programVersion)});
 
         std::vector<DetailLine> right = archive_table::sourceLines(content.source);
-        const Period period = periodOf(content.rows);
+        const Period period = periodOf(content.events);
         QString periodText = period.first.isEmpty() ? QStringLiteral("—")
                                                     : period.first + QStringLiteral(" — ") + period.last;
         if (counts.undated > 0)

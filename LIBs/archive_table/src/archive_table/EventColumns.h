@@ -20,17 +20,17 @@ constexpr int objectColumn = 6;
 // The display texts of one table row (or of the header), one per column.
 using RowTexts = std::array<QString, columnCount>;
 
-// Header texts as UTF-8 source texts of the "EventsViewWidget" translation
+// Header texts as UTF-8 source texts of the "EventsView" translation
 // context; the window passes them through tr(), other users take them as
 // they are.
 constexpr std::array<const char*, columnCount> columnHeaderSources = {
-    QT_TRANSLATE_NOOP("EventsViewWidget", "Э"),
-    QT_TRANSLATE_NOOP("EventsViewWidget", "Дата и время"),
-    QT_TRANSLATE_NOOP("EventsViewWidget", "Секция"),
-    QT_TRANSLATE_NOOP("EventsViewWidget", "Адрес"),
-    QT_TRANSLATE_NOOP("EventsViewWidget", "Шл./Л.с."),
-    QT_TRANSLATE_NOOP("EventsViewWidget", "Cобытие"),
-    QT_TRANSLATE_NOOP("EventsViewWidget", "Источник/Описание"),
+    QT_TRANSLATE_NOOP("EventsView", "Э"),
+    QT_TRANSLATE_NOOP("EventsView", "Дата и время"),
+    QT_TRANSLATE_NOOP("EventsView", "Секция"),
+    QT_TRANSLATE_NOOP("EventsView", "Адрес"),
+    QT_TRANSLATE_NOOP("EventsView", "Шл./Л.с."),
+    QT_TRANSLATE_NOOP("EventsView", "Cобытие"),
+    QT_TRANSLATE_NOOP("EventsView", "Источник/Описание"),
 };
 
 // The header texts untranslated.

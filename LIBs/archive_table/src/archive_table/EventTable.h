@@ -46,6 +46,9 @@ public:
     std::size_t shownCount() const { return shown.size(); }
     const ArchiveEvent& shownEvent(std::size_t row) const { return events[shown[row]]; }
     bool isShownNew(std::size_t row) const { return isNew(shown[row]); }
+    // Where a shown row's event stands among the events of the fill, which
+    // a sort does not change.
+    std::uint32_t shownPosition(std::size_t row) const { return shown[row]; }
     bool hasNewEvents() const { return newCount > 0; }
     // Every event in the order shown, those the filter hides included; the
     // events the filter keeps.
