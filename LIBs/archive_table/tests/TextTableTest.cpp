@@ -173,9 +173,9 @@ private slots:
     {
         const QStringList dates = {QStringLiteral("2021/03/15 09:05:07"), QStringLiteral("2021/03/15 09:05:08"),
                                    QStringLiteral("2020/12/31 23:59:59")};
-        std::vector<RowTexts> rows;
+        std::vector<archive_table::ArchiveEvent> rows;
         for (int i = 0; i < 60; ++i)
-            rows.push_back(row({"", i == 30 ? QString() : dates[i % 3]}));
+            rows.push_back(eventOf({"", i == 30 ? QString() : dates[i % 3]}));
         std::vector<std::size_t> expected;
         for (const int first : {1, 0, 2})
             for (int i = 59; i >= 0; --i)

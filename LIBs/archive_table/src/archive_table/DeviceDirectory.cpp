@@ -14,11 +14,6 @@ QString wide(const std::u16string& text)
 
 } // namespace
 
-Place placeOf(const RowTexts& row)
-{
-    return {row[sectionColumn].toInt(), row[addressColumn].toInt()};
-}
-
 DeviceDirectory::DeviceDirectory(const config_quorvel::Configuration& configuration)
     : sections(configuration.pultType), configured(true)
 {

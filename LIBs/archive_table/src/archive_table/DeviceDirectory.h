@@ -26,7 +26,6 @@ struct Place {
     bool operator==(const Place& other) const { return section == other.section && address == other.address; }
 };
 
-Place placeOf(const RowTexts& row);
 inline Place placeOf(const ArchiveEvent& event)
 {
     return {event.section, event.address};

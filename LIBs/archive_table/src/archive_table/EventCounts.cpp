@@ -6,23 +6,6 @@
 
 namespace archive_table {
 
-EventCounts countEvents(const std::vector<RowTexts>& rows)
-{
-    EventCounts counts;
-    for (const RowTexts& row : rows) {
-        const bool emergency = !row[emergencyColumn].isEmpty();
-        Tally& place = counts.byPlace[placeOf(row)];
-        for (Tally* tally : {&counts.all, &place}) {
-            ++tally->events;
-            tally->emergencies += emergency ? 1 : 0;
-        }
-        ++counts.byEventText[row[eventColumn]];
-        if (row[dateTimeColumn].isEmpty())
-            ++counts.undated;
-    }
-    return counts;
-}
-
 EventCounts countEvents(const EventSpan& events)
 {
     // Tallied into flat tables first: a history's million events would

@@ -35,7 +35,6 @@ struct EventCounts {
     std::vector<std::pair<Place, Tally>> topDevices(std::size_t n) const;
 };
 
-EventCounts countEvents(const std::vector<RowTexts>& rows);
 EventCounts countEvents(const EventSpan& events);
 
 } // namespace archive_table

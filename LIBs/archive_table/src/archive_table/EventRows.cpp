@@ -31,46 +31,6 @@ bool isNumberColumn(int column)
     return column == sectionColumn || column == addressColumn || column == loopColumn;
 }
 
-bool numberCellLess(const QString& a, const QString& b)
-{
-    if (a.isEmpty() || b.isEmpty())
-        return !a.isEmpty() && b.isEmpty();
-    return a.toInt() < b.toInt();
-}
-
-std::vector<std::size_t> orderAsShownAfterRead(const std::vector<RowTexts>& rows)
-{
-    const auto date = [&rows](std::size_t row) -> const QString& { return rows[row][dateTimeColumn]; };
-    const auto insertedAtTop = [&rows] {
-        std::vector<std::size_t> order(rows.size());
-        std::iota(order.rbegin(), order.rend(), std::size_t(0));
-        return order;
-    };
-
-    // Date texts are fixed-width fields of digits, so comparing code units
-    // orders them as the locale-aware comparison does, only much faster. One
-    // locale-aware comparison per neighbour confirms it: when every step down
-    // is strict and the rest are identical texts, this is exactly the
-    // locale-aware stable sort.
-    std::vector<std::size_t> order = insertedAtTop();
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return QString::compare(date(a), date(b), Qt::CaseSensitive) > 0;
-    });
-    bool confirmed = true;
-    for (std::size_t i = 1; i < order.size() && confirmed; ++i) {
-        const QString& upper = date(order[i - 1]);
-        const QString& lower = date(order[i]);
-        confirmed = upper == lower || displayTextLess(lower, upper);
-    }
-    if (!confirmed) {
-        order = insertedAtTop();
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return displayTextLess(date(b), date(a));
-        });
-    }
-    return order;
-}
-
 std::vector<std::size_t> orderAsShownAfterRead(const std::vector<ArchiveEvent>& events)
 {
     std::vector<std::size_t> order(events.size());

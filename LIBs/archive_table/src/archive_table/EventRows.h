@@ -27,18 +27,11 @@ bool displayTextLess(const QString& a, const QString& b);
 // The columns of numbers (section, address, loop), which sort by value.
 bool isNumberColumn(int column);
 
-// The order of two cells of a number column: by value, an empty cell after
-// every number.
-bool numberCellLess(const QString& a, const QString& b);
-
-// The order the window shows rows in right after a read, as positions in
-// the given rows (which are in list order): each event inserted at the top
-// in list order, then a stable sort by the date-and-time column with
-// displayTextLess, latest first. Rows with equal dates stay in reverse list
-// order; an empty date goes to the bottom.
-std::vector<std::size_t> orderAsShownAfterRead(const std::vector<RowTexts>& rows);
-// The same order for typed events, by their times: a time orders as its
-// text does.
+// The order the window shows events in right after a read, as positions in
+// the given events (which are in list order): each event inserted at the
+// top in list order, then a stable sort by time, latest first. Events of
+// equal times stay in reverse list order; those without a time go to the
+// bottom.
 std::vector<std::size_t> orderAsShownAfterRead(const std::vector<ArchiveEvent>& events);
 std::vector<ArchiveEvent> eventsAsShownAfterRead(std::vector<ArchiveEvent> listed);
 

@@ -2,7 +2,6 @@
 
 #include <config_quorvel/LCDCharset.h>
 
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
@@ -170,21 +169,6 @@ bool RowFilter::matches(const ArchiveEvent& event, bool isNew) const
         return false;
     return searchText.isEmpty() || numberCellsHold(event) || textHolds(event.eventText, searchFold(event.eventText))
         || textHolds(event.sourceText, searchFold(event.sourceText));
-}
-
-bool RowFilter::matches(const RowTexts& row, bool isNew) const
-{
-    ArchiveEvent event;
-    QString digits = row[dateTimeColumn];
-    digits.remove(QRegularExpression(QStringLiteral("[^0-9]")));
-    event.time = PanelTime::fromDigits(digits.toLongLong());
-    event.emergency = !row[emergencyColumn].isEmpty();
-    event.section = std::uint8_t(row[sectionColumn].toInt());
-    event.address = std::uint8_t(row[addressColumn].toInt());
-    event.loop = std::uint8_t(row[loopColumn].toInt());
-    event.eventText = row[eventColumn];
-    event.sourceText = row[objectColumn];
-    return matches(event, isNew);
 }
 
 } // namespace archive_table

@@ -63,7 +63,6 @@ public:
     bool isEmpty() const;
     // isNew: whether the event is new in the site's history.
     bool matches(const ArchiveEvent& event, bool isNew = false) const;
-    bool matches(const RowTexts& row, bool isNew = false) const;
 
     // The parts of matches, for a table that folds each of its distinct
     // texts once instead of once per event: every part but the search text;

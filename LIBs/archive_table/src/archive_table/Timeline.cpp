@@ -12,19 +12,6 @@ constexpr int daysPerWeek = 7;
 // Less than three days between the first and the last row: hour bars.
 constexpr std::int64_t hourStepSpan = 3 * hoursPerDay;
 
-// The number written with `length` digits at `at`, or -1.
-int digitsAt(const QString& text, int at, int length)
-{
-    int value = 0;
-    for (int i = at; i < at + length; ++i) {
-        const QChar c = text[i];
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return -1;
-        value = value * 10 + (c.unicode() - '0');
-    }
-    return value;
-}
-
 // Hours since the start of the Julian day count: one number per hour that
 // orders and subtracts as time does.
 std::int64_t hourIndex(const RowTime& time)
@@ -58,25 +45,6 @@ QString countText(int count, const char* one, const char* few, const char* many)
 
 } // namespace
 
-std::optional<RowTime> rowTime(const QString& text)
-{
-    // yyyy/MM/dd hh
-    constexpr int hourEnd = 13;
-    if (text.size() < hourEnd || text[4] != QLatin1Char('/') || text[7] != QLatin1Char('/')
-        || text[10] != QLatin1Char(' '))
-        return std::nullopt;
-    const int year = digitsAt(text, 0, 4);
-    const int month = digitsAt(text, 5, 2);
-    const int day = digitsAt(text, 8, 2);
-    const int hour = digitsAt(text, 11, 2);
-    if (year < 0 || month < 0 || day < 0 || hour < 0 || hour >= hoursPerDay)
-        return std::nullopt;
-    const QDate date(year, month, day);
-    if (!date.isValid())
-        return std::nullopt;
-    return RowTime{date, hour};
-}
-
 std::optional<RowTime> rowTime(const PanelTime& time)
 {
     // Minutes and seconds past 59 still stand in a real hour.
@@ -95,19 +63,6 @@ TimeStep timeStepFor(const RowTime& first, const RowTime& last)
     if (last.date > first.date.addYears(1))
         return TimeStep::Week;
     return TimeStep::Day;
-}
-
-Timeline::Timeline(const std::vector<RowTexts>& rows)
-{
-    std::vector<Placed> placed;
-    placed.reserve(rows.size());
-    for (const RowTexts& row : rows) {
-        if (const std::optional<RowTime> time = rowTime(row[dateTimeColumn]))
-            placed.push_back({hourIndex(*time), !row[emergencyColumn].isEmpty()});
-        else
-            ++unplacedRows;
-    }
-    count(placed);
 }
 
 Timeline::Timeline(const EventSpan& events)

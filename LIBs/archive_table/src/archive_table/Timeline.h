@@ -16,39 +16,35 @@ namespace archive_table {
 // How much time one bar of the timeline covers.
 enum class TimeStep { Hour, Day, Week };
 
-// Where a row's date-and-time text puts it on the calendar, to the hour.
+// Where an event's time puts it on the calendar, to the hour.
 struct RowTime {
     QDate date;
     int hour = 0;
 };
 
-// The day and hour of a "yyyy/MM/dd hh:mm:ss" text. None for an empty or
-// malformed text and for a date or hour that no calendar has (month 0, the
-// 31st of a short month, hour 24): the panel's clock can write those, and a
-// bar for them would stand on a day that does not exist.
-std::optional<RowTime> rowTime(const QString& dateTimeText);
-// The day and hour of an event's time; none for no time and for a date or
-// hour no calendar has.
+// The day and hour of an event's time. None for no time and for a date or
+// hour that no calendar has (month 0, the 31st of a short month, hour 24):
+// the panel's clock can write those, and a bar for them would stand on a day
+// that does not exist.
 std::optional<RowTime> rowTime(const PanelTime& time);
 
 // Per hour when first and last lie less than three days apart, per week when
 // more than a year apart, per day otherwise.
 TimeStep timeStepFor(const RowTime& first, const RowTime& last);
 
-// The rows' events counted per period of one step, from the period of the
-// earliest row to that of the latest, empty periods included, so that the
+// The events counted per period of one step, from the period of the
+// earliest event to that of the latest, empty periods included, so that the
 // bars stand on an even time axis.
 class Timeline {
 public:
     Timeline() = default;
-    explicit Timeline(const std::vector<RowTexts>& rows);
     explicit Timeline(const EventSpan& events);
 
     TimeStep step() const { return timeStep; }
     int periodCount() const { return int(tallies.size()); }
     const Tally& tally(int period) const { return tallies[std::size_t(period)]; }
     int mostEvents() const { return most; }
-    // Rows left off the axis: those without a date and those whose date
+    // Events left off the axis: those without a time and those whose time
     // rowTime cannot place.
     int unplaced() const { return unplacedRows; }
 
