@@ -61,6 +61,7 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     archive_table::RowTexts headerTexts() const;

@@ -178,6 +178,11 @@ void DeviceOverview::showCounts(const archive_table::EventCounts& counts)
         else if (directory.hasSections() && place.section != 0)
             sections.insert(place.section);
     }
+    // Columns sized to their contents measure every line at each change of
+    // one: they are sized once, after every line has its counts.
+    QHeaderView* header = ui->deviceTree->header();
+    for (const int column : {eventsColumn, emergenciesColumn})
+        header->setSectionResizeMode(column, QHeaderView::Interactive);
     for (const Line& line : linesFor(counts)) {
         const auto found = items.find(line.key);
         QTreeWidgetItem* item = found != items.end() ? found->second : addItem(line);
@@ -186,6 +191,8 @@ void DeviceOverview::showCounts(const archive_table::EventCounts& counts)
         // A zone's choice lists its devices, which may have grown.
         choices[line.key] = line.choice;
     }
+    for (const int column : {eventsColumn, emergenciesColumn})
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
 }
 
 QTreeWidgetItem* DeviceOverview::addItem(const Line& line)
