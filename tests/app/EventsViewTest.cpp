@@ -4,6 +4,7 @@
 #include <EventsView.h>
 
 #include <QHeaderView>
+#include <QImage>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -188,6 +189,20 @@ private slots:
         EventsView table;
         table.showOrderedEvents(events);
         QCOMPARE(rowsAsText(shownRows(table)), rowsAsText(archive_table::rowTexts(events)));
+    }
+
+    // The view fills its grid's lines itself, pixel for pixel where the
+    // table would draw them.
+    void theGridIsTheTablesOwn()
+    {
+        config_quorvel::Configuration full;
+        EventsView table;
+        table.resize(600, 300);
+        table.showListedEvents(typed(readPanel(panel_sim::buildPanel(fullArchivePanel()), full)));
+        table.selectRow(2);
+        const QImage filled = table.viewport()->grab().toImage();
+        table.setGridStyle(Qt::SolidLine);
+        QCOMPARE(table.viewport()->grab().toImage(), filled);
     }
 
     void textComparisonIsTheTableItemComparison()
