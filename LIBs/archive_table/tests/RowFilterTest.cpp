@@ -208,6 +208,13 @@ private slots:
         QCOMPARE(filter.description(), QStringLiteral("с 18.01.2024 10:00 по 18.01.2024 10:59"));
         filter.setTimeRange(PanelTime::fromCalendar(QDate(2024, 1, 15)), PanelTime::lastOfDay(QDate(2024, 1, 21)));
         QCOMPARE(filter.description(), QStringLiteral("с 15.01.2024 по 21.01.2024"));
+        // Both ends are kept, to the second.
+        filter.setTimeRange(PanelTime::fromCalendar(QDate(2024, 1, 18), 0, 30),
+                            PanelTime::fromCalendar(QDate(2024, 1, 18), 10, 15));
+        QVERIFY(filter.matches(fire));
+        QVERIFY(filter.matches(eventOf({"", "2024/01/18 00:30:00"})));
+        QVERIFY(!filter.matches(eventOf({"", "2024/01/18 10:15:01"})));
+        QCOMPARE(filter.description(), QStringLiteral("с 18.01.2024 00:30 по 18.01.2024 10:15"));
     }
 };
 
