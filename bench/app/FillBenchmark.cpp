@@ -3,8 +3,8 @@
 // 57 344 texts with one setItem each, then sorted by date and time, latest
 // first. The window's figure includes making its typed events from the
 // decoded ones; the baseline gets its texts ready-made. Then the table's
-// model filled with a history of a million events (123 reads), with the
-// memory it takes per event. Run offscreen:
+// model filled with a history of a million events (123 reads), and the
+// window showing it, with the memory they take per event. Run offscreen:
 //   bench_fill --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 #include <ViewerTestSupport.h>
@@ -121,11 +121,44 @@ void millionEventModel(benchmark::State& state)
     state.counters["bytesPerEvent"] = perEvent;
 }
 
+// The same history shown in the window, as opening a site's history ends:
+// the table with its columns fitted, the timeline and the overview counted.
+// The memory is the window's more per event, the events handed over included.
+void millionEventWindow(benchmark::State& state)
+{
+    rs485::testing::FakeSerialPlatform line;
+    const std::vector<archive_table::ArchiveEvent> history =
+        historyOfReads(archive_table::archiveEvents(archive().events), 123);
+    double perEvent = -1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<TestMainWindow>(line);
+        window->show();
+        QApplication::processEvents();
+        auto* table = window->findChild<EventsView*>(QStringLiteral("eventsView"));
+        const std::size_t before = residentBytes();
+        std::vector<archive_table::ArchiveEvent> events = history;
+        state.ResumeTiming();
+
+        table->showOrderedEvents(std::move(events));
+        QApplication::processEvents();
+
+        state.PauseTiming();
+        if (perEvent < 0)
+            perEvent = double(residentBytes()) / double(history.size()) - double(before) / double(history.size());
+        window.reset();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = double(history.size());
+    state.counters["bytesPerEvent"] = perEvent;
+}
+
 } // namespace
 
 BENCHMARK(bareTable)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(windowFill)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(millionEventModel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(millionEventWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 int main(int argc, char** argv)
 {
