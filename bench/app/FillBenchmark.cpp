@@ -87,8 +87,8 @@ void windowFill(benchmark::State& state)
 }
 
 // A site's history of a million events into the table's model; the memory
-// is what the process holds more once the model has them (the events handed
-// over included), per event. With argument 1 every event brings texts of its
+// is what the process has allocated more once the model has them (the events
+// handed over included), per event, in the first run. With argument 1 every event brings texts of its
 // own, as a store that reads them row by row may give them.
 void millionEventModel(benchmark::State& state)
 {
@@ -99,12 +99,10 @@ void millionEventModel(benchmark::State& state)
             event.eventText = QString(event.eventText.constData(), event.eventText.size());
             event.sourceText = QString(event.sourceText.constData(), event.sourceText.size());
         }
-    // Measured in the first run only: later ones reuse what the allocator
-    // kept of the runs before.
     double perEvent = -1;
     for (auto _ : state) {
         state.PauseTiming();
-        const std::size_t before = residentBytes();
+        const std::size_t before = heapBytes();
         std::vector<archive_table::ArchiveEvent> events = history;
         auto model = std::make_unique<EventTableModel>();
         state.ResumeTiming();
@@ -113,7 +111,7 @@ void millionEventModel(benchmark::State& state)
 
         state.PauseTiming();
         if (perEvent < 0)
-            perEvent = double(residentBytes()) / double(history.size()) - double(before) / double(history.size());
+            perEvent = double(heapBytes()) / double(history.size()) - double(before) / double(history.size());
         model.reset();
         state.ResumeTiming();
     }
@@ -123,7 +121,8 @@ void millionEventModel(benchmark::State& state)
 
 // The same history shown in the window, as opening a site's history ends:
 // the table with its columns fitted, the timeline and the overview counted.
-// The memory is the window's more per event, the events handed over included.
+// The memory is what the window has allocated more per event, the events
+// handed over included.
 void millionEventWindow(benchmark::State& state)
 {
     rs485::testing::FakeSerialPlatform line;
@@ -136,7 +135,7 @@ void millionEventWindow(benchmark::State& state)
         window->show();
         QApplication::processEvents();
         auto* table = window->findChild<EventsView*>(QStringLiteral("eventsView"));
-        const std::size_t before = residentBytes();
+        const std::size_t before = heapBytes();
         std::vector<archive_table::ArchiveEvent> events = history;
         state.ResumeTiming();
 
@@ -145,7 +144,7 @@ void millionEventWindow(benchmark::State& state)
 
         state.PauseTiming();
         if (perEvent < 0)
-            perEvent = double(residentBytes()) / double(history.size()) - double(before) / double(history.size());
+            perEvent = double(heapBytes()) / double(history.size()) - double(before) / double(history.size());
         window.reset();
         state.ResumeTiming();
     }

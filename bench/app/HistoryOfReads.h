@@ -1,12 +1,12 @@
 #pragma once
 
 // A history of many reads for the window's benchmarks, and the memory the
-// process holds, for a figure per event.
+// process has allocated, for a figure per event.
 
 #include <archive_table/ArchiveEvent.h>
 #include <archive_table/EventRows.h>
 
-#include <QFile>
+#include <malloc.h>
 
 #include <cstddef>
 #include <vector>
@@ -30,12 +30,11 @@ inline std::vector<archive_table::ArchiveEvent> historyOfReads(const std::vector
     return history;
 }
 
-// The process's resident memory in bytes (Linux), 0 where it cannot be read.
-inline std::size_t residentBytes()
+// The bytes the process has allocated and not freed (glibc's count), which
+// unlike the resident memory does not hide what the allocator kept of
+// earlier runs.
+inline std::size_t heapBytes()
 {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? std::size_t(fields[1].toULongLong()) * 4096 : 0;
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
 }
