@@ -413,12 +413,13 @@ std::unique_ptr<SiteHistory::Connection> SiteHistory::openFile(const QString& pa
 std::unique_ptr<SiteHistory::Connection> SiteHistory::openServer(const QString& uri)
 {
     const QString options = serverConnectionString(uri);
+    const QString shown = shownLocation(uri);
     auto owned = std::make_unique<Connection>(QStringLiteral("QPSQL"), Dialect::Postgres);
     const Connection& c = *owned;
     QSqlDatabase db = c.db();
     db.setConnectOptions(options);
     if (!db.open())
-        throw HistoryError(Fault::CannotOpen, "Невозможно подключиться к истории " + utf8(uri) + ": "
+        throw HistoryError(Fault::CannotOpen, "Невозможно подключиться к истории " + utf8(shown) + ": "
                                                   + utf8(db.lastError().databaseText().simplified()));
     const QString schema = QString::fromLatin1(serverSchema);
     c.run(QStringLiteral("SET search_path TO ") + schema, Fault::CannotOpen);
@@ -443,10 +444,10 @@ std::unique_ptr<SiteHistory::Connection> SiteHistory::openServer(const QString& 
     const int version = storedVersion(Fault::CannotOpen);
     if (version < 0)
         throw HistoryError(Fault::NotAStore, "Схема " + utf8(schema) + " базы на сервере занята чем-то другим, а не историей событий: "
-                                                 + utf8(uri));
+                                                 + utf8(shown));
     if (version > schemaVersion)
-        newerVersion(version, uri);
-    migrate(c, uri, version, [&] { return std::max(0, storedVersion(Fault::CannotWrite)); }, [&] {
+        newerVersion(version, shown);
+    migrate(c, shown, version, [&] { return std::max(0, storedVersion(Fault::CannotWrite)); }, [&] {
         // One program makes the store; another one waits here, then finds it made.
         c.run(QStringLiteral("SELECT pg_catalog.pg_advisory_xact_lock(%1)").arg(applicationId));
         QSqlQuery owner = c.prepare(QStringLiteral(
