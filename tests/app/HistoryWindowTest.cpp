@@ -219,6 +219,30 @@ private slots:
         QCOMPARE(notAStore.readAll(), QByteArray("not a store"));
     }
 
+    // "Сервер истории…" takes a server's address only: any other text would
+    // become a store file in the folder the viewer was started from. Neither
+    // it nor a server that does not answer changes the settings.
+    void theServerQuestionTakesAServersAddressOnly()
+    {
+        Bench bench(ringPanel(10));
+        const QString file = QSettings().value(QStringLiteral("history/store")).toString();
+        QTemporaryDir startFolder;
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(startFolder.path()));
+        QStringList answers = {QStringLiteral("company"), QStringLiteral("postgresql:///x?host=") + startFolder.path()};
+        bench.window->answerText = [&](const QString&, const QString&) { return answers.takeFirst(); };
+        bench.window->findChild<QAction*>("chooseHistoryServer")->trigger();
+        bench.window->findChild<QAction*>("chooseHistoryServer")->trigger();
+        QDir::setCurrent(before);
+        QCOMPARE(bench.window->criticals.size(), 2);
+        QVERIFY2(bench.window->criticals[0].startsWith(QStringLiteral("Адрес сервера истории начинается с postgresql://")),
+                 qPrintable(bench.window->criticals[0]));
+        QVERIFY(bench.window->criticals[1].contains(QStringLiteral("Невозможно подключиться")));
+        QCOMPARE(QDir(startFolder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+        QCOMPARE(QSettings().value(QStringLiteral("history/store")).toString(), file);
+        QCOMPARE(bench.store().location(), file);
+    }
+
     // "Сервер истории…": a server that is not there is reported and the
     // store in use stays; one that is there takes the reads.
     void aStoreOnAServerIsChosenAndUsedAsAFile()
