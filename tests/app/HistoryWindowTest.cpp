@@ -202,6 +202,42 @@ private slots:
         QCOMPARE(int(bench.store().sites().size()), 1);
     }
 
+    // The dialogs say why a name cannot be a site's, and nothing is kept
+    // under it.
+    void aSitesNameThatBreaksTheRuleIsRefusedWithItsReason()
+    {
+        Bench bench(ringPanel(10));
+        QStringList problems;
+        bench.window->answerSiteDialog = [&](SiteDialog& dialog) {
+            auto* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+            auto* problem = dialog.findChild<QLabel*>("nameProblem");
+            for (const QString& name : {QStringLiteral("Офис\tСклад"), QString(201, QChar(0x042F)),
+                                        QStringLiteral("  Склад  ")}) {
+                dialog.findChild<QComboBox*>("siteName")->lineEdit()->setText(name);
+                problems << (ok->isEnabled() ? QStringLiteral("OK") : problem->text());
+                if (problem->isVisibleTo(&dialog) == ok->isEnabled())
+                    problems << QStringLiteral("the reason shown or hidden out of step");
+            }
+            return ok->isEnabled() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        };
+        bench.window->onLoadFromDevice();
+        QCOMPARE(problems, (QStringList{
+                               QStringLiteral("Название объекта не может содержать управляющие знаки (табуляцию, перевод строки)"),
+                               QStringLiteral("Название объекта длиннее 200 знаков"), QStringLiteral("OK")}));
+        QCOMPARE(bench.store().sites().front().name, QStringLiteral("Склад"));
+
+        bench.window->answerText = [](const QString&, const QString&) { return QStringLiteral("Склад\n2"); };
+        bench.window->answerSitesDialog = [&](SitesDialog& dialog) {
+            dialog.selectSite(QStringLiteral("Склад"));
+            dialog.findChild<QPushButton*>("renameSite")->click();
+            return int(QDialog::Rejected);
+        };
+        bench.window->findChild<QAction*>("showSites")->trigger();
+        QCOMPARE(bench.window->criticals, QStringList{QStringLiteral(
+                                              "Название объекта не может содержать управляющие знаки (табуляцию, перевод строки)")});
+        QCOMPARE(bench.store().sites().front().name, QStringLiteral("Склад"));
+    }
+
     void aStoreThatCannotBeUsedLeavesTheViewerWorking()
     {
         QTemporaryDir dir;

@@ -15,6 +15,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QThread>
 #include <QTemporaryDir>
 
@@ -117,6 +119,48 @@ TEST(HistoryProgramTest, StoresThatCannotBeUsedExitWithCode6AndStayAsTheyWere)
     const ProgramResult badDump = runProgram(archiveProgram(), {"--history", dir.filePath("h.sqlite"), "--site", "x",
                                                                 "--import", notAStore});
     EXPECT_EQ(badDump.exitCode, 5);
+}
+
+// A name that breaks the sites' rule is a bad command line, refused before
+// the read; a name an older program let into a store is listed on one line.
+TEST(HistoryProgramTest, ASiteNameThatBreaksTheRuleIsRefusedAndOldOnesStayOnOneLine)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("history.sqlite");
+    const QString forged = QStringLiteral("Офис\t0\t0\t\nСклад №1\t99\t123456\t2030-01-01T00:00:00Z");
+    for (const QString& name : {QStringLiteral(" Склад "), QStringLiteral("   "), forged, QString(201, QChar(0x042F))}) {
+        const ProgramResult run = runProgram(archiveProgram(), {"--simulate", "--history", store, "--site", name,
+                                                                "-o", dir.filePath("read.txt")});
+        EXPECT_EQ(run.exitCode, 2) << name.toStdString();
+        EXPECT_TRUE(run.err.startsWith("quorvel-archive: --site: Название объекта ")) << run.err.toStdString();
+    }
+    // Bytes that are not UTF-8, as a shell passes them.
+    const ProgramResult bytes = runProgram(
+        "sh", {"-c", "exec \"$0\" --history \"$1\" --site \"$(printf 'Site\\377')\" --import \"$1\"", archiveProgram(), store});
+    EXPECT_EQ(bytes.exitCode, 2);
+    EXPECT_TRUE(bytes.err.startsWith("quorvel-archive: --site: Название объекта записано не в UTF-8"))
+        << bytes.err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+
+    ASSERT_EQ(runProgram(archiveProgram(), {"--simulate", "--history", store, "--site", "Склад", "-o",
+                                            dir.filePath("read.txt")}).exitCode, 0);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("older"));
+        db.setDatabaseName(store);
+        ASSERT_TRUE(db.open());
+        QSqlQuery rename(db);
+        ASSERT_TRUE(rename.prepare(QStringLiteral("UPDATE sites SET name = ?")));
+        rename.addBindValue(forged + QStringLiteral("\\"));
+        ASSERT_TRUE(rename.exec());
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("older"));
+    const ProgramResult sites = runProgram(archiveProgram(), {"--history", store, "--list-sites"});
+    EXPECT_EQ(sites.exitCode, 0);
+    ASSERT_EQ(sites.out.count('\n'), 1) << sites.out.toStdString();
+    EXPECT_TRUE(sites.out.startsWith(
+        "Офис\\t0\\t0\\t\\nСклад №1\\t99\\t123456\\t2030-01-01T00:00:00Z\\\\\t1\t319\t"))
+        << sites.out.toStdString();
 }
 
 // Killed in the middle of recording, a process leaves each read wholly in

@@ -2,6 +2,7 @@
 
 #include <site_history/Schema.h>
 #include <site_history/ServerAddress.h>
+#include <site_history/SiteName.h>
 
 #include <archive_table/EventRows.h>
 #include <config_quorvel/Event.h>
@@ -550,6 +551,9 @@ SiteMatch SiteHistory::matchSite(const memory_dump::MemoryDump& dump) const
 
 RecordedRead SiteHistory::record(const QString& siteName, const memory_dump::MemoryDump& dump)
 {
+    // A site that an older program let in under such a name keeps it.
+    if (const QString problem = siteNameProblem(siteName); !problem.isEmpty() && !site(siteName))
+        throw HistoryError(Fault::BadSiteName, utf8(problem));
     // Decoded in full before the store changes: a dump that cannot be
     // used changes nothing.
     const std::vector<std::uint8_t> bytes = memory_dump::serializeDump(dump);
@@ -745,6 +749,8 @@ memory_dump::MemoryDump SiteHistory::latestDump(const QString& siteName) const
 
 void SiteHistory::renameSite(const QString& from, const QString& to)
 {
+    if (const QString problem = siteNameProblem(to); !problem.isEmpty())
+        throw HistoryError(Fault::BadSiteName, utf8(problem));
     const Connection& c = *connection;
     c.write([&] {
         const qint64 id = siteId(from);
