@@ -16,6 +16,7 @@
 #include <memory_dump/DumpFormat.h>
 
 #include <rs485/SerialPlatform.h>
+#include <site_history/DriverWarnings.h>
 #include <site_history/SiteHistory.h>
 
 #include <QCoreApplication>
@@ -212,9 +213,11 @@ int main(int argc, char* argv[])
     const std::unique_ptr<QCoreApplication> application = paintsReport(argc, argv)
         ? paintingApplication(argc, argv)
         : std::make_unique<QCoreApplication>(argc, argv);
-    // Standard error carries the progress bar and the outcome only; the
-    // device model's trace stays available through QT_LOGGING_RULES.
+    // Standard error carries the progress bar and the outcome only: no
+    // library's debug stream (QT_LOGGING_RULES may still ask for one), and
+    // none of Qt SQL's warnings about a connection the store reports itself.
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    const site_history::QuietDriverWarnings quietDriver;
 
     ArchiveOptions options;
     try {

@@ -159,6 +159,8 @@ public:
         QSqlQuery query = newQuery();
         if (!query.prepare(statement))
             fail(query, Fault::CannotWrite);
+        if (writing && dialect == Dialect::Postgres)
+            heldStatements.push_back(query);
         return query;
     }
 
@@ -226,21 +228,39 @@ public:
     {
         for (int attempt = 1;; ++attempt) {
             run(begin.isEmpty() ? beginWriting(dialect) : begin);
+            writing = true;
             try {
                 auto result = body();
                 run(QStringLiteral("COMMIT"));
+                endWriting();
                 return result;
             } catch (const LostToAnotherWriter&) {
-                QSqlQuery(db()).exec(QStringLiteral("ROLLBACK"));
+                rollBack();
                 if (attempt == writeAttempts)
                     throw;
                 static thread_local std::minstd_rand random{std::random_device{}()};
                 std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % (20 * attempt)));
             } catch (...) {
-                QSqlQuery(db()).exec(QStringLiteral("ROLLBACK"));
+                rollBack();
                 throw;
             }
         }
+    }
+
+    void rollBack() const
+    {
+        QSqlQuery(db()).exec(QStringLiteral("ROLLBACK"));
+        endWriting();
+    }
+
+    // Qt's server driver frees a prepared statement when the last query that
+    // holds it goes, and a failed transaction refuses that until it has been
+    // rolled back (the driver then warns on standard error, and the statement
+    // stays on the server): the statements of a transaction go once it ends.
+    void endWriting() const
+    {
+        writing = false;
+        heldStatements.clear();
     }
 
     // Runs a statement over `count` items, rowsPerStatement of them to a
@@ -277,6 +297,8 @@ public:
 
     QString name;
     const Dialect dialect;
+    mutable bool writing = false;
+    mutable std::vector<QSqlQuery> heldStatements;
 };
 
 namespace {
