@@ -221,7 +221,8 @@ std::string usageText()
            "Exit status: 0 done, 1 the read failed, 2 bad command line (or a read\n"
            "whose site is neither named nor found), 3 the port cannot be opened, 4 the\n"
            "table or the dump cannot be written (checked before the read starts), 5 the\n"
-           "dump cannot be used, 6 the history cannot be opened or written.\n";
+           "dump cannot be used, 6 the history cannot be opened or written, 70 an\n"
+           "internal error of the program (a fault to report, whatever it was doing).\n";
 }
 
 } // namespace quorvel_archive

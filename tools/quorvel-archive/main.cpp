@@ -6,6 +6,7 @@
 #include <ExitCode.h>
 #include <ExportOutput.h>
 #include <HistoryCommands.h>
+#include <InternalError.h>
 #include <PortList.h>
 #include <ProgressBar.h>
 #include <ReportOutput.h>
@@ -228,7 +229,7 @@ int main(int argc, char* argv[])
         return ExitCode::UsageError;
     }
 
-    try {
+    return reportingInternalErrors([&]() -> int {
         switch (options.action) {
         case ArchiveOptions::Action::Help:
             return writeText(stdout, usageText()) ? ExitCode::Success : ExitCode::OutputError;
@@ -251,9 +252,7 @@ int main(int argc, char* argv[])
         case ArchiveOptions::Action::HistoryTable:
             return writeHistoryTable(options);
         }
-    } catch (const std::exception& error) {
-        printError(error.what());
-        return ExitCode::ReadFailed;
-    }
-    return ExitCode::UsageError;
+        return ExitCode::UsageError;
+    });
 }
+
