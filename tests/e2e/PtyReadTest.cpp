@@ -7,6 +7,7 @@
 
 #include <config_quorvel/ConfiguratorError.h>
 #include <memory_dump/DumpFile.h>
+#include <rs485/LinuxSerialPlatform.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -224,6 +225,24 @@ TEST(PtyReadTest, ATargetTheSystemRefusesEndsTheRunBeforeTheFirstCommand)
         EXPECT_EQ(commandsServed(panel.terminate().err), 0);
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+}
+
+// A port another program holds is named as taken, whether the system
+// refuses the open itself (to an ordinary user) or only the lock on it.
+TEST(PtyReadTest, APortAnotherProgramHoldsIsNamedAsTaken)
+{
+    PanelSimProcess panel({});
+    ASSERT_FALSE(panel.slavePath().isEmpty());
+    ::chmod(panel.slavePath().toLocal8Bit().constData(), 0666);
+    rs485::LinuxSerialPlatform otherProgram;
+    const rs485::PortHandle held = otherProgram.openExclusive(panel.slavePath().toStdString());
+    ASSERT_NE(held, rs485::invalidPortHandle);
+    const ProgramResult run = runAsOrdinaryUser({"--port", panel.slavePath()});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.err.toStdString(),
+              "Ошибка при открытии порта " + panel.slavePath().toStdString() + ": порт занят другой программой\n");
+    otherProgram.close(held);
+    EXPECT_EQ(commandsServed(panel.terminate().err), 0);
 }
 
 TEST(PanelSimTest, ServesAReaderRightAfterAnInterruptedOne)

@@ -219,10 +219,11 @@ std::string usageText()
            "                   as the table of one read\n"
            "\n"
            "Exit status: 0 done, 1 the read failed, 2 bad command line (or a read\n"
-           "whose site is neither named nor found), 3 the port cannot be opened, 4 the\n"
-           "table or the dump cannot be written (checked before the read starts), 5 the\n"
-           "dump cannot be used, 6 the history cannot be opened or written, 70 an\n"
-           "internal error of the program (a fault to report, whatever it was doing).\n";
+           "whose site is neither named nor found), 3 the port cannot be opened (or\n"
+           "another program holds it), 4 the table or the dump cannot be written\n"
+           "(checked before the read starts), 5 the dump cannot be used, 6 the history\n"
+           "cannot be opened or written, 70 an internal error of the program (a fault\n"
+           "to report, whatever it was doing).\n";
 }
 
 } // namespace quorvel_archive

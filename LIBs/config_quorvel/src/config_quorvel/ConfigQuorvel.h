@@ -36,8 +36,10 @@ public:
     ConfigQuorvel(const ConfigQuorvel&) = delete;
     ConfigQuorvel& operator=(const ConfigQuorvel&) = delete;
 
-    // Opens the port at 19200 baud; false when it cannot be opened.
+    // Opens the port at 19200 baud; false when it cannot be opened, with
+    // openFailure() saying whether another program holds it.
     bool openPort(const std::string& portName);
+    rs485::OpenFailure openFailure() const { return connection.openFailure(); }
     bool closePort();
     // Whether the next read switches the line to 345600 baud.
     void setTurbo(bool turbo);
