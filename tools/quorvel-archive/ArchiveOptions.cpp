@@ -223,7 +223,9 @@ std::string usageText()
            "another program holds it), 4 the table or the dump cannot be written\n"
            "(checked before the read starts), 5 the dump cannot be used, 6 the history\n"
            "cannot be opened or written, 70 an internal error of the program (a fault\n"
-           "to report, whatever it was doing).\n";
+           "to report, whatever it was doing). SIGINT (Ctrl+C) or SIGTERM during a read\n"
+           "stops it after the loader command in progress: the port is closed, nothing\n"
+           "is written or recorded, and the exit status is 130 or 143.\n";
 }
 
 } // namespace quorvel_archive

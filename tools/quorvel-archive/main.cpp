@@ -11,8 +11,10 @@
 #include <ProgressBar.h>
 #include <ReportOutput.h>
 #include <SimulatedLine.h>
+#include <StopSignals.h>
 
 #include <archive_table/ProgramInfo.h>
+#include <config_quorvel/ConfiguratorError.h>
 #include <file_output/OutputFile.h>
 #include <memory_dump/DumpFormat.h>
 
@@ -92,6 +94,16 @@ int checkTargets(const ArchiveOptions& options)
     return ExitCode::Success;
 }
 
+// The exit status when a signal has asked the run to stop, with its word;
+// 0 to go on.
+int stoppedBySignal()
+{
+    const int status = StopSignals::exitStatus();
+    if (status != 0)
+        printError(config_quorvel::ConfiguratorError(config_quorvel::ConfiguratorError::Cancelled).what());
+    return status;
+}
+
 int readAndWrite(const ArchiveOptions& options)
 {
     if (const int status = checkTargets(options); status != ExitCode::Success)
@@ -100,7 +112,9 @@ int readAndWrite(const ArchiveOptions& options)
     if (options.history && !(store = openStore(options)))
         return ExitCode::StoreError;
 
-    ProgressBar progress(stderr, isatty(fileno(stderr)) != 0);
+    const StopSignals stopSignals;
+    ProgressBar bar(stderr, isatty(fileno(stderr)) != 0);
+    StoppableProgress progress(bar);
     ReadResult result;
     if (options.action == ArchiveOptions::Action::ReadSimulated) {
         SimulatedLine line(demoPanelMemory());
@@ -110,7 +124,10 @@ int readAndWrite(const ArchiveOptions& options)
         result = readArchiveText(rs485::nativeSerialPlatform(), options.port, options.turbo, &progress,
                                  options.format);
     }
-    progress.finish();
+    bar.finish();
+    // Also a read that ended just as the signal came: nothing is written.
+    if (const int status = stoppedBySignal())
+        return status;
     if (result.exitCode != ExitCode::Success) {
         printError(result.message);
         return result.exitCode;
@@ -128,7 +145,12 @@ int readAndWrite(const ArchiveOptions& options)
             return ExitCode::OutputError;
         }
     }
+    // A signal during a write stops the run before the next one.
+    if (const int status = stoppedBySignal())
+        return status;
     if (const int status = writeTable(options, result.text, result.table); status != ExitCode::Success || !store)
+        return status;
+    if (const int status = stoppedBySignal())
         return status;
     return recordInHistory(*store, options, result.dump);
 }

@@ -46,8 +46,8 @@ public:
 
     // Identifies the panel, reads its memory with progress (handler may be
     // null) and decodes it into `configuration`, which the events refer to.
-    // Throws ConfiguratorError; `configuration` is untouched when the read
-    // fails.
+    // Throws ConfiguratorError, with Cancelled when the handler asked to
+    // stop; `configuration` is untouched when the read fails.
     std::vector<Event> readArchive(Configuration& configuration, ProgressHandler* handler);
 
     // The panel's range checksums from the last read that got that far.
