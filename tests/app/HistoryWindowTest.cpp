@@ -11,7 +11,9 @@
 
 #include <archive_table/CsvExport.h>
 #include <archive_table/EventRows.h>
+#include <archive_table/TableSource.h>
 #include <archive_table/TextExport.h>
+#include <memory_dump/DumpFile.h>
 #include <site_history/SiteHistory.h>
 
 #include <QAction>
@@ -200,6 +202,52 @@ private slots:
         bench.window->findChild<QAction*>("showSites")->trigger();
         QCOMPARE(question, QStringLiteral("Удалить объект «Гараж» из истории? Будут удалены чтений: 1, событий: 40."));
         QCOMPARE(int(bench.store().sites().size()), 1);
+    }
+
+    // A site with two reads kept: the third, from the panel, names the later
+    // of them as the previous read, whichever order they were kept in.
+    void theStatusNamesTheLatestEarlierReadAsThePrevious()
+    {
+        Bench bench(ringPanel(120));
+        const QDateTime first(QDate(2024, 3, 1), QTime(10, 0), Qt::UTC);
+        const QDateTime second = first.addDays(1);
+        bench.store().record(QStringLiteral("Склад"), readDump(ringPanel(110), second.toMSecsSinceEpoch()));
+        bench.store().record(QStringLiteral("Склад"), readDump(ringPanel(100), first.toMSecsSinceEpoch()));
+        bench.read(ringPanel(120));
+        QCOMPARE(bench.siteQuestions, 0);
+        QCOMPARE(bench.historyStatus(), QStringLiteral("Сохранено в истории объекта «Склад», новых событий: 10; "
+                                                       "предыдущее чтение ")
+                                            + archive_table::shownTime(second));
+    }
+
+    // "Сохранить чтение как дамп…" keeps the read that was picked, not the
+    // newest one the list starts at.
+    void theSitesDialogSavesTheReadThatWasChosen()
+    {
+        Bench bench(ringPanel(10));
+        const QDateTime first(QDate(2024, 3, 1), QTime(10, 0), Qt::UTC);
+        for (int i = 0; i < 3; ++i)
+            bench.store().record(QStringLiteral("Склад"),
+                                 readDump(ringPanel(100 + 10 * i), first.addDays(i).toMSecsSinceEpoch()));
+        QTemporaryDir dir;
+        for (int chosen : {0, 1}) {
+            QStringList offered;
+            bench.window->answerChoice = [&](const QString&, const QStringList& items) {
+                offered = items;
+                return chosen;
+            };
+            bench.window->saveDumpName = dir.filePath(QStringLiteral("read%1.qrvdump").arg(chosen));
+            bench.window->answerSitesDialog = [](SitesDialog& dialog) {
+                dialog.selectSite(QStringLiteral("Склад"));
+                dialog.findChild<QPushButton*>("saveReadDump")->click();
+                return int(QDialog::Rejected);
+            };
+            bench.window->findChild<QAction*>("showSites")->trigger();
+            QCOMPARE(offered.size(), 3);
+            const memory_dump::MemoryDump saved = memory_dump::loadDumpFile(bench.window->saveDumpName);
+            QCOMPARE(saved.readTimeMs, first.addDays(chosen).toMSecsSinceEpoch());
+            QVERIFY(saved == readDump(ringPanel(100 + 10 * chosen), first.addDays(chosen).toMSecsSinceEpoch()));
+        }
     }
 
     // The dialogs say why a name cannot be a site's, and nothing is kept

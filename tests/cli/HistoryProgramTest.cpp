@@ -135,6 +135,45 @@ TEST(HistoryProgramTest, StoresThatCannotBeUsedExitWithCode6AndStayAsTheyWere)
     EXPECT_EQ(badDump.exitCode, 5);
 }
 
+// The history is never overwritten by a table: --output naming the store,
+// however spelt, is a bad command line, refused before anything is read or
+// written.
+TEST(HistoryProgramTest, AnOutputNamingTheStoreIsRefusedBeforeAnythingIsWritten)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("h.sqlite");
+    const QString dump = dir.filePath("read.qrvdump");
+    ASSERT_EQ(runProgram(archiveProgram(), {"--simulate", "--history", store, "--site", "Склад", "--save-dump", dump,
+                                            "-o", dir.filePath("read.txt")}).exitCode, 0);
+    const QByteArray kept = fileContent(store);
+    for (const QStringList& args :
+         {QStringList{"--simulate", "--history", store, "--site", "Склад", "--output", store},
+          QStringList{"--from-dump", dump, "--history", store, "-o", dir.path() + "/./h.sqlite"},
+          QStringList{"--history", store, "--site", "Склад", "--history-table", "--format", "csv", "-o", store},
+          QStringList{"--simulate", "--history", dir.filePath("new.sqlite"), "--site", "Склад", "-o",
+                      dir.filePath("new.sqlite")}}) {
+        const ProgramResult run = runProgram(archiveProgram(), args);
+        EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("--output and --history")) << run.err.toStdString();
+    }
+    EXPECT_EQ(fileContent(store), kept);
+    EXPECT_FALSE(QFile::exists(dir.filePath("new.sqlite")));
+}
+
+// Each dump of an import is recorded on its own; a bad one gives the exit
+// status even when a good one follows it, so that a script sees it.
+TEST(HistoryProgramTest, AnImportEndsWithTheStatusOfItsFirstFailure)
+{
+    QTemporaryDir dir;
+    const QStringList dumps = writeRingDumps(dir, 2);
+    const QString bad = dir.filePath("bad.qrvdump");
+    ASSERT_TRUE(writeFile(bad, "not a dump"));
+    const QString store = dir.filePath("h.sqlite");
+    const ProgramResult run = runProgram(archiveProgram(), importArgs(store, {dumps[0], bad, dumps[1]}));
+    EXPECT_EQ(run.exitCode, 5) << run.err.toStdString();
+    EXPECT_EQ(site_history::SiteHistory(store).site("Склад")->reads, 2);
+}
+
 // A name that breaks the sites' rule is a bad command line, refused before
 // the read; a name an older program let into a store is listed on one line.
 TEST(HistoryProgramTest, ASiteNameThatBreaksTheRuleIsRefusedAndOldOnesStayOnOneLine)
