@@ -65,6 +65,8 @@ public:
 
 private:
     void useStore(const QString& location);
+    // The store at `location`, or null with the reason in `why`.
+    std::unique_ptr<site_history::SiteHistory> opened(const QString& location, QString& why) const;
 
     QWidget* window;
     HistoryPrompts prompts;

@@ -17,7 +17,7 @@ public:
     SiteDialog(const QStringList& sites, QWidget* parent = nullptr);
     ~SiteDialog() override;
 
-    // The name chosen or typed, without surrounding spaces.
+    // The name chosen, or typed without surrounding spaces.
     QString siteName() const;
     void setSiteName(const QString& name);
 
@@ -25,4 +25,5 @@ private:
     void updateOk();
 
     Ui::SiteDialog* ui;
+    QStringList knownSites;
 };

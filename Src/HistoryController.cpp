@@ -55,17 +55,24 @@ void HistoryController::openStore()
     // The default folder is made on first use; a chosen one must exist.
     if (QSettings().value(storeKey).toString().isEmpty())
         QDir().mkpath(QFileInfo(path).absolutePath());
+    history = opened(path, reason);
+}
+
+std::unique_ptr<site_history::SiteHistory> HistoryController::opened(const QString& location, QString& why) const
+{
+    std::unique_ptr<site_history::SiteHistory> store;
     // A server may take up to its connection time-out to answer.
-    const bool server = site_history::isServerLocation(path);
+    const bool server = site_history::isServerLocation(location);
     if (server)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        history = std::make_unique<site_history::SiteHistory>(path);
+        store = std::make_unique<site_history::SiteHistory>(location);
     } catch (const site_history::HistoryError& error) {
-        reason = tr("История недоступна: %1").arg(QString::fromUtf8(error.what()));
+        why = tr("История недоступна: %1").arg(QString::fromUtf8(error.what()));
     }
     if (server)
         QGuiApplication::restoreOverrideCursor();
+    return store;
 }
 
 HistoryController::Outcome HistoryController::record(const memory_dump::MemoryDump& dump)
@@ -141,23 +148,33 @@ void HistoryController::chooseStoreServer()
                         "postgresql://пользователь@сервер[:порт]/база[?sslmode=verify-full]\n"
                         "Пароль в адрес не пишется: его берут из файла паролей PostgreSQL "
                         "(pgpass) или из переменной PGPASSWORD."),
-                     site_history::isServerLocation(current) ? current : blank)
+                     site_history::isServerLocation(current) ? site_history::shownLocation(current) : blank)
             .trimmed();
-    if (uri != blank)
-        useStore(uri);
+    if (uri.isEmpty() || uri == blank)
+        return;
+    // Any other text would be taken for a file's name, made in whatever
+    // folder the viewer was started from.
+    if (!site_history::isServerLocation(uri)) {
+        prompts.showCritical(tr("Адрес сервера истории начинается с postgresql:// (например, "
+                                "postgresql://ivanov@server/company). Файл истории выбирается в «Файл истории…»."));
+        return;
+    }
+    useStore(uri);
 }
 
 void HistoryController::useStore(const QString& location)
 {
     if (location.isEmpty())
         return;
-    const QVariant previous = QSettings().value(storeKey);
-    QSettings().setValue(storeKey, location);
-    openStore();
-    if (history)
+    // The store in use stays, and the settings keep naming it, until the
+    // chosen one has opened.
+    QString why;
+    std::unique_ptr<site_history::SiteHistory> chosen = opened(location, why);
+    if (!chosen) {
+        prompts.showCritical(why);
         return;
-    // The store in use stays the one the settings name.
-    prompts.showCritical(reason);
-    QSettings().setValue(storeKey, previous);
-    openStore();
+    }
+    QSettings().setValue(storeKey, location);
+    history = std::move(chosen);
+    reason.clear();
 }

@@ -20,6 +20,7 @@
 #include <archive_report/PdfReport.h>
 #include <archive_report/ReportContent.h>
 #include <config_quorvel/ConfiguratorError.h>
+#include <config_quorvel/PortOpenError.h>
 #include <file_output/OutputFile.h>
 #include <memory_dump/DumpDecode.h>
 #include <memory_dump/DumpError.h>
@@ -331,7 +332,7 @@ void MainWindow::onLoadFromDevice()
     }
 
     if (!device.openPort(port.toStdString())) {
-        showCritical(tr("Ошибка при открытии порта ") + port);
+        showCritical(QString::fromStdString(config_quorvel::portOpenErrorText(port.toStdString(), device.openFailure())));
         return;
     }
     readPort = port;

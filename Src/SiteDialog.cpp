@@ -2,11 +2,13 @@
 
 #include "ui_SiteDialog.h"
 
+#include <site_history/SiteName.h>
+
 #include <QLineEdit>
 #include <QPushButton>
 
 SiteDialog::SiteDialog(const QStringList& sites, QWidget* parent)
-    : QDialog(parent, Qt::WindowCloseButtonHint), ui(new Ui::SiteDialog)
+    : QDialog(parent, Qt::WindowCloseButtonHint), ui(new Ui::SiteDialog), knownSites(sites)
 {
     ui->setupUi(this);
     ui->buttonBox->button(QDialogButtonBox::Ok)->setText(tr("Сохранить в истории"));
@@ -29,7 +31,9 @@ SiteDialog::~SiteDialog()
 
 QString SiteDialog::siteName() const
 {
-    return ui->siteName->currentText().trimmed();
+    // A site an older program named with spaces around it is still that site.
+    const QString text = ui->siteName->currentText();
+    return knownSites.contains(text) ? text : text.trimmed();
 }
 
 void SiteDialog::setSiteName(const QString& name)
@@ -39,5 +43,12 @@ void SiteDialog::setSiteName(const QString& name)
 
 void SiteDialog::updateOk()
 {
-    ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(!siteName().isEmpty());
+    // A site the store holds is taken under its name, whatever the rule says
+    // of it now; a blank field waits for a name without a word.
+    const QString name = siteName();
+    const QString problem =
+        name.isEmpty() || knownSites.contains(name) ? QString() : site_history::siteNameProblem(name);
+    ui->nameProblem->setText(problem);
+    ui->nameProblem->setVisible(!problem.isEmpty());
+    ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(!name.isEmpty() && problem.isEmpty());
 }

@@ -1,6 +1,8 @@
 #include <MainWindow.h>
 #include <ViewerStartup.h>
 
+#include <site_history/DriverWarnings.h>
+
 #include <QApplication>
 #include <QTranslator>
 
@@ -8,6 +10,7 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     const auto translators = prepareViewerApplication();
+    const site_history::QuietDriverWarnings quietDriver;
 
     MainWindow window;
     window.show();

@@ -12,7 +12,9 @@
 
 #include <archive_table/CsvExport.h>
 #include <archive_table/EventRows.h>
+#include <archive_table/TableSource.h>
 #include <archive_table/TextExport.h>
+#include <memory_dump/DumpFile.h>
 #include <site_history/SiteHistory.h>
 
 #include <QAction>
@@ -242,6 +244,88 @@ private slots:
         QCOMPARE(saved.count("|   |                     |"), 4);
     }
 
+    // A site with two reads kept: the third, from the panel, names the later
+    // of them as the previous read, whichever order they were kept in.
+    void theStatusNamesTheLatestEarlierReadAsThePrevious()
+    {
+        Bench bench(ringPanel(120));
+        const QDateTime first(QDate(2024, 3, 1), QTime(10, 0), Qt::UTC);
+        const QDateTime second = first.addDays(1);
+        bench.store().record(QStringLiteral("Склад"), readDump(ringPanel(110), second.toMSecsSinceEpoch()));
+        bench.store().record(QStringLiteral("Склад"), readDump(ringPanel(100), first.toMSecsSinceEpoch()));
+        bench.read(ringPanel(120));
+        QCOMPARE(bench.siteQuestions, 0);
+        QCOMPARE(bench.historyStatus(), QStringLiteral("Сохранено в истории объекта «Склад», новых событий: 10; "
+                                                       "предыдущее чтение ")
+                                            + archive_table::shownTime(second));
+    }
+
+    // "Сохранить чтение как дамп…" keeps the read that was picked, not the
+    // newest one the list starts at.
+    void theSitesDialogSavesTheReadThatWasChosen()
+    {
+        Bench bench(ringPanel(10));
+        const QDateTime first(QDate(2024, 3, 1), QTime(10, 0), Qt::UTC);
+        for (int i = 0; i < 3; ++i)
+            bench.store().record(QStringLiteral("Склад"),
+                                 readDump(ringPanel(100 + 10 * i), first.addDays(i).toMSecsSinceEpoch()));
+        QTemporaryDir dir;
+        for (int chosen : {0, 1}) {
+            QStringList offered;
+            bench.window->answerChoice = [&](const QString&, const QStringList& items) {
+                offered = items;
+                return chosen;
+            };
+            bench.window->saveDumpName = dir.filePath(QStringLiteral("read%1.qrvdump").arg(chosen));
+            bench.window->answerSitesDialog = [](SitesDialog& dialog) {
+                dialog.selectSite(QStringLiteral("Склад"));
+                dialog.findChild<QPushButton*>("saveReadDump")->click();
+                return int(QDialog::Rejected);
+            };
+            bench.window->findChild<QAction*>("showSites")->trigger();
+            QCOMPARE(offered.size(), 3);
+            const memory_dump::MemoryDump saved = memory_dump::loadDumpFile(bench.window->saveDumpName);
+            QCOMPARE(saved.readTimeMs, first.addDays(chosen).toMSecsSinceEpoch());
+            QVERIFY(saved == readDump(ringPanel(100 + 10 * chosen), first.addDays(chosen).toMSecsSinceEpoch()));
+        }
+    }
+
+    // The dialogs say why a name cannot be a site's, and nothing is kept
+    // under it.
+    void aSitesNameThatBreaksTheRuleIsRefusedWithItsReason()
+    {
+        Bench bench(ringPanel(10));
+        QStringList problems;
+        bench.window->answerSiteDialog = [&](SiteDialog& dialog) {
+            auto* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+            auto* problem = dialog.findChild<QLabel*>("nameProblem");
+            for (const QString& name : {QStringLiteral("Офис\tСклад"), QString(201, QChar(0x042F)),
+                                        QStringLiteral("  Склад  ")}) {
+                dialog.findChild<QComboBox*>("siteName")->lineEdit()->setText(name);
+                problems << (ok->isEnabled() ? QStringLiteral("OK") : problem->text());
+                if (problem->isVisibleTo(&dialog) == ok->isEnabled())
+                    problems << QStringLiteral("the reason shown or hidden out of step");
+            }
+            return ok->isEnabled() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        };
+        bench.window->onLoadFromDevice();
+        QCOMPARE(problems, (QStringList{
+                               QStringLiteral("Название объекта не может содержать управляющие знаки (табуляцию, перевод строки)"),
+                               QStringLiteral("Название объекта длиннее 200 знаков"), QStringLiteral("OK")}));
+        QCOMPARE(bench.store().sites().front().name, QStringLiteral("Склад"));
+
+        bench.window->answerText = [](const QString&, const QString&) { return QStringLiteral("Склад\n2"); };
+        bench.window->answerSitesDialog = [&](SitesDialog& dialog) {
+            dialog.selectSite(QStringLiteral("Склад"));
+            dialog.findChild<QPushButton*>("renameSite")->click();
+            return int(QDialog::Rejected);
+        };
+        bench.window->findChild<QAction*>("showSites")->trigger();
+        QCOMPARE(bench.window->criticals, QStringList{QStringLiteral(
+                                              "Название объекта не может содержать управляющие знаки (табуляцию, перевод строки)")});
+        QCOMPARE(bench.store().sites().front().name, QStringLiteral("Склад"));
+    }
+
     void aStoreThatCannotBeUsedLeavesTheViewerWorking()
     {
         QTemporaryDir dir;
@@ -257,6 +341,30 @@ private slots:
         QCOMPARE(bench.table().eventCount(), 10);
         QVERIFY(notAStore.open(QIODevice::ReadOnly));
         QCOMPARE(notAStore.readAll(), QByteArray("not a store"));
+    }
+
+    // "Сервер истории…" takes a server's address only: any other text would
+    // become a store file in the folder the viewer was started from. Neither
+    // it nor a server that does not answer changes the settings.
+    void theServerQuestionTakesAServersAddressOnly()
+    {
+        Bench bench(ringPanel(10));
+        const QString file = QSettings().value(QStringLiteral("history/store")).toString();
+        QTemporaryDir startFolder;
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(startFolder.path()));
+        QStringList answers = {QStringLiteral("company"), QStringLiteral("postgresql:///x?host=") + startFolder.path()};
+        bench.window->answerText = [&](const QString&, const QString&) { return answers.takeFirst(); };
+        bench.window->findChild<QAction*>("chooseHistoryServer")->trigger();
+        bench.window->findChild<QAction*>("chooseHistoryServer")->trigger();
+        QDir::setCurrent(before);
+        QCOMPARE(bench.window->criticals.size(), 2);
+        QVERIFY2(bench.window->criticals[0].startsWith(QStringLiteral("Адрес сервера истории начинается с postgresql://")),
+                 qPrintable(bench.window->criticals[0]));
+        QVERIFY(bench.window->criticals[1].contains(QStringLiteral("Невозможно подключиться")));
+        QCOMPARE(QDir(startFolder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+        QCOMPARE(QSettings().value(QStringLiteral("history/store")).toString(), file);
+        QCOMPARE(bench.store().location(), file);
     }
 
     // "Сервер истории…": a server that is not there is reported and the

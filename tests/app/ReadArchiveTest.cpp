@@ -237,6 +237,12 @@ private slots:
         bench.port = QStringLiteral("COM7");
         bench.read();
         QCOMPARE(bench.window->criticals, QStringList{QStringLiteral("Ошибка при открытии порта COM7")});
+        // One that another program holds is named as taken.
+        bench.line.existingPorts.insert("COM7");
+        bench.line.busyPorts = {"COM7"};
+        bench.read();
+        QCOMPARE(bench.window->criticals.value(1),
+                 QStringLiteral("Ошибка при открытии порта COM7: порт занят другой программой"));
         QVERIFY(bench.progress.empty());
         QCOMPARE(bench.progressWindowsSeen, 0);
         QCOMPARE(bench.table().eventCount(), 0);

@@ -1,11 +1,14 @@
 // quorvel-archive run as a program: exit codes, where its output goes, and
 // what it says on standard error.
 
+#include <HistoryTestSupport.h>
 #include <PdfTools.h>
 #include <ProgramProcess.h>
 #include <SimulatedLine.h>
 #include <TestFiles.h>
 #include <WindowExport.h>
+
+#include <memory_dump/DumpFile.h>
 
 #include <QDir>
 #include <QFile>
@@ -101,6 +104,31 @@ TEST(ArchiveProgramTest, AnUnwritableOutputExitsWithCode4AndLeavesNoFile)
     const ProgramResult full = runSpawned(archiveProgram(), {"--simulate"}, fullDisk);
     EXPECT_EQ(full.exitCode, 4);
     EXPECT_EQ(full.err.toStdString(), "Ошибка при записи файла\n");
+}
+
+// A short table, well inside any output buffer, fails on a full disk or a
+// pipe whose reader has gone as a long one does: nothing is held back to a
+// close whose failure would go unseen.
+TEST(ArchiveProgramTest, AShortTableThatCannotBeWrittenExitsWithCode4)
+{
+    QTemporaryDir dir;
+    const QString dump = dir.filePath("short.qrvdump");
+    memory_dump::saveDumpFile(dump, readDump(ringPanel(3), 1'700'000'000'000));
+    const ProgramResult whole = runProgram(archiveProgram(), {"--from-dump", dump});
+    ASSERT_EQ(whole.exitCode, 0);
+    ASSERT_LT(whole.out.size(), 1000);
+
+    SpawnOptions fullDisk;
+    fullDisk.stdoutFile = dir.filePath("stdout.txt");
+    fullDisk.fileSizeLimit = 100;
+    const SpawnOptions closedPipe;
+    for (const SpawnOptions& target : {fullDisk, closedPipe})
+        for (const char* format : {"text", "csv"}) {
+            SCOPED_TRACE(format);
+            const ProgramResult run = runSpawned(archiveProgram(), {"--from-dump", dump, "--format", format}, target);
+            EXPECT_EQ(run.exitCode, 4);
+            EXPECT_EQ(run.err.toStdString(), "Ошибка при записи файла\n");
+        }
 }
 
 TEST(ArchiveProgramTest, ShowsProgressOnlyOnATerminal)

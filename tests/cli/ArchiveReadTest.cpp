@@ -106,6 +106,11 @@ TEST(ArchiveReadTest, AMissingPortIsNamedInTheWindowsText)
     EXPECT_EQ(result.exitCode, ExitCode::PortError);
     EXPECT_EQ(result.message, "Ошибка при открытии порта COM7");
     EXPECT_TRUE(result.text.isEmpty());
+    // One that another program holds is named as taken.
+    line.platform().existingPorts.insert("COM7");
+    line.platform().busyPorts = {"COM7"};
+    EXPECT_EQ(quorvel_archive::readArchiveText(line.platform(), "COM7", true, nullptr).message,
+              "Ошибка при открытии порта COM7: порт занят другой программой");
     EXPECT_TRUE(line.platform().callsOf(rs485::testing::PlatformCall::Kind::Write).empty());
 }
 

@@ -1,4 +1,5 @@
 #include <ArchiveOptions.h>
+#include <InternalError.h>
 #include <PanelSimOptions.h>
 #include <PortList.h>
 #include <ProgressBar.h>
@@ -9,11 +10,13 @@
 
 #include <chrono>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 using quorvel_archive::ArchiveOptions;
 using quorvel_archive::parseArchiveOptions;
+using quorvel_archive::reportingInternalErrors;
 
 TEST(ArchiveOptionsTest, ReadsWithTheHigherSpeedUnlessTurnedOff)
 {
@@ -81,6 +84,18 @@ TEST(ArchiveOptionsTest, RejectsCommandLinesThatMakeNoSense)
     for (const auto& args : bad)
         EXPECT_THROW(parseArchiveOptions(args), quorvel_archive::CommandLineError)
             << ::testing::PrintToString(args);
+}
+
+// A fault of the program itself is told apart from a failed read: its own
+// message and exit status 70, whatever was thrown.
+TEST(InternalErrorTest, AnExceptionNothingCaughtIsTheProgramsOwnFault)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(reportingInternalErrors([]() -> int { throw std::out_of_range("vector::at"); }), 70);
+    EXPECT_EQ(reportingInternalErrors([]() -> int { throw 42; }), 70);
+    EXPECT_EQ(reportingInternalErrors([] { return 4; }), 4);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Внутренняя ошибка программы quorvel-archive: vector::at\n"
+                                                      "Внутренняя ошибка программы quorvel-archive\n");
 }
 
 TEST(PortListTest, ListsPortsInByteOrderWithTheConvertersMarked)

@@ -15,6 +15,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QThread>
 #include <QTemporaryDir>
 
@@ -98,6 +101,19 @@ TEST(HistoryProgramTest, ReadsAreRecordedUnderTheirSiteAndWrittenAsOneTable)
     EXPECT_EQ(lines[1], QStringLiteral("Главный корпус"));
 }
 
+// Standard error holds the outcome and nothing else, even where the user's
+// logging rules ask for every debug message: no library traces its work.
+TEST(HistoryProgramTest, StandardErrorHoldsTheOutcomeOnly)
+{
+    QTemporaryDir dir;
+    qputenv("QT_LOGGING_RULES", "default.debug=true");
+    const ProgramResult run = runProgram(archiveProgram(), {"--simulate", "--history", dir.filePath("h.sqlite"), "--site",
+                                                            "Склад", "-o", dir.filePath("read.txt")});
+    qunsetenv("QT_LOGGING_RULES");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err.toStdString(), "сохранено в истории объекта «Склад», новых событий: 319\n");
+}
+
 TEST(HistoryProgramTest, StoresThatCannotBeUsedExitWithCode6AndStayAsTheyWere)
 {
     QTemporaryDir dir;
@@ -117,6 +133,87 @@ TEST(HistoryProgramTest, StoresThatCannotBeUsedExitWithCode6AndStayAsTheyWere)
     const ProgramResult badDump = runProgram(archiveProgram(), {"--history", dir.filePath("h.sqlite"), "--site", "x",
                                                                 "--import", notAStore});
     EXPECT_EQ(badDump.exitCode, 5);
+}
+
+// The history is never overwritten by a table: --output naming the store,
+// however spelt, is a bad command line, refused before anything is read or
+// written.
+TEST(HistoryProgramTest, AnOutputNamingTheStoreIsRefusedBeforeAnythingIsWritten)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("h.sqlite");
+    const QString dump = dir.filePath("read.qrvdump");
+    ASSERT_EQ(runProgram(archiveProgram(), {"--simulate", "--history", store, "--site", "Склад", "--save-dump", dump,
+                                            "-o", dir.filePath("read.txt")}).exitCode, 0);
+    const QByteArray kept = fileContent(store);
+    for (const QStringList& args :
+         {QStringList{"--simulate", "--history", store, "--site", "Склад", "--output", store},
+          QStringList{"--from-dump", dump, "--history", store, "-o", dir.path() + "/./h.sqlite"},
+          QStringList{"--history", store, "--site", "Склад", "--history-table", "--format", "csv", "-o", store},
+          QStringList{"--simulate", "--history", dir.filePath("new.sqlite"), "--site", "Склад", "-o",
+                      dir.filePath("new.sqlite")}}) {
+        const ProgramResult run = runProgram(archiveProgram(), args);
+        EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("--output and --history")) << run.err.toStdString();
+    }
+    EXPECT_EQ(fileContent(store), kept);
+    EXPECT_FALSE(QFile::exists(dir.filePath("new.sqlite")));
+}
+
+// Each dump of an import is recorded on its own; a bad one gives the exit
+// status even when a good one follows it, so that a script sees it.
+TEST(HistoryProgramTest, AnImportEndsWithTheStatusOfItsFirstFailure)
+{
+    QTemporaryDir dir;
+    const QStringList dumps = writeRingDumps(dir, 2);
+    const QString bad = dir.filePath("bad.qrvdump");
+    ASSERT_TRUE(writeFile(bad, "not a dump"));
+    const QString store = dir.filePath("h.sqlite");
+    const ProgramResult run = runProgram(archiveProgram(), importArgs(store, {dumps[0], bad, dumps[1]}));
+    EXPECT_EQ(run.exitCode, 5) << run.err.toStdString();
+    EXPECT_EQ(site_history::SiteHistory(store).site("Склад")->reads, 2);
+}
+
+// A name that breaks the sites' rule is a bad command line, refused before
+// the read; a name an older program let into a store is listed on one line.
+TEST(HistoryProgramTest, ASiteNameThatBreaksTheRuleIsRefusedAndOldOnesStayOnOneLine)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("history.sqlite");
+    const QString forged = QStringLiteral("Офис\t0\t0\t\nСклад №1\t99\t123456\t2030-01-01T00:00:00Z");
+    for (const QString& name : {QStringLiteral(" Склад "), QStringLiteral("   "), forged, QString(201, QChar(0x042F))}) {
+        const ProgramResult run = runProgram(archiveProgram(), {"--simulate", "--history", store, "--site", name,
+                                                                "-o", dir.filePath("read.txt")});
+        EXPECT_EQ(run.exitCode, 2) << name.toStdString();
+        EXPECT_TRUE(run.err.startsWith("quorvel-archive: --site: Название объекта ")) << run.err.toStdString();
+    }
+    // Bytes that are not UTF-8, as a shell passes them.
+    const ProgramResult bytes = runProgram(
+        "sh", {"-c", "exec \"$0\" --history \"$1\" --site \"$(printf 'Site\\377')\" --import \"$1\"", archiveProgram(), store});
+    EXPECT_EQ(bytes.exitCode, 2);
+    EXPECT_TRUE(bytes.err.startsWith("quorvel-archive: --site: Название объекта записано не в UTF-8"))
+        << bytes.err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+
+    ASSERT_EQ(runProgram(archiveProgram(), {"--simulate", "--history", store, "--site", "Склад", "-o",
+                                            dir.filePath("read.txt")}).exitCode, 0);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("older"));
+        db.setDatabaseName(store);
+        ASSERT_TRUE(db.open());
+        QSqlQuery rename(db);
+        ASSERT_TRUE(rename.prepare(QStringLiteral("UPDATE sites SET name = ?")));
+        rename.addBindValue(forged + QStringLiteral("\\"));
+        ASSERT_TRUE(rename.exec());
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("older"));
+    const ProgramResult sites = runProgram(archiveProgram(), {"--history", store, "--list-sites"});
+    EXPECT_EQ(sites.exitCode, 0);
+    ASSERT_EQ(sites.out.count('\n'), 1) << sites.out.toStdString();
+    EXPECT_TRUE(sites.out.startsWith(
+        "Офис\\t0\\t0\\t\\nСклад №1\\t99\\t123456\\t2030-01-01T00:00:00Z\\\\\t1\t319\t"))
+        << sites.out.toStdString();
 }
 
 // Killed in the middle of recording, a process leaves each read wholly in
@@ -251,9 +348,18 @@ TEST_F(ServerHistoryProgramTest, EightProgramsRecordingAtOnceGiveTheSameHistoryA
             programs.push_back(std::make_unique<QProcess>());
             programs.back()->start(archiveProgram(), importArgs(shared, own));
         }
+        // Standard error holds each dump's outcome and nothing else, however
+        // often a transaction was run again.
         for (auto& program : programs) {
             ASSERT_TRUE(program->waitForFinished(180000));
-            EXPECT_EQ(program->exitCode(), 0) << program->readAllStandardError().toStdString();
+            const QString err = QString::fromUtf8(program->readAllStandardError());
+            EXPECT_EQ(program->exitCode(), 0) << err.toStdString();
+            const QStringList lines = err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            EXPECT_EQ(lines.size(), 4) << err.toStdString();
+            for (const QString& line : lines)
+                EXPECT_TRUE(line.contains(QRegularExpression(QStringLiteral(
+                    "^\\S+\\.qrvdump: (сохранено в истории объекта «Склад», новых событий: \\d+|это чтение уже есть в истории объекта «Склад»)$"))))
+                    << line.toStdString();
         }
         EXPECT_EQ(historyTable(shared), historyTable(alone));
         EXPECT_EQ(site_history::SiteHistory(shared).site("Склад")->reads, 8);

@@ -7,6 +7,9 @@
 
 #include <config_quorvel/ConfiguratorError.h>
 #include <memory_dump/DumpFile.h>
+#include <panel_sim/PtyPanelServer.h>
+#include <rs485/LinuxSerialPlatform.h>
+#include <site_history/SiteHistory.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -224,6 +227,69 @@ TEST(PtyReadTest, ATargetTheSystemRefusesEndsTheRunBeforeTheFirstCommand)
         EXPECT_EQ(commandsServed(panel.terminate().err), 0);
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+}
+
+// A port another program holds is named as taken, whether the system
+// refuses the open itself (to an ordinary user) or only the lock on it.
+TEST(PtyReadTest, APortAnotherProgramHoldsIsNamedAsTaken)
+{
+    PanelSimProcess panel({});
+    ASSERT_FALSE(panel.slavePath().isEmpty());
+    ::chmod(panel.slavePath().toLocal8Bit().constData(), 0666);
+    rs485::LinuxSerialPlatform otherProgram;
+    const rs485::PortHandle held = otherProgram.openExclusive(panel.slavePath().toStdString());
+    ASSERT_NE(held, rs485::invalidPortHandle);
+    const ProgramResult run = runAsOrdinaryUser({"--port", panel.slavePath()});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.err.toStdString(),
+              "Ошибка при открытии порта " + panel.slavePath().toStdString() + ": порт занят другой программой\n");
+    otherProgram.close(held);
+    EXPECT_EQ(commandsServed(panel.terminate().err), 0);
+}
+
+// SIGINT or SIGTERM in the middle of a read: the reader stops after the
+// loader command in progress (the panel, served here in the test's own
+// process, counts them), closes the port, writes and records nothing, and
+// ends as a shell reports a program the signal ended.
+TEST(PtyReadTest, ASignalStopsTheReadAfterTheCommandInProgressAndNothingIsWritten)
+{
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        panel_sim::PtyPanelServer panel(quorvel_archive::demoPanelMemory());
+        ASSERT_TRUE(panel.start());
+        QTemporaryDir dir;
+        QProcess reader;
+        reader.start(archiveProgram(), {"--port", QString::fromStdString(panel.slavePath()), "--no-turbo", "--output",
+                                        dir.filePath("read.txt"), "--save-dump", dir.filePath("read.qrvdump"),
+                                        "--history", dir.filePath("h.sqlite"), "--site", "Склад"});
+        ASSERT_TRUE(reader.waitForStarted());
+        QElapsedTimer waited;
+        waited.start();
+        while (panel.loader().commandCount() < 40 && waited.elapsed() < 30000)
+            QThread::msleep(5);
+        // Held still, the reader has sent what it has sent; the signal then
+        // waits for it to go on.
+        const auto pid = static_cast<pid_t>(reader.processId());
+        ::kill(pid, SIGSTOP);
+        QThread::msleep(300);
+        const std::size_t served = panel.loader().commandCount();
+        ASSERT_LT(served, 450u) << "the read was over before the signal";
+        ::kill(pid, signal);
+        ::kill(pid, SIGCONT);
+        ASSERT_TRUE(reader.waitForFinished(10000));
+        EXPECT_EQ(reader.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(reader.exitCode(), 128 + signal);
+        EXPECT_EQ(reader.readAllStandardError().toStdString(), "Чтение прервано\n");
+        QThread::msleep(300);
+        EXPECT_LE(panel.loader().commandCount(), served + 1);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"h.sqlite"});
+        EXPECT_TRUE(site_history::SiteHistory(dir.filePath("h.sqlite")).sites().empty());
+        // The port was closed: another reader has it at once.
+        rs485::LinuxSerialPlatform next;
+        const rs485::PortHandle port = next.openExclusive(panel.slavePath());
+        EXPECT_NE(port, rs485::invalidPortHandle);
+        next.close(port);
+    }
 }
 
 TEST(PanelSimTest, ServesAReaderRightAfterAnInterruptedOne)

@@ -1,5 +1,9 @@
 #include <ArchiveOptions.h>
 
+#include <site_history/SiteName.h>
+
+#include <QString>
+
 namespace quorvel_archive {
 
 namespace {
@@ -145,6 +149,13 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
         throw CommandLineError("--list-sites lists every site; --site does not go with it");
     if (historyTable && !options.site)
         throw CommandLineError("--history-table needs --site NAME");
+    // A name that may make a new site follows the store's rule; the site
+    // whose history to write is looked up as named, whatever an older
+    // program let in.
+    if (options.site && !historyTable)
+        if (const QString problem = site_history::siteNameProblem(QString::fromUtf8(options.site->c_str()));
+            !problem.isEmpty())
+            throw CommandLineError("--site: " + problem.toStdString());
     // A PDF on a terminal or in a pipe is of no use to a person or a text tool.
     if (options.format == ArchiveOptions::Format::Pdf && !options.output)
         throw CommandLineError("--format pdf needs --output FILE");
@@ -196,17 +207,25 @@ std::string usageText()
            "                   PGPASSWORD. Made on first use; the read or dump is also\n"
            "                   recorded in it\n"
            "  --site NAME      the site (объект) the read belongs to; without it, the one\n"
-           "                   site whose history holds at least 8 of the read's records\n"
+           "                   site whose history holds at least 8 of the read's records.\n"
+           "                   A site's name is UTF-8 text of 1 to 200 characters, with no\n"
+           "                   spaces around it and no control characters (tab, line feed)\n"
            "  --import DUMP... record dump files in the history\n"
            "  --list-sites     one line per site: name, reads, events kept, last read\n"
-           "                   (ISO 8601, UTC), separated by tabs\n"
+           "                   (ISO 8601, UTC), separated by tabs; in the name a backslash,\n"
+           "                   tab, line feed and carriage return are written \\\\, \\t, \\n\n"
+           "                   and \\r, other control characters \\uXXXX\n"
            "  --history-table  write the site's history, every event of all its reads,\n"
            "                   as the table of one read\n"
            "\n"
            "Exit status: 0 done, 1 the read failed, 2 bad command line (or a read\n"
-           "whose site is neither named nor found), 3 the port cannot be opened, 4 the\n"
-           "table or the dump cannot be written (checked before the read starts), 5 the\n"
-           "dump cannot be used, 6 the history cannot be opened or written.\n";
+           "whose site is neither named nor found), 3 the port cannot be opened (or\n"
+           "another program holds it), 4 the table or the dump cannot be written\n"
+           "(checked before the read starts), 5 the dump cannot be used, 6 the history\n"
+           "cannot be opened or written, 70 an internal error of the program (a fault\n"
+           "to report, whatever it was doing). SIGINT (Ctrl+C) or SIGTERM during a read\n"
+           "stops it after the loader command in progress: the port is closed, nothing\n"
+           "is written or recorded, and the exit status is 130 or 143.\n";
 }
 
 } // namespace quorvel_archive

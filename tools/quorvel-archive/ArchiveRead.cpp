@@ -8,6 +8,7 @@
 #include <config_quorvel/ConfigQuorvel.h>
 #include <config_quorvel/ConfiguratorError.h>
 #include <config_quorvel/Configuration.h>
+#include <config_quorvel/PortOpenError.h>
 
 #include <memory_dump/DumpDecode.h>
 #include <memory_dump/DumpError.h>
@@ -38,7 +39,7 @@ ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& p
     config_quorvel::ConfigQuorvel device(platform);
     device.setTurbo(turbo);
     if (!device.openPort(portName))
-        return {ExitCode::PortError, "Ошибка при открытии порта " + portName, {}, {}, {}};
+        return {ExitCode::PortError, config_quorvel::portOpenErrorText(portName, device.openFailure()), {}, {}, {}};
 
     struct PortCloser {
         config_quorvel::ConfigQuorvel& device;

@@ -12,6 +12,9 @@ enum ExitCode : int {
     OutputError = 4, // the table or the dump could not be written
     DumpError = 5,   // the dump to decode cannot be used; the reason names the fault
     StoreError = 6,  // the site history cannot be opened, is not a store or cannot be written
+    // A fault of the program itself, whatever it was doing (sysexits'
+    // EX_SOFTWARE).
+    InternalError = 70,
 };
 
 } // namespace quorvel_archive

@@ -12,6 +12,7 @@
 #include <memory_dump/DumpError.h>
 #include <memory_dump/DumpFile.h>
 #include <site_history/SiteHistory.h>
+#include <site_history/SiteName.h>
 
 namespace quorvel_archive {
 
@@ -108,7 +109,7 @@ int listSites(const ArchiveOptions& options)
         std::string lines;
         for (const site_history::SiteInfo& site : store->sites())
             lines += QStringLiteral("%1\t%2\t%3\t%4\n")
-                         .arg(site.name)
+                         .arg(site_history::escapedSiteName(site.name))
                          .arg(site.reads)
                          .arg(site.events)
                          .arg(site.lastRead.toUTC().toString(Qt::ISODate))

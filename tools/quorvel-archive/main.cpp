@@ -6,16 +6,20 @@
 #include <ExitCode.h>
 #include <ExportOutput.h>
 #include <HistoryCommands.h>
+#include <InternalError.h>
 #include <PortList.h>
 #include <ProgressBar.h>
 #include <ReportOutput.h>
 #include <SimulatedLine.h>
+#include <StopSignals.h>
 
 #include <archive_table/ProgramInfo.h>
+#include <config_quorvel/ConfiguratorError.h>
 #include <file_output/OutputFile.h>
 #include <memory_dump/DumpFormat.h>
 
 #include <rs485/SerialPlatform.h>
+#include <site_history/DriverWarnings.h>
 #include <site_history/SiteHistory.h>
 
 #include <QCoreApplication>
@@ -90,6 +94,16 @@ int checkTargets(const ArchiveOptions& options)
     return ExitCode::Success;
 }
 
+// The exit status when a signal has asked the run to stop, with its word;
+// 0 to go on.
+int stoppedBySignal()
+{
+    const int status = StopSignals::exitStatus();
+    if (status != 0)
+        printError(config_quorvel::ConfiguratorError(config_quorvel::ConfiguratorError::Cancelled).what());
+    return status;
+}
+
 int readAndWrite(const ArchiveOptions& options)
 {
     if (const int status = checkTargets(options); status != ExitCode::Success)
@@ -98,7 +112,9 @@ int readAndWrite(const ArchiveOptions& options)
     if (options.history && !(store = openStore(options)))
         return ExitCode::StoreError;
 
-    ProgressBar progress(stderr, isatty(fileno(stderr)) != 0);
+    const StopSignals stopSignals;
+    ProgressBar bar(stderr, isatty(fileno(stderr)) != 0);
+    StoppableProgress progress(bar);
     ReadResult result;
     if (options.action == ArchiveOptions::Action::ReadSimulated) {
         SimulatedLine line(demoPanelMemory());
@@ -108,7 +124,10 @@ int readAndWrite(const ArchiveOptions& options)
         result = readArchiveText(rs485::nativeSerialPlatform(), options.port, options.turbo, &progress,
                                  options.format);
     }
-    progress.finish();
+    bar.finish();
+    // Also a read that ended just as the signal came: nothing is written.
+    if (const int status = stoppedBySignal())
+        return status;
     if (result.exitCode != ExitCode::Success) {
         printError(result.message);
         return result.exitCode;
@@ -126,7 +145,12 @@ int readAndWrite(const ArchiveOptions& options)
             return ExitCode::OutputError;
         }
     }
+    // A signal during a write stops the run before the next one.
+    if (const int status = stoppedBySignal())
+        return status;
     if (const int status = writeTable(options, result.text, result.table); status != ExitCode::Success || !store)
+        return status;
+    if (const int status = stoppedBySignal())
         return status;
     return recordInHistory(*store, options, result.dump);
 }
@@ -212,9 +236,11 @@ int main(int argc, char* argv[])
     const std::unique_ptr<QCoreApplication> application = paintsReport(argc, argv)
         ? paintingApplication(argc, argv)
         : std::make_unique<QCoreApplication>(argc, argv);
-    // Standard error carries the progress bar and the outcome only; the
-    // device model's trace stays available through QT_LOGGING_RULES.
+    // Standard error carries the progress bar and the outcome only: no
+    // library's debug stream (QT_LOGGING_RULES may still ask for one), and
+    // none of Qt SQL's warnings about a connection the store reports itself.
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    const site_history::QuietDriverWarnings quietDriver;
 
     ArchiveOptions options;
     try {
@@ -225,7 +251,7 @@ int main(int argc, char* argv[])
         return ExitCode::UsageError;
     }
 
-    try {
+    return reportingInternalErrors([&]() -> int {
         switch (options.action) {
         case ArchiveOptions::Action::Help:
             return writeText(stdout, usageText()) ? ExitCode::Success : ExitCode::OutputError;
@@ -248,9 +274,7 @@ int main(int argc, char* argv[])
         case ArchiveOptions::Action::HistoryTable:
             return writeHistoryTable(options);
         }
-    } catch (const std::exception& error) {
-        printError(error.what());
-        return ExitCode::ReadFailed;
-    }
-    return ExitCode::UsageError;
+        return ExitCode::UsageError;
+    });
 }
+

@@ -156,7 +156,8 @@ TEST(BootloaderExceptionTest, MessagesByCode)
     EXPECT_STREQ(BootloaderException(4).what(), "Неправильный адрес в команде");
     EXPECT_STREQ(BootloaderException(5).what(), "Внутренняя ошибка загрузчика");
     EXPECT_STREQ(BootloaderException(6).what(), "Неправильный формат ответа");
-    EXPECT_STREQ(BootloaderException(7).what(), "Неизвестная ошибка");
+    EXPECT_STREQ(BootloaderException(7).what(), "Чтение прервано");
+    EXPECT_STREQ(BootloaderException(8).what(), "Неизвестная ошибка");
     EXPECT_STREQ(BootloaderException(-1).what(), "Неизвестная ошибка");
     EXPECT_EQ(BootloaderException(BootloaderException::LoaderInternal).code(), 5);
 }

@@ -151,7 +151,7 @@ TEST(Crc8, MatchesTheReferenceValuesOfTheArchive)
 
 TEST(ConfiguratorError, MapsEveryLoaderCodeAndHasFixedTexts)
 {
-    const std::uint32_t mapped[] = {0, 1, 2, 2, 7, 5, 2, 7, 7};
+    const std::uint32_t mapped[] = {0, 1, 2, 2, 7, 5, 2, 8, 7};
     for (int loaderCode = 0; loaderCode < 9; ++loaderCode)
         EXPECT_EQ(ConfiguratorError(boot_loader::BootloaderException(loaderCode)).code(),
                   mapped[loaderCode]) << loaderCode;
@@ -166,10 +166,11 @@ TEST(ConfiguratorError, MapsEveryLoaderCodeAndHasFixedTexts)
         "Внутренняя ошибка загрузчика прибора.",
         "Несовместимая версия ПО прибора.",
         "Внутренняя ошибка программы-конфигуратора.",
+        "Чтение прервано",
     };
-    for (std::uint32_t code = 0; code < 8; ++code)
+    for (std::uint32_t code = 0; code < 9; ++code)
         EXPECT_STREQ(ConfiguratorError(code).what(), texts[code]) << code;
-    EXPECT_STREQ(ConfiguratorError(8).what(), "Неизвестная ошибка.");
+    EXPECT_STREQ(ConfiguratorError(9).what(), "Неизвестная ошибка.");
     EXPECT_STREQ(ConfiguratorError(0xFFFFFFFFu).what(), "Неизвестная ошибка.");
 
     const ConfiguratorError copy = ConfiguratorError(boot_loader::BootloaderException(3));

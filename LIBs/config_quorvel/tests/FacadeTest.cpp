@@ -250,3 +250,54 @@ TEST(Facade, OpenPortReportsAMissingPortWithoutThrowing)
     EXPECT_TRUE(facade.closePort());
     EXPECT_FALSE(line.isOpen());
 }
+
+// Asked to stop, a read ends after the command just answered, the line put
+// back to its normal speed, and the configuration as the last read left it.
+TEST(FacadeCancelTest, AReadAskedToStopEndsAfterTheCommandJustAnswered)
+{
+    // Asked once after the information block, after each of the 447 pages
+    // and after the settings' checksum; says yes from the stopAt-th time.
+    struct Stopping : ProgressHandler {
+        explicit Stopping(int stopAt) : stopAt(stopAt) {}
+        void onProgress(float) override {}
+        bool cancelled() const override { return ++asked >= stopAt; }
+        int stopAt;
+        mutable int asked = 0;
+    };
+    const struct {
+        bool turbo;
+        int stopAt;
+        std::size_t commands;
+    } cases[] = {
+        {true, 1, 1},     // the information block: the speed was never raised
+        {true, 11, 13},   // it, the speed up, 10 pages, the speed back
+        {false, 11, 11},  // it and 10 pages
+        {true, 449, 451}, // everything up to the settings' checksum, the speed back
+    };
+    const panel_sim::PanelMemory memory = panel_sim::buildPanel(panel_sim::demoPanel());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stopAt);
+        rs485::testing::FakeSerialPlatform line;
+        panel_sim::SimulatedPanel panel(line, memory);
+        ConfigQuorvel facade(line);
+        facade.setTurbo(c.turbo);
+        ASSERT_TRUE(facade.openPort("COM1"));
+        Configuration configuration;
+        configuration.firmwareDate = "earlier";
+        Stopping stopping(c.stopAt);
+        try {
+            facade.readArchive(configuration, &stopping);
+            ADD_FAILURE() << "the read went on";
+        } catch (const ConfiguratorError& error) {
+            EXPECT_EQ(error.code(), ConfiguratorError::Cancelled);
+            EXPECT_STREQ(error.what(), "Чтение прервано");
+        }
+        const std::vector<Exchange> log = panel.log();
+        ASSERT_EQ(log.size(), c.commands);
+        if (c.commands > 1) {
+            EXPECT_EQ(log.back().kind, c.turbo ? CommandKind::SetSpeed : CommandKind::ReadPage);
+            EXPECT_EQ(line.currentLine().baudRate, 19200u);
+        }
+        EXPECT_EQ(configuration.firmwareDate, "earlier");
+    }
+}

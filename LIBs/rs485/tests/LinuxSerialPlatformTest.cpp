@@ -22,6 +22,7 @@
 using rs485::DisconnectException;
 using rs485::LineSettings;
 using rs485::LinuxSerialPlatform;
+using rs485::OpenFailure;
 using rs485::Parity;
 using rs485::PortHandle;
 using rs485::RS485Connection;
@@ -248,6 +249,7 @@ TEST_F(PseudoTerminalTest, SecondOpenerIsRefusedUntilTheFirstCloses)
     ASSERT_NE(first, invalidPortHandle);
     LinuxSerialPlatform other;
     EXPECT_EQ(other.openExclusive(slavePath), invalidPortHandle);
+    EXPECT_EQ(other.lastOpenFailure(), OpenFailure::Busy);
     EXPECT_TRUE(platform.close(first));
     const PortHandle again = other.openExclusive(slavePath);
     EXPECT_NE(again, invalidPortHandle);
@@ -273,6 +275,7 @@ TEST(LinuxPortOpenTest, NamesWithoutSlashAreLookedUpInDevAndMustBeTerminals)
     LinuxSerialPlatform platform;
     EXPECT_EQ(platform.openExclusive("no-such-tty-name"), invalidPortHandle);
     EXPECT_EQ(platform.openExclusive("/dev/no-such-tty-name"), invalidPortHandle);
+    EXPECT_EQ(platform.lastOpenFailure(), OpenFailure::Other);
     EXPECT_EQ(platform.openExclusive(""), invalidPortHandle);
     // A file of the test's own, which is no terminal.
     char plainFile[] = "/tmp/quorvel-not-a-tty.XXXXXX";

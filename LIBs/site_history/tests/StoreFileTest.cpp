@@ -116,3 +116,37 @@ TEST(StoreFileTest, NetworkFoldersAreNoPlaceForAStore)
     QTemporaryDir dir;
     EXPECT_FALSE(site_history::isNetworkPath(dir.filePath("history.sqlite")));
 }
+
+// A new site's name follows the rule before anything is recorded; a site
+// an older program let in under a breaking name keeps its reads coming and
+// may be renamed to a sound name only.
+TEST(StoreFileTest, ABreakingNameMakesNoSiteButAnOlderSiteKeepsItsName)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("h.sqlite");
+    const QString forged = QStringLiteral("Офис\t0\t0\t\nСклад №1\t99");
+    {
+        site_history::SiteHistory store(path);
+        for (const QString& name : {QStringLiteral(" Склад "), QStringLiteral("   "), forged}) {
+            try {
+                store.record(name, readDump(ringPanel(10), 1'700'000'000'000));
+                ADD_FAILURE() << name.toStdString();
+            } catch (const site_history::HistoryError& error) {
+                EXPECT_EQ(error.fault(), site_history::HistoryError::Fault::BadSiteName);
+            }
+        }
+        EXPECT_TRUE(store.sites().empty());
+        store.record(QStringLiteral("Склад"), readDump(ringPanel(10), 1'700'000'000'000));
+    }
+    onFile(path, {QStringLiteral("UPDATE sites SET name = 'Офис' || char(9) || '0' || char(9) || '0'"
+                                 " || char(9) || char(10) || 'Склад №1' || char(9) || '99'")});
+
+    site_history::SiteHistory store(path);
+    EXPECT_EQ(store.record(forged, readDump(ringPanel(20), 1'700'000'060'000)).newEvents, 10);
+    ASSERT_EQ(store.sites().size(), 1u);
+    EXPECT_EQ(store.sites()[0].name, forged);
+    EXPECT_EQ(store.sites()[0].reads, 2);
+    EXPECT_THROW(store.renameSite(forged, QStringLiteral("Склад\n2")), site_history::HistoryError);
+    store.renameSite(forged, QStringLiteral("Склад 2"));
+    EXPECT_EQ(store.sites()[0].name, QStringLiteral("Склад 2"));
+}

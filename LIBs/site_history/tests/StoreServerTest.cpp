@@ -3,6 +3,7 @@
 
 #include "EachStore.h"
 
+#include <site_history/DriverWarnings.h>
 #include <site_history/SiteHistory.h>
 
 #include <QSqlDatabase>
@@ -83,4 +84,50 @@ TEST_F(StoreServerTest, ProgramsOpeningANewStoreAtOnceMakeItOnce)
     for (const std::string& failure : failures)
         EXPECT_EQ(failure, "");
     EXPECT_EQ(SiteHistory(uri).table("Склад").events.size(), 35u);
+}
+
+
+// A connection the server has ended fails the store's next use with the
+// store's own error; Qt's driver adds nothing to standard error.
+TEST_F(StoreServerTest, AConnectionTheServerEndedLeavesNoDriverWarnings)
+{
+    const QString uri = server->newDatabase();
+    SiteHistory store(uri);
+    store.record("Склад", readDump(ringPanel(20), 1'700'000'000'000));
+    server->admin(QStringLiteral("postgres"),
+                  {QStringLiteral("SELECT pg_catalog.pg_terminate_backend(pid) FROM pg_catalog.pg_stat_activity"
+                                  " WHERE datname = '%1'")
+                       .arg(TestServer::databaseOf(uri))});
+    const site_history::QuietDriverWarnings quiet;
+    testing::internal::CaptureStderr();
+    for (int use = 0; use < 2; ++use) {
+        try {
+            store.record("Склад", readDump(ringPanel(40), 1'700'000'100'000));
+        } catch (const HistoryError&) {
+        }
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// Writers that keep losing against each other on a serializable server run
+// their transactions again; the statements of each lost one are freed once
+// it has been rolled back, and the driver has nothing to complain about.
+TEST_F(StoreServerTest, TransactionsRunAgainLeaveNoStatementBehind)
+{
+    const QString uri = server->newDatabase();
+    server->admin(QStringLiteral("postgres"), {QStringLiteral("ALTER DATABASE %1 SET default_transaction_isolation"
+                                                              " TO 'serializable'")
+                                                   .arg(TestServer::databaseOf(uri))});
+    SiteHistory(uri).record("Склад", readDump(ringPanel(8192), 1'700'000'000'000));
+    std::vector<memory_dump::MemoryDump> dumps;
+    for (int i = 1; i <= 6; ++i)
+        dumps.push_back(readDump(ringPanel(8192 + 200 * i), 1'700'000'000'000 + 3'600'000LL * i));
+    testing::internal::CaptureStderr();
+    std::vector<std::thread> writers;
+    for (const memory_dump::MemoryDump& dump : dumps)
+        writers.emplace_back([&uri, &dump] { SiteHistory(uri).record("Склад", dump); });
+    for (std::thread& writer : writers)
+        writer.join();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(SiteHistory(uri).site("Склад")->reads, 7);
 }

@@ -17,6 +17,7 @@ public:
         CommandAddress = 4,
         LoaderInternal = 5,
         AnswerFormat = 6,
+        Cancelled = 7, // not the loader's: the user stopped the read
     };
 
     explicit BootloaderException(std::int32_t code) : errorCode(code) {}

@@ -1,5 +1,6 @@
 #include <boot_loader/MemoryImage.h>
 
+#include <boot_loader/BootloaderException.h>
 #include <boot_loader/ProgressHandler.h>
 
 #include <cstddef>
@@ -18,8 +19,11 @@ void MemoryImage::read(BootloaderProtocol& protocol, ProgressHandler* handler)
 {
     for (BufferedMemoryPage& page : pages) {
         page.read(protocol);
-        if (handler)
+        if (handler) {
             handler->pageRead(page);
+            if (handler->cancelled())
+                throw BootloaderException(BootloaderException::Cancelled);
+        }
     }
 }
 

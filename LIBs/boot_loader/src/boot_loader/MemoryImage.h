@@ -21,7 +21,8 @@ public:
     // Reads every page in address order and reports each one to the handler
     // (which may be null). A failing page stops the read with its
     // BootloaderException: earlier pages hold their new contents, it and
-    // the later ones keep the old.
+    // the later ones keep the old. So does a handler that says cancelled()
+    // after a page, with the code Cancelled.
     void read(BootloaderProtocol& protocol, ProgressHandler* handler);
 
     std::uint8_t byteAt(std::uint32_t address) const;

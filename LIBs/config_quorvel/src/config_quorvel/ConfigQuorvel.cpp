@@ -58,6 +58,8 @@ std::vector<Event> ConfigQuorvel::readArchive(Configuration& configuration, Prog
 
     identifyDevice();
     progress.step();
+    if (progress.cancelled())
+        throw ConfiguratorError(ConfiguratorError::Cancelled);
 
     try {
         enterTurbo();
@@ -70,6 +72,8 @@ std::vector<Event> ConfigQuorvel::readArchive(Configuration& configuration, Prog
         archiveImage.read(protocol, &progress);
         settingsChecksum = protocol.rangeChecksum(mm::settingsSpace, mm::settingsStart,
                                                   mm::pageSize * mm::settingsPages);
+        if (progress.cancelled())
+            throw boot_loader::BootloaderException(boot_loader::BootloaderException::Cancelled);
         configChecksum = protocol.rangeChecksum(mm::configSpace, mm::configStart,
                                                 mm::pageSize * mm::configPages);
         leaveTurbo();

@@ -36,16 +36,18 @@ public:
     ConfigQuorvel(const ConfigQuorvel&) = delete;
     ConfigQuorvel& operator=(const ConfigQuorvel&) = delete;
 
-    // Opens the port at 19200 baud; false when it cannot be opened.
+    // Opens the port at 19200 baud; false when it cannot be opened, with
+    // openFailure() saying whether another program holds it.
     bool openPort(const std::string& portName);
+    rs485::OpenFailure openFailure() const { return connection.openFailure(); }
     bool closePort();
     // Whether the next read switches the line to 345600 baud.
     void setTurbo(bool turbo);
 
     // Identifies the panel, reads its memory with progress (handler may be
     // null) and decodes it into `configuration`, which the events refer to.
-    // Throws ConfiguratorError; `configuration` is untouched when the read
-    // fails.
+    // Throws ConfiguratorError, with Cancelled when the handler asked to
+    // stop; `configuration` is untouched when the read fails.
     std::vector<Event> readArchive(Configuration& configuration, ProgressHandler* handler);
 
     // The panel's range checksums from the last read that got that far.

@@ -2,8 +2,6 @@
 
 #include <config_quorvel/WideText.h>
 
-#include <QDebug>
-
 namespace config_quorvel {
 
 namespace {
@@ -93,7 +91,6 @@ std::u16string Configuration::defaultEventTableName(int index)
 
 bool Configuration::rebuildEventTables()
 {
-    QMessageLogger().debug() << ">>> Configuration::rebuildEventTables()";
     if (!eventTables.empty())
         eventTables.front().name.clear();
 
@@ -113,7 +110,6 @@ bool Configuration::rebuildEventTables()
         ++i;
     }
 
-    QMessageLogger().debug() << "<<< Configuration::rebuildEventTables() returns" << changed;
     return changed;
 }
 

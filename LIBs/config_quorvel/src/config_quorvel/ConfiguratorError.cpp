@@ -15,6 +15,7 @@ constexpr const char* messages[] = {
     "Внутренняя ошибка загрузчика прибора.",
     "Несовместимая версия ПО прибора.",
     "Внутренняя ошибка программы-конфигуратора.",
+    "Чтение прервано",
 };
 
 constexpr const char* unknownMessage = "Неизвестная ошибка.";
@@ -33,6 +34,8 @@ std::uint32_t fromLoaderCode(std::int32_t code)
         return ConfiguratorError::BadLink;
     case L::LoaderInternal:
         return ConfiguratorError::LoaderInternal;
+    case L::Cancelled:
+        return ConfiguratorError::Cancelled;
     default: // a bad address in our own command, or a code we do not know
         return ConfiguratorError::ProgramInternal;
     }

@@ -22,6 +22,7 @@ public:
         LoaderInternal = 5,
         IncompatibleFirmware = 6,
         ProgramInternal = 7,
+        Cancelled = 8, // the user stopped the read
     };
 
     explicit ConfiguratorError(std::uint32_t code);

@@ -19,6 +19,11 @@ void ProgressHandlerAdapter::pageWritten(const boot_loader::BufferedMemoryPage&)
     step();
 }
 
+bool ProgressHandlerAdapter::cancelled() const
+{
+    return handler && handler->cancelled();
+}
+
 void ProgressHandlerAdapter::step()
 {
     ++done;

@@ -16,6 +16,7 @@ public:
 
     void pageRead(const boot_loader::BufferedMemoryPage& page) override;
     void pageWritten(const boot_loader::BufferedMemoryPage& page) override;
+    bool cancelled() const override;
 
     void step();
     // Reports exactly 1.0, however many steps were counted.

@@ -118,21 +118,29 @@ LinuxSerialPlatform::LinuxSerialPlatform(std::string root) : sysfsRoot(std::move
 
 PortHandle LinuxSerialPlatform::openExclusive(const std::string& portName)
 {
+    openFailure = OpenFailure::Other;
     if (portName.empty())
         return invalidPortHandle;
     const std::string path = portName.find('/') == std::string::npos ? "/dev/" + portName : portName;
+    // Another program's TIOCEXCL makes the open itself fail with EBUSY, its
+    // lock makes flock fail with EWOULDBLOCK: both say the port is taken.
+    const auto failed = [this](int error) {
+        openFailure = error == EBUSY || error == EWOULDBLOCK ? OpenFailure::Busy : OpenFailure::Other;
+        return invalidPortHandle;
+    };
     // Non-blocking, so that a port waiting for carrier cannot hang the open;
     // read and write wait with poll instead.
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return invalidPortHandle;
+        return failed(errno);
 
     // The lock first: TIOCEXCL marks the tty itself, and a refused opener
     // must not leave that mark on a port that another program holds. Root
     // passes TIOCEXCL, so the lock is what keeps a second instance out.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        const int error = errno;
         ::close(fd);
-        return invalidPortHandle;
+        return failed(error);
     }
     dropModemLines(fd);
     requestLowLatency(fd);

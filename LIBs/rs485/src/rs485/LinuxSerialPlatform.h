@@ -15,6 +15,7 @@ public:
     explicit LinuxSerialPlatform(std::string sysfsTtyRoot = "/sys/class/tty");
 
     PortHandle openExclusive(const std::string& portName) override;
+    OpenFailure lastOpenFailure() const override { return openFailure; }
     bool getLineSettings(PortHandle port, LineSettings& settings) override;
     bool setLineSettings(PortHandle port, const LineSettings& settings) override;
     bool setReadTimeouts(PortHandle port, const ReadTimeouts& timeouts) override;
@@ -33,6 +34,7 @@ private:
     // The kernel has no notion of these; read() applies them itself.
     std::map<PortHandle, ReadTimeouts> readTimeouts;
     std::string sysfsRoot;
+    OpenFailure openFailure = OpenFailure::Other;
 };
 
 } // namespace rs485

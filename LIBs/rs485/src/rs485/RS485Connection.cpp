@@ -18,6 +18,7 @@ struct RS485Connection::State {
     PortHandle handle = invalidPortHandle;
     std::int32_t readTimeoutMs = 200;
     float charTimeMs = 0.0f;
+    OpenFailure openFailure = OpenFailure::Other;
 
     bool isOpen() const { return handle != invalidPortHandle; }
 };
@@ -46,6 +47,7 @@ bool RS485Connection::open(const std::string& portName, int baudRate)
 {
     State& s = *state;
     s.handle = s.platform.openExclusive(portName);
+    s.openFailure = s.isOpen() ? OpenFailure::Other : s.platform.lastOpenFailure();
     if (!s.isOpen())
         return false;
 
@@ -71,6 +73,11 @@ bool RS485Connection::open(const std::string& portName, int baudRate)
 
     s.platform.purge(s.handle, Purge::InputAndOutput);
     return true;
+}
+
+OpenFailure RS485Connection::openFailure() const
+{
+    return state->openFailure;
 }
 
 bool RS485Connection::close()

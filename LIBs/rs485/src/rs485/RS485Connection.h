@@ -1,6 +1,7 @@
 #pragma once
 
 #include <rs485/Exceptions.h>
+#include <rs485/SerialPlatform.h>
 
 #include <cstdint>
 #include <memory>
@@ -24,6 +25,9 @@ public:
     RS485Connection& operator=(const RS485Connection&) = delete;
 
     bool open(const std::string& portName, int baudRate);
+    // Why the last open failed: Busy when the system said that another
+    // program holds the port.
+    OpenFailure openFailure() const;
     bool close();
     bool isOpen() const;
 

@@ -45,6 +45,10 @@ inline bool operator==(const ReadTimeouts& a, const ReadTimeouts& b)
         && a.totalConstantMs == b.totalConstantMs;
 }
 
+// Why a port could not be opened, as far as the system tells: Busy when it
+// says that another program holds the port.
+enum class OpenFailure { Other, Busy };
+
 // What to discard: the input queue alone, or input and output.
 enum class Purge : std::uint32_t { Input = 8, InputAndOutput = 12 };
 
@@ -56,6 +60,8 @@ public:
 
     // Exclusive open of the named port (no sharing with other programs).
     virtual PortHandle openExclusive(const std::string& portName) = 0;
+    // Why the last openExclusive failed; a platform that cannot tell says Other.
+    virtual OpenFailure lastOpenFailure() const { return OpenFailure::Other; }
     virtual bool getLineSettings(PortHandle port, LineSettings& settings) = 0;
     // Applies the baud rate and parity together with the fixed settings.
     virtual bool setLineSettings(PortHandle port, const LineSettings& settings) = 0;

@@ -106,6 +106,11 @@ PortHandle WindowsSerialPlatform::openExclusive(const std::string& portName)
     const std::string path = "\\\\.\\" + portName;
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
+    // A port another program has open is refused as a file shared against
+    // its will: access denied, or a sharing violation.
+    const DWORD error = handle == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    openFailure = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? OpenFailure::Busy
+                                                                                   : OpenFailure::Other;
     return reinterpret_cast<PortHandle>(handle);
 }
 

@@ -22,6 +22,7 @@ public:
     explicit WindowsSerialPlatform(HKEY__* registryRoot);
 
     PortHandle openExclusive(const std::string& portName) override;
+    OpenFailure lastOpenFailure() const override { return openFailure; }
     bool getLineSettings(PortHandle port, LineSettings& settings) override;
     bool setLineSettings(PortHandle port, const LineSettings& settings) override;
     bool setReadTimeouts(PortHandle port, const ReadTimeouts& timeouts) override;
@@ -38,6 +39,7 @@ public:
 
 private:
     HKEY__* registryRoot;
+    OpenFailure openFailure = OpenFailure::Other;
 };
 
 } // namespace rs485

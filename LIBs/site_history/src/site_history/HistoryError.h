@@ -17,6 +17,7 @@ public:
         CannotWrite,  // a change failed and was rolled back
         NoRight,      // the server's role may not read or change the store
         NoSuchSite,
+        BadSiteName,  // a new site's name breaks the rule of SiteName.h
         SiteExists,
     };
 

@@ -2,6 +2,7 @@
 
 #include <site_history/Schema.h>
 #include <site_history/ServerAddress.h>
+#include <site_history/SiteName.h>
 
 #include <archive_table/EventRows.h>
 #include <config_quorvel/Event.h>
@@ -158,6 +159,8 @@ public:
         QSqlQuery query = newQuery();
         if (!query.prepare(statement))
             fail(query, Fault::CannotWrite);
+        if (writing && dialect == Dialect::Postgres)
+            heldStatements.push_back(query);
         return query;
     }
 
@@ -225,21 +228,39 @@ public:
     {
         for (int attempt = 1;; ++attempt) {
             run(begin.isEmpty() ? beginWriting(dialect) : begin);
+            writing = true;
             try {
                 auto result = body();
                 run(QStringLiteral("COMMIT"));
+                endWriting();
                 return result;
             } catch (const LostToAnotherWriter&) {
-                QSqlQuery(db()).exec(QStringLiteral("ROLLBACK"));
+                rollBack();
                 if (attempt == writeAttempts)
                     throw;
                 static thread_local std::minstd_rand random{std::random_device{}()};
                 std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % (20 * attempt)));
             } catch (...) {
-                QSqlQuery(db()).exec(QStringLiteral("ROLLBACK"));
+                rollBack();
                 throw;
             }
         }
+    }
+
+    void rollBack() const
+    {
+        QSqlQuery(db()).exec(QStringLiteral("ROLLBACK"));
+        endWriting();
+    }
+
+    // Qt's server driver frees a prepared statement when the last query that
+    // holds it goes, and a failed transaction refuses that until it has been
+    // rolled back (the driver then warns on standard error, and the statement
+    // stays on the server): the statements of a transaction go once it ends.
+    void endWriting() const
+    {
+        writing = false;
+        heldStatements.clear();
     }
 
     // Runs a statement over `count` items, rowsPerStatement of them to a
@@ -276,6 +297,8 @@ public:
 
     QString name;
     const Dialect dialect;
+    mutable bool writing = false;
+    mutable std::vector<QSqlQuery> heldStatements;
 };
 
 namespace {
@@ -413,12 +436,13 @@ std::unique_ptr<SiteHistory::Connection> SiteHistory::openFile(const QString& pa
 std::unique_ptr<SiteHistory::Connection> SiteHistory::openServer(const QString& uri)
 {
     const QString options = serverConnectionString(uri);
+    const QString shown = shownLocation(uri);
     auto owned = std::make_unique<Connection>(QStringLiteral("QPSQL"), Dialect::Postgres);
     const Connection& c = *owned;
     QSqlDatabase db = c.db();
     db.setConnectOptions(options);
     if (!db.open())
-        throw HistoryError(Fault::CannotOpen, "Невозможно подключиться к истории " + utf8(uri) + ": "
+        throw HistoryError(Fault::CannotOpen, "Невозможно подключиться к истории " + utf8(shown) + ": "
                                                   + utf8(db.lastError().databaseText().simplified()));
     const QString schema = QString::fromLatin1(serverSchema);
     c.run(QStringLiteral("SET search_path TO ") + schema, Fault::CannotOpen);
@@ -443,10 +467,10 @@ std::unique_ptr<SiteHistory::Connection> SiteHistory::openServer(const QString& 
     const int version = storedVersion(Fault::CannotOpen);
     if (version < 0)
         throw HistoryError(Fault::NotAStore, "Схема " + utf8(schema) + " базы на сервере занята чем-то другим, а не историей событий: "
-                                                 + utf8(uri));
+                                                 + utf8(shown));
     if (version > schemaVersion)
-        newerVersion(version, uri);
-    migrate(c, uri, version, [&] { return std::max(0, storedVersion(Fault::CannotWrite)); }, [&] {
+        newerVersion(version, shown);
+    migrate(c, shown, version, [&] { return std::max(0, storedVersion(Fault::CannotWrite)); }, [&] {
         // One program makes the store; another one waits here, then finds it made.
         c.run(QStringLiteral("SELECT pg_catalog.pg_advisory_xact_lock(%1)").arg(applicationId));
         QSqlQuery owner = c.prepare(QStringLiteral(
@@ -549,6 +573,9 @@ SiteMatch SiteHistory::matchSite(const memory_dump::MemoryDump& dump) const
 
 RecordedRead SiteHistory::record(const QString& siteName, const memory_dump::MemoryDump& dump)
 {
+    // A site that an older program let in under such a name keeps it.
+    if (const QString problem = siteNameProblem(siteName); !problem.isEmpty() && !site(siteName))
+        throw HistoryError(Fault::BadSiteName, utf8(problem));
     // Decoded in full before the store changes: a dump that cannot be
     // used changes nothing.
     const std::vector<std::uint8_t> bytes = memory_dump::serializeDump(dump);
@@ -744,6 +771,8 @@ memory_dump::MemoryDump SiteHistory::latestDump(const QString& siteName) const
 
 void SiteHistory::renameSite(const QString& from, const QString& to)
 {
+    if (const QString problem = siteNameProblem(to); !problem.isEmpty())
+        throw HistoryError(Fault::BadSiteName, utf8(problem));
     const Connection& c = *connection;
     c.write([&] {
         const qint64 id = siteId(from);

@@ -91,7 +91,8 @@ public:
     SiteMatch matchSite(const memory_dump::MemoryDump& dump) const;
     static constexpr int sharedRecords = 8;
 
-    // Records the read in the site's history, making the site if it is new.
+    // Records the read in the site's history, making the site if it is new;
+    // a new site's name must follow the rule of SiteName.h.
     // A dump already in the store changes nothing. Throws HistoryError, and
     // memory_dump::DumpError or config_quorvel::ConfiguratorError for a
     // dump that cannot be decoded.
@@ -108,6 +109,7 @@ public:
     // The dump of the site's latest read, for the names of its devices.
     memory_dump::MemoryDump latestDump(const QString& siteName) const;
 
+    // `to` must follow the rule of SiteName.h.
     void renameSite(const QString& from, const QString& to);
     void deleteSite(const QString& name);
 

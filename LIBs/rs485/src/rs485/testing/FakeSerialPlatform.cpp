@@ -40,7 +40,8 @@ PortHandle FakeSerialPlatform::openExclusive(const std::string& portName)
 {
     PlatformCall& call = record(Kind::Open);
     call.portName = portName;
-    if (failing(Kind::Open) || isOpen() || existingPorts.count(portName) == 0) {
+    openFailure = busyPorts.count(portName) != 0 ? OpenFailure::Busy : OpenFailure::Other;
+    if (failing(Kind::Open) || isOpen() || existingPorts.count(portName) == 0 || busyPorts.count(portName) != 0) {
         call.ok = false;
         return invalidPortHandle;
     }

@@ -50,6 +50,7 @@ public:
 
     // SerialPlatform
     PortHandle openExclusive(const std::string& portName) override;
+    OpenFailure lastOpenFailure() const override { return openFailure; }
     bool getLineSettings(PortHandle port, LineSettings& settings) override;
     bool setLineSettings(PortHandle port, const LineSettings& settings) override;
     bool setReadTimeouts(PortHandle port, const ReadTimeouts& timeouts) override;
@@ -79,6 +80,8 @@ public:
     // Ports that exist (open of any other name fails); both lists are
     // returned sorted, as a real lister does.
     std::set<std::string> existingPorts{"COM1"};
+    // Ports that exist but another program holds.
+    std::set<std::string> busyPorts;
     std::vector<std::string> serialPorts;
     std::vector<std::string> converterPorts;
 
@@ -113,6 +116,7 @@ private:
     PortHandle openHandle = invalidPortHandle;
     PortHandle nextHandle = 3;
     int opens = 0;
+    OpenFailure openFailure = OpenFailure::Other;
     LineSettings line;
     ReadTimeouts timeouts;
     std::set<Kind> failures;
