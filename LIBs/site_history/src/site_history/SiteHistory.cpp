@@ -129,6 +129,12 @@ private:
     std::unordered_map<std::int64_t, QString> texts;
 };
 
+// A read as the order of a history needs it.
+struct ReadOrder {
+    std::int64_t ms = 0;
+    QString hash;
+};
+
 // Hands out a site's events in the order the window shows them: the rows
 // come by panel time, archive address and first read's time, newest first,
 // and the few events equal in all three (two records at one address with
@@ -136,27 +142,28 @@ private:
 // hash, greatest first.
 class ShownOrder {
 public:
-    ShownOrder(std::map<std::int64_t, QString> readHashes,
+    ShownOrder(std::unordered_map<std::int64_t, ReadOrder> reads,
                const std::function<bool(const archive_table::ArchiveEvent&)>& take)
-        : hashes(std::move(readHashes)), take(take)
+        : reads(std::move(reads)), take(take)
     {
     }
 
     // False once take wants no more.
-    bool add(archive_table::ArchiveEvent event, std::int64_t address, std::int64_t firstReadMs, std::int64_t firstRead)
+    bool add(archive_table::ArchiveEvent event, std::int64_t address, std::int64_t firstRead)
     {
+        const ReadOrder& read = reads[firstRead];
         if (!tied.empty() && !(tied.front().event.time == event.time && tied.front().address == address
-                               && tied.front().firstReadMs == firstReadMs))
+                               && tied.front().read->ms == read.ms))
             if (!flush())
                 return false;
-        tied.push_back({std::move(event), address, firstReadMs, hashes[firstRead]});
+        tied.push_back({std::move(event), address, &read});
         return true;
     }
 
     bool flush()
     {
         if (tied.size() > 1)
-            std::sort(tied.begin(), tied.end(), [](const Tied& a, const Tied& b) { return a.hash > b.hash; });
+            std::sort(tied.begin(), tied.end(), [](const Tied& a, const Tied& b) { return a.read->hash > b.read->hash; });
         for (const Tied& t : tied)
             if (!take(t.event))
                 return stopped = true, false;
@@ -170,10 +177,9 @@ private:
     struct Tied {
         archive_table::ArchiveEvent event;
         std::int64_t address;
-        std::int64_t firstReadMs;
-        QString hash;
+        const ReadOrder* read;
     };
-    std::map<std::int64_t, QString> hashes;
+    std::unordered_map<std::int64_t, ReadOrder> reads;
     const std::function<bool(const archive_table::ArchiveEvent&)>& take;
     std::vector<Tied> tied;
     bool stopped = false;
@@ -184,24 +190,25 @@ private:
 void streamEvents(const StoreConnection& c, const SiteRow& site,
                   const std::function<bool(const archive_table::ArchiveEvent&)>& take)
 {
-    std::map<std::int64_t, QString> hashes;
-    QSqlQuery reads = c.prepare(QStringLiteral("SELECT id, dump_sha256 FROM reads WHERE site_id = ?"));
-    reads.addBindValue(qint64(site.id));
-    c.run(reads, Fault::CannotOpen);
-    c.eachRow(reads, [&](const QSqlQuery& row) { hashes[row.value(0).toLongLong()] = row.value(1).toString(); });
+    std::unordered_map<std::int64_t, ReadOrder> reads;
+    QSqlQuery readRows = c.prepare(QStringLiteral("SELECT id, read_ms, dump_sha256 FROM reads WHERE site_id = ?"));
+    readRows.addBindValue(qint64(site.id));
+    c.run(readRows, Fault::CannotOpen);
+    c.eachRow(readRows, [&](const QSqlQuery& row) {
+        reads[row.value(0).toLongLong()] = {row.value(1).toLongLong(), row.value(2).toString()};
+    });
 
     TextCache texts(c);
-    ShownOrder order(std::move(hashes), take);
+    ShownOrder order(std::move(reads), take);
     std::int64_t count = 0;
-    const auto addRow = [&](const QSqlQuery& row) {
+    const auto addRow = [&](const QSqlQuery& query) {
         if (order.wasStopped())
             return;
-        archive_table::ArchiveEvent event = shownEvent(row);
-        event.eventText = texts.text(row.value(shownEventText).toLongLong());
-        event.sourceText = texts.text(row.value(shownSourceText).toLongLong());
+        ShownRow row = shownRow(query);
+        row.event.eventText = texts.text(row.eventTextId);
+        row.event.sourceText = texts.text(row.sourceTextId);
         ++count;
-        order.add(std::move(event), row.value(shownAddress).toLongLong(), row.value(shownFirstReadMs).toLongLong(),
-                  row.value(shownFirstReadId).toLongLong());
+        order.add(std::move(row.event), row.address, row.firstReadId);
     };
     const QString select = QStringLiteral("SELECT %1 FROM events WHERE site_id = %2"
                                           " ORDER BY panel_time DESC, address DESC, first_read_ms DESC")

@@ -39,21 +39,32 @@ void bindEvent(QSqlQuery& query, int& at, const StoredEvent& event)
 
 QString shownColumns()
 {
-    return QStringLiteral("panel_time, emergency, event_class, code, section, device_address, loop,"
-                          " event_text_id, source_text_id, address, first_read_ms, first_read_id");
+    // Each field in a byte of its own (emergency and class in the lowest);
+    // a server's SMALLINT arithmetic would overflow past 31 bits.
+    return QStringLiteral("panel_time,"
+                          " emergency + 2 * event_class + 16 * code + 4096 * section + 1048576 * device_address"
+                          " + CAST(loop AS BIGINT) * 268435456,"
+                          " event_text_id * 4294967296 + source_text_id, address, first_read_id");
 }
 
-archive_table::ArchiveEvent shownEvent(const QSqlQuery& row)
+ShownRow shownRow(const QSqlQuery& query)
 {
-    archive_table::ArchiveEvent event;
-    event.time = archive_table::PanelTime::fromDigits(row.value(0).toLongLong());
-    event.emergency = row.value(1).toInt() != 0;
-    event.eventClass = std::uint8_t(row.value(2).toInt());
-    event.code = std::uint8_t(row.value(3).toInt());
-    event.section = std::uint8_t(row.value(4).toInt());
-    event.address = std::uint8_t(row.value(5).toInt());
-    event.loop = std::uint8_t(row.value(6).toInt());
-    return event;
+    ShownRow row;
+    archive_table::ArchiveEvent& event = row.event;
+    event.time = archive_table::PanelTime::fromDigits(query.value(0).toLongLong());
+    const std::int64_t fields = query.value(1).toLongLong();
+    event.emergency = (fields & 1) != 0;
+    event.eventClass = std::uint8_t((fields >> 1) & 0x07);
+    event.code = std::uint8_t(fields >> 4);
+    event.section = std::uint8_t(fields >> 12);
+    event.address = std::uint8_t(fields >> 20);
+    event.loop = std::uint8_t(fields >> 28);
+    const std::int64_t texts = query.value(2).toLongLong();
+    row.eventTextId = texts >> 32;
+    row.sourceTextId = texts & 0xFFFFFFFF;
+    row.address = query.value(3).toLongLong();
+    row.firstReadId = query.value(4).toLongLong();
+    return row;
 }
 
 } // namespace site_history

@@ -31,12 +31,18 @@ QString insertEvents(const QString& table, std::size_t rows);
 // Binds one event's values from placeholder `at` on.
 void bindEvent(QSqlQuery& query, int& at, const StoredEvent& event);
 
-// The columns a site's history is read with, and the event of such a row
-// (its texts left to the caller).
+// A row of a site's history as it is read out. Its small fields come
+// packed into one number: Qt hands each value of a row over as a QVariant,
+// and a history has a million rows.
+struct ShownRow {
+    archive_table::ArchiveEvent event; // without its texts
+    std::int64_t eventTextId = 0;
+    std::int64_t sourceTextId = 0;
+    std::int64_t address = 0;
+    std::int64_t firstReadId = 0;
+};
+// The columns of such a row, and the row of a query's current result.
 QString shownColumns();
-archive_table::ArchiveEvent shownEvent(const QSqlQuery& row);
-// Where in shownColumns() the texts' ids, the archive address and the
-// first read stand.
-enum ShownColumn { shownEventText = 7, shownSourceText, shownAddress, shownFirstReadMs, shownFirstReadId };
+ShownRow shownRow(const QSqlQuery& query);
 
 } // namespace site_history
