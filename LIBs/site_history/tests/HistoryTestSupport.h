@@ -97,7 +97,7 @@ inline void loseEventsSilently(const QString& path)
         const qint64 at = qint64(page - 1) * pageSize;
         file.seek(at);
         QByteArray header = file.read(12);
-        if (header[0] != 2)
+        if (header.at(0) != char(2))
             throw std::runtime_error("the table of events has no inner page of two cells");
         const std::uint32_t cells = number(header, 3, 2);
         if (cells >= 2) {

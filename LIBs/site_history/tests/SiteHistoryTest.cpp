@@ -7,6 +7,10 @@
 
 #include <archive_table/EventRows.h>
 
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -212,4 +216,66 @@ TEST_P(SiteHistoryTest, SitesAreListedRenamedAndDeleted)
     ASSERT_EQ(sites.size(), 1u);
     EXPECT_EQ(sites[0].name, QStringLiteral("Гараж"));
     EXPECT_THROW(store.table("Склад №2 — ✓"), site_history::HistoryError);
+}
+
+// The events handed out one at a time are the table's, in its order, and
+// stop where the taker says.
+TEST_P(SiteHistoryTest, EventsStreamInTheTablesOrderAndStopWhenAsked)
+{
+    const WrappingReads& r = wrappingReads();
+    SiteHistory store(newStore());
+    store.record("Склад", r.latest);
+    store.record("Склад", r.full);
+    std::vector<archive_table::RowTexts> streamed;
+    store.eachEvent("Склад", [&](const archive_table::ArchiveEvent& event) {
+        streamed.push_back(archive_table::rowTexts(event));
+        return true;
+    });
+    EXPECT_EQ(streamed, archive_table::rowTexts(store.table("Склад").events));
+    ASSERT_EQ(streamed.size(), 8792u);
+    int taken = 0;
+    store.eachEvent("Склад", [&](const archive_table::ArchiveEvent&) { return ++taken < 10; });
+    EXPECT_EQ(taken, 10);
+}
+
+// Another program holding the store is waited for 10 seconds, as long as
+// SQLite's busy time-out and the server's lock time-out, and then named.
+TEST_P(SiteHistoryTest, AStoreHeldByAnotherProgramIsBusyAfterTenSeconds)
+{
+    const QString location = newStore();
+    SiteHistory store(location);
+    const QString holderName = QStringLiteral("holder");
+    {
+        QSqlDatabase holder;
+        QStringList hold;
+        if (GetParam() == StoreKind::Server) {
+            const TestServer& s = *TestServer::get();
+            holder = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), holderName);
+            holder.setConnectOptions(QStringLiteral("host=%1 port=%2 user=%3 dbname=%4")
+                                         .arg(s.socketFolder, s.port, s.adminRole, TestServer::databaseOf(location)));
+            hold = QStringList{QStringLiteral("BEGIN"), QStringLiteral("LOCK TABLE quorvel.sites IN EXCLUSIVE MODE")};
+        } else {
+            holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), holderName);
+            holder.setDatabaseName(location);
+            hold = QStringList{QStringLiteral("BEGIN EXCLUSIVE")};
+        }
+        ASSERT_TRUE(holder.open()) << holder.lastError().text().toStdString();
+        for (const QString& statement : hold)
+            ASSERT_TRUE(QSqlQuery(holder).exec(statement)) << statement.toStdString();
+        QElapsedTimer waited;
+        waited.start();
+        try {
+            store.record("Склад", readDump(ringPanel(20), 1'700'000'000'000));
+            ADD_FAILURE() << "recorded in a store another program held";
+        } catch (const site_history::HistoryError& error) {
+            EXPECT_EQ(error.fault(), site_history::HistoryError::Fault::Busy) << error.what();
+            EXPECT_NE(std::string(error.what()).find("история занята другой программой"), std::string::npos) << error.what();
+        }
+        EXPECT_GE(waited.elapsed(), 9500);
+        EXPECT_LT(waited.elapsed(), 30000);
+        QSqlQuery(holder).exec(QStringLiteral("ROLLBACK"));
+        holder.close();
+    }
+    QSqlDatabase::removeDatabase(holderName);
+    EXPECT_EQ(store.record("Склад", readDump(ringPanel(20), 1'700'000'000'000)).newEvents, 20);
 }

@@ -5,8 +5,12 @@
 
 #include <site_history/SiteHistory.h>
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -83,4 +87,39 @@ TEST_F(StoreServerTest, ProgramsOpeningANewStoreAtOnceMakeItOnce)
     for (const std::string& failure : failures)
         EXPECT_EQ(failure, "");
     EXPECT_EQ(SiteHistory(uri).table("Склад").events.size(), 35u);
+}
+
+// After the server ends a connection (a restart, an administrator), the
+// next use opens it again; while the server cannot be reached, each use
+// says so with libpq's reason, and works again once it can.
+TEST_F(StoreServerTest, ALostConnectionIsOpenedAgainOnTheNextUse)
+{
+    const QString database = TestServer::databaseOf(server->newDatabase());
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("server"));
+    ASSERT_TRUE(QFile::link(server->socketFolder, link));
+    SiteHistory store(server->uri(database, QString(), link));
+    store.record("Склад", readDump(ringPanel(20), 1'700'000'000'000));
+    const QStringList endConnections = {QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+                                                       " WHERE datname = '%1' AND pid <> pg_backend_pid()").arg(database)};
+
+    server->admin(QStringLiteral("postgres"), endConnections);
+    EXPECT_EQ(store.sites().size(), 1u);
+    server->admin(QStringLiteral("postgres"), endConnections);
+    store.record("Склад", readDump(ringPanel(30), 1'700'086'400'000));
+    EXPECT_EQ(store.table("Склад").events.size(), 30u);
+
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(QFile::link(dir.path(), link)); // a folder without the server's socket
+    server->admin(QStringLiteral("postgres"), endConnections);
+    try {
+        store.sites();
+        ADD_FAILURE() << "a store without its server was read";
+    } catch (const HistoryError& error) {
+        EXPECT_EQ(error.fault(), HistoryError::Fault::Unreachable);
+        EXPECT_NE(std::string(error.what()).find("No such file or directory"), std::string::npos) << error.what();
+    }
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(QFile::link(server->socketFolder, link));
+    EXPECT_EQ(store.site("Склад")->events, 30);
 }
