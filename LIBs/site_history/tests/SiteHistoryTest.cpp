@@ -6,6 +6,7 @@
 #include <site_history/SiteHistory.h>
 
 #include <archive_table/EventRows.h>
+#include <memory_dump/DumpError.h>
 
 #include <QElapsedTimer>
 #include <QSqlDatabase>
@@ -278,4 +279,14 @@ TEST_P(SiteHistoryTest, AStoreHeldByAnotherProgramIsBusyAfterTenSeconds)
     }
     QSqlDatabase::removeDatabase(holderName);
     EXPECT_EQ(store.record("Склад", readDump(ringPanel(20), 1'700'000'000'000)).newEvents, 20);
+}
+
+// A dump whose read time no read can have had changes nothing.
+TEST_P(SiteHistoryTest, AReadAtAnImpossibleTimeIsRefused)
+{
+    SiteHistory store(newStore());
+    memory_dump::MemoryDump dump = readDump(ringPanel(20), 1'700'000'000'000);
+    dump.readTimeMs = 631151999999; // a millisecond before 1990
+    EXPECT_THROW(store.record("Склад", dump), memory_dump::DumpError);
+    EXPECT_TRUE(store.sites().empty());
 }
