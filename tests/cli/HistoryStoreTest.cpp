@@ -158,6 +158,27 @@ TEST(HistoryStoreTest, AStoreThisUserMayOnlyReadIsReadAndRecordingIsRefused)
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+// A store of an older version this user may not write cannot be migrated:
+// said at once, and the file stays as it was.
+TEST(HistoryStoreTest, AnOlderStoreThisUserMayNotWriteIsNamedSoUntouched)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("history.sqlite");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUORVEL_VERSION1_STORE), store));
+    QFile::setPermissions(store, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (::geteuid() == 0)
+        ASSERT_TRUE(openToOthers(dir, 0755));
+    else
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray before = fileContent(store);
+    const ProgramResult listed = archiveAsUser({"--history", store, "--list-sites"});
+    EXPECT_EQ(listed.exitCode, 6);
+    EXPECT_TRUE(listed.err.contains("История версии 1 должна быть переведена в версию 2")) << listed.err.toStdString();
+    EXPECT_EQ(fileContent(store), before);
+    EXPECT_EQ(filesBeside(store), QStringList());
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 // In a folder everyone shares, another user who lists the store or shows
 // its history, whether the file lets them write or not, leaves nothing
 // behind that would stop its owner recording.

@@ -108,7 +108,9 @@ void StoreConnection::fail(const QSqlQuery& query, Fault fault) const
     } else {
         if (isSqliteCode(error, sqliteBusy) || isSqliteCode(error, sqliteLocked))
             throw HistoryError(Fault::Busy, failed + "история занята другой программой");
-        if (isSqliteCode(error, sqliteReadOnly))
+        // Also a file whose folder takes no journal. When reading, it is a
+        // change cut off by a crash that only someone who may write can undo.
+        if (writing && isSqliteCode(error, sqliteReadOnly))
             refuseWriting();
         if (isSqliteCode(error, sqliteCorrupt) || isSqliteCode(error, sqliteNotADatabase))
             fault = Fault::Damaged;
