@@ -435,6 +435,8 @@ RecordedRead SiteHistory::record(const QString& siteName, const memory_dump::Mem
         // after them sees what those wrote.
         std::vector<StoredEvent> stored(count);
         std::map<std::tuple<qint64, qint64, QByteArray>, std::size_t> eventAt;
+        // A read holds one record at an address.
+        std::unordered_map<qint64, std::size_t> atAddress;
         outcome.isNew.assign(count, false);
         for (std::size_t i = 0; i < count; ++i) {
             StoredEvent& e = stored[i];
@@ -447,22 +449,22 @@ RecordedRead SiteHistory::record(const QString& siteName, const memory_dump::Mem
             e.sourceTextId = textIds[storedText(events[i].sourceText)];
             e.fields = events[i];
             eventAt[{e.fields.time.digits(), e.address, e.record}] = i;
+            atAddress[e.address] = i;
         }
         const auto markNew = [&](const QSqlQuery& row) {
-            const auto found = eventAt.find({row.value(0).toLongLong(), row.value(1).toLongLong(), row.value(2).toByteArray()});
-            if (found != eventAt.end() && !outcome.isNew[found->second]) {
+            const auto found = atAddress.find(row.value(0).toLongLong());
+            if (found != atAddress.end() && !outcome.isNew[found->second]) {
                 outcome.isNew[found->second] = true;
                 ++outcome.newEvents;
             }
         };
         c.inBatches(
             count, Fault::CannotWrite,
-            [](std::size_t rows) {
-                return insertEvents(QStringLiteral("events"), rows)
-                    + QStringLiteral(" ON CONFLICT (site_id, panel_time, address, record) DO NOTHING"
-                                     " RETURNING panel_time, address, record");
+            [&](std::size_t rows) {
+                return insertEvents(QStringLiteral("events"), rows, &stored.front())
+                    + QStringLiteral(" ON CONFLICT (site_id, panel_time, address, record) DO NOTHING RETURNING address");
             },
-            [&](QSqlQuery& query, int& at, std::size_t i) { bindEvent(query, at, stored[i]); },
+            [&](QSqlQuery& query, int& at, std::size_t i) { bindEvent(query, at, stored[i], true); },
             [&](QSqlQuery& insert) {
                 c.eachRow(insert, markNew, Fault::CannotWrite);
                 return true;

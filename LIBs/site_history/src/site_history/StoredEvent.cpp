@@ -16,25 +16,36 @@ archive_table::ArchiveEvent StoredEvent::decode(const QByteArray& record)
     return archive_table::archiveEvent(event, QString(), QString());
 }
 
-QString insertEvents(const QString& table, std::size_t rows)
+QString insertEvents(const QString& table, std::size_t rows, const StoredEvent* firstRead)
 {
+    const QString row = firstRead ? QStringLiteral("(%1, ?, ?, %2, ?, %3, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                                        .arg(firstRead->site)
+                                        .arg(firstRead->firstReadMs)
+                                        .arg(firstRead->firstReadId)
+                                  : QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     return QStringLiteral("INSERT INTO %1 (site_id, panel_time, address, first_read_ms, record, first_read_id,"
                           " time_kind, emergency, event_class, code, section, device_address, loop,"
                           " event_text_id, source_text_id) VALUES %2")
-        .arg(table, StoreConnection::repeated(QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"), rows,
-                                              QStringLiteral(", ")));
+        .arg(table, StoreConnection::repeated(row, rows, QStringLiteral(", ")));
 }
 
-void bindEvent(QSqlQuery& query, int& at, const StoredEvent& event)
+void bindEvent(QSqlQuery& query, int& at, const StoredEvent& event, bool shared)
 {
     const archive_table::ArchiveEvent& f = event.fields;
-    for (const QVariant& value :
-         {QVariant(qint64(event.site)), QVariant(qint64(f.time.digits())), QVariant(qint64(event.address)),
-          QVariant(qint64(event.firstReadMs)), QVariant(event.record), QVariant(qint64(event.firstReadId)),
-          QVariant(int(f.time.kind())), QVariant(f.emergency ? 1 : 0), QVariant(int(f.eventClass)),
-          QVariant(int(f.code)), QVariant(int(f.section)), QVariant(int(f.address)), QVariant(int(f.loop)),
-          QVariant(qint64(event.eventTextId)), QVariant(qint64(event.sourceTextId))})
+    if (!shared)
+        query.bindValue(at++, qint64(event.site));
+    query.bindValue(at++, qint64(f.time.digits()));
+    query.bindValue(at++, qint64(event.address));
+    if (!shared)
+        query.bindValue(at++, qint64(event.firstReadMs));
+    query.bindValue(at++, event.record);
+    if (!shared)
+        query.bindValue(at++, qint64(event.firstReadId));
+    for (const int value : {int(f.time.kind()), f.emergency ? 1 : 0, int(f.eventClass), int(f.code), int(f.section),
+                            int(f.address), int(f.loop)})
         query.bindValue(at++, value);
+    query.bindValue(at++, qint64(event.eventTextId));
+    query.bindValue(at++, qint64(event.sourceTextId));
 }
 
 QString shownColumns()

@@ -26,10 +26,13 @@ struct StoredEvent {
     static archive_table::ArchiveEvent decode(const QByteArray& record);
 };
 
-// The statement that adds `rows` events to `table`.
-QString insertEvents(const QString& table, std::size_t rows);
-// Binds one event's values from placeholder `at` on.
-void bindEvent(QSqlQuery& query, int& at, const StoredEvent& event);
+// The statement that adds `rows` events to `table`. With `firstRead`, all
+// of them are that event's site's and were first seen by its read, written
+// into the statement once instead of bound to each row: Qt binds each value
+// slowly, and a read has 8192 events.
+QString insertEvents(const QString& table, std::size_t rows, const StoredEvent* firstRead = nullptr);
+// Binds one event's values from placeholder `at` on; `shared` as above.
+void bindEvent(QSqlQuery& query, int& at, const StoredEvent& event, bool shared = false);
 
 // A row of a site's history as it is read out. Its small fields come
 // packed into one number: Qt hands each value of a row over as a QVariant,
