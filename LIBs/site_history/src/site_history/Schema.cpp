@@ -80,8 +80,8 @@ const Action version2[] = {
          section SMALLINT NOT NULL,
          device_address SMALLINT NOT NULL,
          loop SMALLINT NOT NULL,
-         event_text_id BIGINT NOT NULL REFERENCES texts (id),
-         source_text_id BIGINT NOT NULL REFERENCES texts (id),
+         event_text_id BIGINT NOT NULL,
+         source_text_id BIGINT NOT NULL,
          CONSTRAINT events_in_order PRIMARY KEY (site_id, panel_time, address, first_read_ms, record))
        @WITHOUT_ROWID@)"},
     {nullptr, ProgramPart::TypedEventsFromVersion1},
