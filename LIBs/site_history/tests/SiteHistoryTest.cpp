@@ -62,6 +62,31 @@ distinctEvents(std::vector<memory_dump::MemoryDump> dumps)
     return events;
 }
 
+// A history as the window shows it, made here from the reads themselves:
+// every distinct event with the oldest read that saw it, listed by address
+// and then by that read's time, in the order archive_table gives a read's
+// list.
+std::vector<archive_table::RowTexts> historyOf(std::vector<memory_dump::MemoryDump> dumps)
+{
+    std::sort(dumps.begin(), dumps.end(), [](const auto& a, const auto& b) { return a.readTimeMs > b.readTimeMs; });
+    std::map<std::pair<std::uint32_t, std::vector<std::uint8_t>>, std::pair<std::int64_t, archive_table::ArchiveEvent>> seen;
+    for (const memory_dump::MemoryDump& dump : dumps) {
+        config_quorvel::Configuration configuration;
+        const auto decoded = memory_dump::decodeDump(dump, configuration);
+        const auto records = memory_dump::validRecords(dump);
+        for (std::size_t i = 0; i < records.size(); ++i)
+            seen[{records[i].address, records[i].bytes}] = {dump.readTimeMs, archive_table::archiveEvent(decoded[i])};
+    }
+    std::vector<std::pair<std::pair<std::uint32_t, std::int64_t>, archive_table::ArchiveEvent>> listed;
+    for (const auto& [key, event] : seen)
+        listed.push_back({{key.first, event.first}, event.second});
+    std::stable_sort(listed.begin(), listed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<archive_table::ArchiveEvent> events;
+    for (auto& entry : listed)
+        events.push_back(std::move(entry.second));
+    return archive_table::rowTexts(archive_table::eventsAsShownAfterRead(std::move(events)));
+}
+
 std::multiset<std::vector<QString>> asSet(const std::vector<archive_table::RowTexts>& rows)
 {
     std::multiset<std::vector<QString>> set;
@@ -219,20 +244,23 @@ TEST_P(SiteHistoryTest, SitesAreListedRenamedAndDeleted)
     EXPECT_THROW(store.table("Склад №2 — ✓"), site_history::HistoryError);
 }
 
-// The events handed out one at a time are the table's, in its order, and
-// stop where the taker says.
-TEST_P(SiteHistoryTest, EventsStreamInTheTablesOrderAndStopWhenAsked)
+// A history is in the order archive_table gives a list of events, and the
+// events handed out one at a time are the table's, in its order, stopping
+// where the taker says.
+TEST_P(SiteHistoryTest, EventsStreamInTheWindowsOrderAndStopWhenAsked)
 {
     const WrappingReads& r = wrappingReads();
     SiteHistory store(newStore());
     store.record("Склад", r.latest);
     store.record("Склад", r.full);
+    const std::vector<archive_table::RowTexts> table = archive_table::rowTexts(store.table("Склад").events);
+    EXPECT_EQ(table, historyOf({r.full, r.latest}));
     std::vector<archive_table::RowTexts> streamed;
     store.eachEvent("Склад", [&](const archive_table::ArchiveEvent& event) {
         streamed.push_back(archive_table::rowTexts(event));
         return true;
     });
-    EXPECT_EQ(streamed, archive_table::rowTexts(store.table("Склад").events));
+    EXPECT_EQ(streamed, table);
     ASSERT_EQ(streamed.size(), 8792u);
     int taken = 0;
     store.eachEvent("Склад", [&](const archive_table::ArchiveEvent&) { return ++taken < 10; });
