@@ -29,18 +29,6 @@
 
 namespace {
 
-// Dumps of one panel read as its ring moves on by `step` records a read.
-QStringList ringDumps(const QTemporaryDir& dir, int count, int step = 300)
-{
-    QStringList files;
-    for (int i = 0; i < count; ++i) {
-        const QString file = dir.filePath(QStringLiteral("read%1.qrvdump").arg(i));
-        memory_dump::saveDumpFile(file, readDump(ringPanel(8192 + step * i), 1'700'000'000'000 + 3'600'000LL * i));
-        files << file;
-    }
-    return files;
-}
-
 ProgramResult archive(const QStringList& args)
 {
     return runProgram(archiveProgram(), args);
@@ -53,15 +41,6 @@ ProgramResult archiveAsUser(const QStringList& args)
     if (::geteuid() == 0)
         return runProgram(QStringLiteral("runuser"), QStringList{"-u", "nobody", "--", archiveProgram()} + args);
     return archive(args);
-}
-
-QStringList filesBeside(const QString& path)
-{
-    QStringList present;
-    for (const char* suffix : {"-journal", "-wal", "-shm"})
-        if (QFile::exists(path + suffix))
-            present << path + suffix;
-    return present;
 }
 
 // A folder others may enter, for the program run as another user.
@@ -122,7 +101,7 @@ TEST(HistoryStoreTest, AnotherProgramsDatabaseOrASpecialFileIsRefusedUntouched)
 TEST(HistoryStoreTest, AStoreThisUserMayOnlyReadIsReadAndRecordingIsRefused)
 {
     QTemporaryDir dir;
-    const QStringList dumps = ringDumps(dir, 3);
+    const QStringList dumps = writeRingDumps(dir, 3);
     const QString store = dir.filePath("history.sqlite");
     ASSERT_EQ(archive({"--history", store, "--site", "Склад", "--import", dumps[0], dumps[1]}).exitCode, 0);
     const QByteArray table = archive({"--history", store, "--site", "Склад", "--history-table"}).out;
@@ -186,7 +165,7 @@ TEST(HistoryStoreTest, AnotherUsersReadingLeavesNothingInASharedFolder)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(::geteuid() != 0 || openToOthers(dir, 01777));
-    const QStringList dumps = ringDumps(dir, 3);
+    const QStringList dumps = writeRingDumps(dir, 3);
     const QString store = dir.filePath("history.sqlite");
     ASSERT_EQ(archive({"--history", store, "--site", "Склад", "--import", dumps[0]}).exitCode, 0);
     for (const QFile::Permissions others : {QFile::Permissions(QFile::ReadOther),
@@ -207,7 +186,7 @@ TEST(HistoryStoreTest, ADamagedStoreExitsWith6AndTheCheckSaysWhy)
 {
     QTemporaryDir dir;
     const QString store = dir.filePath("history.sqlite");
-    ASSERT_EQ(archive(QStringList{"--history", store, "--site", "Склад", "--import"} + ringDumps(dir, 2, 8192)).exitCode, 0);
+    ASSERT_EQ(archive(QStringList{"--history", store, "--site", "Склад", "--import"} + writeRingDumps(dir, 2, 8192)).exitCode, 0);
     const ProgramResult sound = archive({"--history", store, "--check-history"});
     EXPECT_EQ(sound.exitCode, 0);
     EXPECT_EQ(sound.out, QByteArray("История в порядке: объектов 1, чтений 2, событий 16384.\n"));
@@ -227,7 +206,7 @@ TEST(HistoryStoreTest, ADamagedStoreExitsWith6AndTheCheckSaysWhy)
 TEST(HistoryStoreTest, EightProgramsCreatingOneNewStoreAtOnceAllSucceed)
 {
     QTemporaryDir dir;
-    const QStringList dumps = ringDumps(dir, 8);
+    const QStringList dumps = writeRingDumps(dir, 8);
     const QString store = dir.filePath("new.sqlite");
     std::vector<std::unique_ptr<QProcess>> programs;
     for (const QString& dump : dumps) {
@@ -275,7 +254,7 @@ TEST(HistoryStoreTest, ReadsTheServerCouldNotTakeAreKeptAndSentLater)
     const QString store = server->uri(database, QString(), link);
     const QString pendingFolder = dir.filePath("pending");
     qputenv("QUORVEL_PENDING_DIR", QFile::encodeName(pendingFolder));
-    const QStringList dumps = ringDumps(dir, 2);
+    const QStringList dumps = writeRingDumps(dir, 2);
 
     const ProgramResult lost = archive({"--history", store, "--site", "Склад", "--import", dumps[0]});
     EXPECT_EQ(lost.exitCode, 6);

@@ -2,6 +2,7 @@
 
 #include <config_quorvel/ConfigQuorvel.h>
 #include <memory_dump/DumpDecode.h>
+#include <memory_dump/DumpFile.h>
 #include <panel_builder/PanelBuilder.h>
 #include <panel_sim/SimulatedPanel.h>
 #include <rs485/testing/FakeSerialPlatform.h>
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStringList>
+#include <QTemporaryDir>
 #include <QVariant>
 
 #include <cstdint>
@@ -57,6 +60,30 @@ inline panel_sim::PanelDescription ringPanel(int total, const std::u16string& de
     }
     d.firstRecordSlot = first % panel_sim::archiveSlots;
     return d;
+}
+
+// Dump files in `dir` of one panel read `count` times an hour apart, its
+// ring moving on by `step` records a read.
+inline QStringList writeRingDumps(const QTemporaryDir& dir, int count, int step = 300)
+{
+    QStringList files;
+    for (int i = 0; i < count; ++i) {
+        const QString file = dir.filePath(QStringLiteral("read%1.qrvdump").arg(i));
+        memory_dump::saveDumpFile(file, readDump(ringPanel(8192 + step * i), 1'700'000'000'000 + 3'600'000LL * i));
+        files << file;
+    }
+    return files;
+}
+
+// The files SQLite makes beside a store: a journal while a change is
+// written, a log and its index while a log's database is in use.
+inline QStringList filesBeside(const QString& path)
+{
+    QStringList present;
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        if (QFile::exists(path + suffix))
+            present << path + suffix;
+    return present;
 }
 
 // Damages a store as a flipped bit in a page can: an inner page of the

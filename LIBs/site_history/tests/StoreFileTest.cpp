@@ -59,17 +59,6 @@ QVariant onFile(const QString& path, const QStringList& statements)
     return last;
 }
 
-// The files beside a store that SQLite makes: a journal while a change is
-// written, a log and its index while a log's database is in use.
-QStringList filesBeside(const QString& path)
-{
-    QStringList present;
-    for (const char* suffix : {"-journal", "-wal", "-shm"})
-        if (QFile::exists(path + suffix))
-            present << path + suffix;
-    return present;
-}
-
 } // namespace
 
 // A version-0 file is an empty database: it becomes a store of the current version.
