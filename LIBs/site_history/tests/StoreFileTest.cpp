@@ -98,6 +98,11 @@ TEST(StoreFileTest, FilesThatAreNoStoreOfThisProgramAreRefusedAndLeftAlone)
                                     QStringLiteral("CREATE TABLE invoices (id INTEGER PRIMARY KEY, amount REAL)"),
                                     QStringLiteral("INSERT INTO invoices VALUES (1, 2.5)")});
         }
+    // Ours, but with a version no program gives a store.
+    const QString broken = dir.filePath("broken.sqlite");
+    { SiteHistory store(broken); }
+    onFile(broken, {QStringLiteral("PRAGMA user_version=-1")});
+    const QByteArray brokenBytes = content(broken);
     std::vector<QByteArray> foreignBytes;
     for (const QString& file : foreign)
         foreignBytes.push_back(content(file));
@@ -111,6 +116,8 @@ TEST(StoreFileTest, FilesThatAreNoStoreOfThisProgramAreRefusedAndLeftAlone)
         EXPECT_EQ(refusal(file, &message), HistoryError::Fault::NotAStore) << file.toStdString();
         EXPECT_NE(message.find("не является историей событий"), std::string::npos) << message;
     }
+    EXPECT_EQ(refusal(broken), HistoryError::Fault::Damaged);
+    EXPECT_EQ(content(broken), brokenBytes);
     EXPECT_EQ(refusal(dir.filePath("no-such-folder/history.sqlite")), HistoryError::Fault::CannotOpen);
     EXPECT_EQ(refusal(dir.path()), HistoryError::Fault::CannotOpen);
 

@@ -101,6 +101,9 @@ struct StoreLook {
     int version = 0;
     bool ours = false;
     bool empty = false;
+    // Ours, but with a version no program gave it: a version below 0, or
+    // 0 with tables in it.
+    bool broken = false;
 };
 
 int pragmaNumber(const StoreConnection& c, const QString& statement)
@@ -120,6 +123,7 @@ StoreLook lookInside(const StoreConnection& c, FileLook::Kind fileLook)
         c.run(QStringLiteral("COMMIT"), Fault::Damaged);
         look.ours = id == applicationId;
         look.empty = id == 0 && look.version == 0 && objects == 0;
+        look.broken = look.ours && (look.version < 0 || (look.version == 0 && objects > 0));
     } catch (const HistoryError& error) {
         QSqlQuery(c.db()).exec(QStringLiteral("ROLLBACK"));
         // A file SQLite cannot read is damaged when it was ours, and
@@ -222,23 +226,26 @@ std::unique_ptr<StoreConnection> openFileStore(const QString& path)
                                                + std::to_string(schemaVersion)
                                                + ", а файл или его папка только для чтения: " + utf8(path));
     };
-    if (!mayWrite && fileLook.kind == FileLook::Ours && fileLook.version < schemaVersion)
+    if (!mayWrite && fileLook.kind == FileLook::Ours && fileLook.version > 0 && fileLook.version < schemaVersion)
         refuseOldVersion(fileLook.version);
 
+    const auto refuseOthers = [&](const StoreLook& look) {
+        if (!look.ours && !look.empty)
+            notAStore(path);
+        if (look.broken)
+            throw HistoryError(Fault::Damaged, "Файл истории повреждён: " + utf8(path) + " (версия истории "
+                                                   + std::to_string(look.version) + ")");
+        if (look.version > schemaVersion)
+            refuseNewerVersion(look.version, path);
+    };
     // A file not known to be ours is first opened only to read.
     std::unique_ptr<StoreConnection> c = connect(path, !mayWrite || fileLook.kind == FileLook::Unknown);
     StoreLook look = lookInside(*c, fileLook.kind);
-    if (!look.ours && !look.empty)
-        notAStore(path);
-    if (look.version > schemaVersion)
-        refuseNewerVersion(look.version, path);
+    refuseOthers(look);
     if (c->readOnly && mayWrite) {
         c = connect(path, false);
         look = lookInside(*c, fileLook.kind);
-        if (!look.ours && !look.empty)
-            notAStore(path);
-        if (look.version > schemaVersion)
-            refuseNewerVersion(look.version, path);
+        refuseOthers(look);
     }
     if (c->readOnly) {
         if (look.version < schemaVersion)
