@@ -1,11 +1,19 @@
-// The site history: recording a full read (8192 events and its dump) in a
-// store, telling the site of a read, and opening a site's history of 50
-// reads and about 60 000 events in the window; the store's size per read.
-// On a PostgreSQL server: recording a full read, and eight importers at
-// once, in reads per second. Run by hand, offscreen, with a local server:
+// The site history at the sizes a site reaches over years: stores of about
+// 60 000, 250 000 and 1 000 000 events of one site, made once per run in a
+// temporary folder by recording successive reads 8000 records apart, as
+// reads are recorded. For each: importing one more full read (opening the
+// store included, as --import does), reading the whole site's events out,
+// --history-table of the reader with its peak memory, telling the site of
+// an unknown read, and the store's bytes per event. Also recording a full
+// read into an empty store, and the window opening the 60 000-event
+// history. On a PostgreSQL server: a full read recorded, eight importers at
+// once, and import and read-out at 250 000 events. Run by hand, offscreen,
+// with a local server:
 //   scripts/postgres-test-server start /tmp/pg.env --durable
 //   QUORVEL_TEST_POSTGRES=/tmp/pg.env bench_history --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 //   scripts/postgres-test-server stop /tmp/pg.env
+// Making the stores takes a minute or two; --benchmark_filter=/60000 keeps
+// to the smallest.
 
 #include <ViewerTestSupport.h>
 
@@ -17,13 +25,17 @@
 #include <site_history/SiteHistory.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "BenchmarkMain.h"
 
 #include <benchmark/benchmark.h>
 
+#include <map>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -39,28 +51,140 @@ memory_dump::MemoryDump dumpOf(const panel_sim::PanelDescription& description, s
     return dump;
 }
 
-// 50 reads of one panel whose ring moves on by 1057 records between them:
-// 8192 + 49 × 1057 = 59 985 events.
-struct FiftyReads {
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("history.sqlite"));
-    double bytesPerRead = 0;
-    int events = 0;
+// Read `i` of the site: its ring 8000 records on from the one before, a day later.
+constexpr int recordsBetweenReads = 8000;
+memory_dump::MemoryDump siteRead(int i)
+{
+    return dumpOf(ringPanel(8192 + recordsBetweenReads * i), 1'700'000'000'000 + 86'400'000LL * i);
+}
 
-    FiftyReads()
-    {
-        site_history::SiteHistory store(path);
-        for (int i = 0; i < 50; ++i)
-            store.record(QStringLiteral("Склад"), dumpOf(ringPanel(8192 + 1057 * i), 1'700'000'000'000 + 86'400'000LL * i));
-        events = store.site(QStringLiteral("Склад"))->events;
-        bytesPerRead = double(QFileInfo(path).size()) / 50;
-    }
+// How many reads make a store of about `events` events.
+int readsFor(int events)
+{
+    return 1 + (events - 8192 + recordsBetweenReads / 2) / recordsBetweenReads;
+}
+
+const QString site = QStringLiteral("Склад");
+
+QTemporaryDir& folder()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// A site's store of about `events` events, made on first use in this run.
+struct SiteStore {
+    QString location;
+    int reads = 0;
+    int events = 0;
 };
 
-const FiftyReads& fiftyReads()
+SiteStore makeStore(const QString& location, int wantedEvents)
 {
-    static const FiftyReads instance;
-    return instance;
+    SiteStore made{location, readsFor(wantedEvents), 0};
+    QElapsedTimer took;
+    took.start();
+    site_history::SiteHistory store(location);
+    for (int i = 0; i < made.reads; ++i)
+        store.record(site, siteRead(i));
+    made.events = store.site(site)->events;
+    std::fprintf(stderr, "made a store of %d events in %d reads in %.1f s\n", made.events, made.reads,
+                 double(took.elapsed()) / 1000);
+    return made;
+}
+
+const SiteStore& fileStore(int events)
+{
+    static std::map<int, SiteStore> stores;
+    auto found = stores.find(events);
+    if (found == stores.end())
+        found = stores.emplace(events, makeStore(folder().filePath(QStringLiteral("history%1.sqlite").arg(events)), events)).first;
+    return found->second;
+}
+
+const SiteStore* serverStore(int events)
+{
+    const TestServer* server = TestServer::get();
+    if (!server)
+        return nullptr;
+    static std::map<int, SiteStore> stores;
+    auto found = stores.find(events);
+    if (found == stores.end())
+        found = stores.emplace(events, makeStore(server->newDatabase(), events)).first;
+    return &found->second;
+}
+
+// One more full read of the site: the store copied before each round, so
+// that every round imports into the same store.
+void importOneMoreRead(benchmark::State& state)
+{
+    const SiteStore& made = fileStore(int(state.range(0)));
+    const memory_dump::MemoryDump next = siteRead(made.reads);
+    const QString copy = folder().filePath(QStringLiteral("import.sqlite"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(copy);
+        QFile::copy(made.location, copy);
+        state.ResumeTiming();
+        site_history::SiteHistory store(copy);
+        benchmark::DoNotOptimize(store.record(site, next));
+    }
+    state.counters["events"] = made.events;
+    state.counters["bytes_per_event"] = double(QFileInfo(made.location).size()) / made.events;
+}
+
+// Every event of the site, one at a time in the shown order, as an export
+// takes them.
+void readOutSite(benchmark::State& state)
+{
+    const SiteStore& made = fileStore(int(state.range(0)));
+    for (auto _ : state) {
+        site_history::SiteHistory store(made.location);
+        std::size_t events = 0;
+        store.eachEvent(site, [&](const archive_table::ArchiveEvent& event) {
+            benchmark::DoNotOptimize(event);
+            return ++events, true;
+        });
+        if (int(events) != made.events)
+            state.SkipWithError("the events read out are not the site's");
+    }
+    state.counters["events"] = made.events;
+}
+
+// The reader's --history-table into a file, timed from the outside with
+// its peak memory by /usr/bin/time -v.
+void historyTableOfReader(benchmark::State& state)
+{
+    const SiteStore& made = fileStore(int(state.range(0)));
+    const QString output = folder().filePath(QStringLiteral("table.txt"));
+    double peakMb = 0;
+    for (auto _ : state) {
+        QProcess reader;
+        reader.start(QStringLiteral("/usr/bin/time"),
+                     {QStringLiteral("-v"), QStringLiteral(QUORVEL_ARCHIVE_PROGRAM), QStringLiteral("--history"), made.location,
+                      QStringLiteral("--site"), site, QStringLiteral("--history-table"), QStringLiteral("-o"), output});
+        if (!reader.waitForFinished(600000) || reader.exitCode() != 0) {
+            state.SkipWithError("the reader failed (is /usr/bin/time installed?)");
+            break;
+        }
+        for (const QByteArray& line : reader.readAllStandardError().split('\n'))
+            if (line.trimmed().startsWith("Maximum resident set size (kbytes):"))
+                peakMb = line.split(':').last().trimmed().toDouble() / 1024;
+    }
+    state.counters["events"] = made.events;
+    state.counters["peak_rss_mb"] = peakMb;
+}
+
+// A read of a panel the store does not know: every record looked up.
+void matchUnknownRead(benchmark::State& state)
+{
+    site_history::SiteHistory store(fileStore(int(state.range(0))).location);
+    panel_sim::PanelDescription other = ringPanel(8192);
+    for (panel_sim::ArchiveRecord& record : other.records)
+        record.address = 9;
+    const memory_dump::MemoryDump dump = dumpOf(other, 1'800'000'000'000);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(store.matchSite(dump));
 }
 
 void recordFullRead(benchmark::State& state)
@@ -74,7 +198,7 @@ void recordFullRead(benchmark::State& state)
         const QString path = dir.filePath(QStringLiteral("store%1.sqlite").arg(round++));
         auto store = std::make_unique<site_history::SiteHistory>(path);
         state.ResumeTiming();
-        store->record(QStringLiteral("Склад"), dump);
+        store->record(site, dump);
         state.PauseTiming();
         store.reset();
         bytes = QFileInfo(path).size();
@@ -84,31 +208,19 @@ void recordFullRead(benchmark::State& state)
     state.counters["store_bytes"] = double(bytes);
 }
 
-// A read of a panel the store does not know: every record looked up.
-void matchUnknownRead(benchmark::State& state)
-{
-    site_history::SiteHistory store(fiftyReads().path);
-    panel_sim::PanelDescription other = ringPanel(8192);
-    for (panel_sim::ArchiveRecord& record : other.records)
-        record.address = 9;
-    const memory_dump::MemoryDump dump = dumpOf(other, 1'800'000'000'000);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(store.matchSite(dump));
-}
-
 void openSiteHistoryInWindow(benchmark::State& state)
 {
-    QSettings().setValue(QStringLiteral("history/store"), fiftyReads().path);
+    const SiteStore& made = fileStore(60000);
+    QSettings().setValue(QStringLiteral("history/store"), made.location);
     rs485::testing::FakeSerialPlatform line;
     TestMainWindow window(line);
     window.show();
     for (auto _ : state) {
-        if (!window.showSiteHistory(QStringLiteral("Склад")))
+        if (!window.showSiteHistory(site))
             state.SkipWithError("the history did not open");
         QApplication::processEvents();
     }
-    state.counters["events"] = fiftyReads().events;
-    state.counters["bytes_per_read"] = fiftyReads().bytesPerRead;
+    state.counters["events"] = made.events;
 }
 
 void recordFullReadOnServer(benchmark::State& state)
@@ -123,7 +235,7 @@ void recordFullReadOnServer(benchmark::State& state)
         state.PauseTiming();
         auto store = std::make_unique<site_history::SiteHistory>(server->newDatabase());
         state.ResumeTiming();
-        store->record(QStringLiteral("Склад"), dump);
+        store->record(site, dump);
     }
     state.counters["events"] = 8192;
 }
@@ -147,25 +259,84 @@ void eightImportersOnServer(benchmark::State& state)
         site_history::SiteHistory made(uri);
         state.ResumeTiming();
         std::vector<std::thread> importers;
+        std::vector<std::string> failures(8);
         for (int i = 0; i < 8; ++i)
             importers.emplace_back([&, i] {
-                site_history::SiteHistory store(uri);
-                for (int k = 0; k < 4; ++k)
-                    store.record(QStringLiteral("Склад"), dumps[std::size_t((i + (i % 2 ? -k : k) + 8) % 8)]);
+                try {
+                    site_history::SiteHistory store(uri);
+                    for (int k = 0; k < 4; ++k)
+                        store.record(site, dumps[std::size_t((i + (i % 2 ? -k : k) + 8) % 8)]);
+                } catch (const site_history::HistoryError& error) {
+                    failures[std::size_t(i)] = error.what();
+                }
             });
         for (std::thread& importer : importers)
             importer.join();
+        for (const std::string& failure : failures)
+            if (!failure.empty()) {
+                state.SkipWithError(failure.c_str());
+                return;
+            }
     }
     state.counters["reads_per_s"] = benchmark::Counter(32.0 * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+// One more full read into the server's store of about 250 000 events, a
+// copy of it made by the server for each round.
+void importOneMoreReadOnServer(benchmark::State& state)
+{
+    const SiteStore* made = serverStore(int(state.range(0)));
+    if (!made) {
+        state.SkipWithError("no server: QUORVEL_TEST_POSTGRES is not set");
+        return;
+    }
+    const TestServer& server = *TestServer::get();
+    const memory_dump::MemoryDump next = siteRead(made->reads);
+    const QString original = TestServer::databaseOf(made->location);
+    const QString copy = original + QStringLiteral("_copy");
+    for (auto _ : state) {
+        state.PauseTiming();
+        server.admin(QStringLiteral("postgres"), {QStringLiteral("DROP DATABASE IF EXISTS ") + copy,
+                                                  QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(copy, original)});
+        state.ResumeTiming();
+        site_history::SiteHistory store(server.uri(copy));
+        benchmark::DoNotOptimize(store.record(site, next));
+    }
+    state.counters["events"] = made->events;
+}
+
+void readOutSiteOnServer(benchmark::State& state)
+{
+    const SiteStore* made = serverStore(int(state.range(0)));
+    if (!made) {
+        state.SkipWithError("no server: QUORVEL_TEST_POSTGRES is not set");
+        return;
+    }
+    for (auto _ : state) {
+        site_history::SiteHistory store(made->location);
+        std::size_t events = 0;
+        store.eachEvent(site, [&](const archive_table::ArchiveEvent& event) {
+            benchmark::DoNotOptimize(event);
+            return ++events, true;
+        });
+        if (int(events) != made->events)
+            state.SkipWithError("the events read out are not the site's");
+    }
+    state.counters["events"] = made->events;
+}
+
 } // namespace
 
+BENCHMARK(recordFullRead)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(importOneMoreRead)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(readOutSite)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(historyTableOfReader)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(matchUnknownRead)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(openSiteHistoryInWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(recordFullReadOnServer)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(eightImportersOnServer)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(recordFullRead)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(matchUnknownRead)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(openSiteHistoryInWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(importOneMoreReadOnServer)->Arg(250000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(readOutSiteOnServer)->Arg(250000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {

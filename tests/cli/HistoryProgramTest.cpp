@@ -34,18 +34,6 @@
 
 namespace {
 
-// Dumps of one panel read as its ring moves on by `step` records a read.
-QStringList writeRingDumps(const QTemporaryDir& dir, int count, int step = 300)
-{
-    QStringList files;
-    for (int i = 0; i < count; ++i) {
-        const QString file = dir.filePath(QStringLiteral("read%1.qrvdump").arg(i));
-        memory_dump::saveDumpFile(file, readDump(ringPanel(8192 + step * i), 1'700'000'000'000 + 3'600'000LL * i));
-        files << file;
-    }
-    return files;
-}
-
 QStringList importArgs(const QString& store, const QStringList& dumps)
 {
     return QStringList{"--history", store, "--site", "Склад", "--import"} + dumps;

@@ -34,7 +34,8 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
     const auto setAction = [&](ArchiveOptions::Action a, const std::string& name) {
         if (action)
             throw CommandLineError("only one of --list-ports, --port, --simulate, --from-dump, --import, --list-sites, "
-                                   "--history-table, --help and --version may be given (" + name + ")");
+                                   "--history-table, --check-history, --send-pending, --help and --version may be "
+                                   "given (" + name + ")");
         action = a;
     };
 
@@ -104,6 +105,17 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
         } else if (name == "--history-table") {
             noValue();
             setAction(ArchiveOptions::Action::HistoryTable, name);
+        } else if (name == "--check-history") {
+            noValue();
+            setAction(ArchiveOptions::Action::CheckHistory, name);
+        } else if (name == "--send-pending") {
+            noValue();
+            setAction(ArchiveOptions::Action::SendPending, name);
+        } else if (name == "--keep-pending") {
+            noValue();
+            if (options.keepPending)
+                throw CommandLineError("--keep-pending is given twice");
+            options.keepPending = true;
         } else if (name == "--list-ports") {
             noValue();
             setAction(ArchiveOptions::Action::ListPorts, name);
@@ -133,20 +145,26 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
         || options.action == ArchiveOptions::Action::ReadSimulated;
     const bool decodes = options.action == ArchiveOptions::Action::ReadDump;
     const bool historyTable = options.action == ArchiveOptions::Action::HistoryTable;
-    const bool historyAction = historyTable || options.action == ArchiveOptions::Action::Import
-        || options.action == ArchiveOptions::Action::ListSites;
+    const bool wholeStore = options.action == ArchiveOptions::Action::ListSites
+        || options.action == ArchiveOptions::Action::CheckHistory || options.action == ArchiveOptions::Action::SendPending;
+    const bool historyAction = historyTable || wholeStore || options.action == ArchiveOptions::Action::Import;
     if (!reads && (noTurbo || options.saveDump))
         throw CommandLineError("--no-turbo and --save-dump go only with --port or --simulate");
     if (!reads && !decodes && !historyTable && (options.output || formatGiven))
         throw CommandLineError("--output and --format go only with --port, --simulate, --from-dump or --history-table");
     if (historyAction && !options.history)
-        throw CommandLineError("--import, --list-sites and --history-table need --history STORE");
+        throw CommandLineError("--import, --list-sites, --history-table, --check-history and --send-pending need "
+                               "--history STORE");
     if (options.history && !reads && !decodes && !historyAction)
-        throw CommandLineError("--history goes with a read, --from-dump, --import, --list-sites or --history-table");
+        throw CommandLineError("--history goes with a read, --from-dump, --import, --list-sites, --history-table, "
+                               "--check-history or --send-pending");
     if (options.site && !options.history)
         throw CommandLineError("--site goes only with --history");
-    if (options.site && options.action == ArchiveOptions::Action::ListSites)
-        throw CommandLineError("--list-sites lists every site; --site does not go with it");
+    if (options.site && wholeStore)
+        throw CommandLineError("--list-sites, --check-history and --send-pending take the whole history; --site does "
+                               "not go with them");
+    if (options.keepPending && (!options.history || !(reads || decodes || options.action == ArchiveOptions::Action::Import)))
+        throw CommandLineError("--keep-pending goes with --history and a read, --from-dump or --import");
     if (historyTable && !options.site)
         throw CommandLineError("--history-table needs --site NAME");
     // A name that may make a new site follows the store's rule; the site
@@ -173,9 +191,9 @@ std::string usageText()
            "                  [--save-dump DUMP]\n"
            "  quorvel-archive --from-dump DUMP [--format text|csv|pdf] [--output FILE]\n"
            "  quorvel-archive (--port NAME | --simulate | --from-dump DUMP) ... --history STORE\n"
-           "                  [--site NAME]\n"
-           "  quorvel-archive --history STORE --import DUMP... [--site NAME]\n"
-           "  quorvel-archive --history STORE --list-sites\n"
+           "                  [--site NAME] [--keep-pending]\n"
+           "  quorvel-archive --history STORE --import DUMP... [--site NAME] [--keep-pending]\n"
+           "  quorvel-archive --history STORE --list-sites | --check-history | --send-pending\n"
            "  quorvel-archive --history STORE --site NAME --history-table\n"
            "                  [--format text|csv|pdf] [--output FILE]\n"
            "  quorvel-archive --help | --version\n"
@@ -205,7 +223,9 @@ std::string usageText()
            "                   libpq takes it from ~/.pgpass (on Windows\n"
            "                   %APPDATA%\\postgresql\\pgpass.conf), PGPASSFILE or\n"
            "                   PGPASSWORD. Made on first use; the read or dump is also\n"
-           "                   recorded in it\n"
+           "                   recorded in it. A file this user may not change is only\n"
+           "                   read (listed, shown, checked); a store of an older\n"
+           "                   version is migrated in place when first opened\n"
            "  --site NAME      the site (объект) the read belongs to; without it, the one\n"
            "                   site whose history holds at least 8 of the read's records.\n"
            "                   A site's name is UTF-8 text of 1 to 200 characters, with no\n"
@@ -217,15 +237,33 @@ std::string usageText()
            "                   and \\r, other control characters \\uXXXX\n"
            "  --history-table  write the site's history, every event of all its reads,\n"
            "                   as the table of one read\n"
+           "  --check-history  check the whole history (every page of a file, each\n"
+           "                   site's count of events, every read's dump) and say what\n"
+           "                   was found; exit status 6 when it is damaged\n"
+           "  --keep-pending   when the history's server cannot be reached, keep the\n"
+           "                   read or dump on this computer (the folder\n"
+           "                   QUORVEL_PENDING_DIR names, or Quorvel/pending in the\n"
+           "                   user's data folder) instead of losing it; the exit\n"
+           "                   status is 6 all the same\n"
+           "  --send-pending   record the reads kept for this history\n"
            "\n"
            "Exit status: 0 done, 1 the read failed, 2 bad command line (or a read\n"
-           "whose site is neither named nor found), 3 the port cannot be opened (or\n"
-           "another program holds it), 4 the table or the dump cannot be written\n"
-           "(checked before the read starts), 5 the dump cannot be used, 6 the history\n"
-           "cannot be opened or written, 70 an internal error of the program (a fault\n"
-           "to report, whatever it was doing). SIGINT (Ctrl+C) or SIGTERM during a read\n"
-           "stops it after the loader command in progress: the port is closed, nothing\n"
-           "is written or recorded, and the exit status is 130 or 143.\n";
+           "whose site is neither named nor found), 3 the port cannot be opened (or
+"
+           "another program holds it), 4 the table or the dump cannot be written
+"
+           "(checked before the read starts), 5 the dump cannot be used, 6 the history
+"
+           "cannot be opened, is busy, damaged or may not be written, 70 an internal
+"
+           "error of the program (a fault to report, whatever it was doing). SIGINT
+"
+           "(Ctrl+C) or SIGTERM during a read stops it after the loader command in
+"
+           "progress: the port is closed, nothing is written or recorded, and the exit
+"
+           "status is 130 or 143.
+";
 }
 
 } // namespace quorvel_archive

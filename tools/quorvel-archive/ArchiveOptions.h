@@ -9,7 +9,19 @@ namespace quorvel_archive {
 
 // What the command line asks for.
 struct ArchiveOptions {
-    enum class Action { Help, Version, ListPorts, ReadPort, ReadSimulated, ReadDump, Import, ListSites, HistoryTable };
+    enum class Action {
+        Help,
+        Version,
+        ListPorts,
+        ReadPort,
+        ReadSimulated,
+        ReadDump,
+        Import,
+        ListSites,
+        HistoryTable,
+        CheckHistory,
+        SendPending,
+    };
     enum class Format { Text, Csv, Pdf };
 
     Action action = Action::Help;
@@ -22,6 +34,7 @@ struct ArchiveOptions {
     std::optional<std::string> history;  // the site history's store: reads and dumps are recorded in it
     std::optional<std::string> site;     // the site a read belongs to, or whose history to write
     std::vector<std::string> importDumps; // Import: the dumps to record
+    bool keepPending = false;             // a read or dump the history's server cannot take is kept for SendPending
 };
 
 // A command line that makes no sense; what() says why.

@@ -11,6 +11,7 @@
 #include <memory_dump/DumpDecode.h>
 #include <memory_dump/DumpError.h>
 #include <memory_dump/DumpFile.h>
+#include <site_history/PendingReads.h>
 #include <site_history/SiteHistory.h>
 #include <site_history/SiteName.h>
 
@@ -30,14 +31,38 @@ std::string withLabel(const QString& label, const QString& text)
 
 } // namespace
 
-std::unique_ptr<site_history::SiteHistory> openStore(const ArchiveOptions& options)
+std::unique_ptr<site_history::SiteHistory> openStore(const ArchiveOptions& options,
+                                                     site_history::HistoryError::Fault* fault)
 {
     try {
         return std::make_unique<site_history::SiteHistory>(fromUtf8(*options.history));
     } catch (const site_history::HistoryError& error) {
         printError(error.what());
+        if (fault)
+            *fault = error.fault();
         return nullptr;
     }
+}
+
+bool keepsForLater(const ArchiveOptions& options, site_history::HistoryError::Fault fault)
+{
+    return options.keepPending && fault == site_history::HistoryError::Fault::Unreachable;
+}
+
+int keepForLater(const ArchiveOptions& options, const memory_dump::MemoryDump& dump, const QString& label)
+{
+    const QString store = fromUtf8(*options.history);
+    try {
+        site_history::PendingReads pending;
+        pending.keep(store, options.site ? fromUtf8(*options.site) : QString(), dump);
+        printError(withLabel(label, QStringLiteral("чтение отложено до связи с сервером истории (%1); отложенных "
+                                                   "чтений этой истории: %2; запишите их: --history STORE --send-pending")
+                                        .arg(pending.folder())
+                                        .arg(pending.waiting(store).size())));
+    } catch (const site_history::HistoryError& error) {
+        printError(withLabel(label, fromUtf8(error.what())));
+    }
+    return ExitCode::StoreError;
 }
 
 int recordInHistory(site_history::SiteHistory& store, const ArchiveOptions& options,
@@ -67,6 +92,8 @@ int recordInHistory(site_history::SiteHistory& store, const ArchiveOptions& opti
         return ExitCode::Success;
     } catch (const site_history::HistoryError& error) {
         printError(withLabel(label, fromUtf8(error.what())));
+        if (keepsForLater(options, error.fault()))
+            return keepForLater(options, dump, label);
         return ExitCode::StoreError;
     } catch (const memory_dump::DumpError& error) {
         printError(withLabel(label, fromUtf8(error.what())));
@@ -79,8 +106,9 @@ int recordInHistory(site_history::SiteHistory& store, const ArchiveOptions& opti
 
 int importDumps(const ArchiveOptions& options)
 {
-    const std::unique_ptr<site_history::SiteHistory> store = openStore(options);
-    if (!store)
+    site_history::HistoryError::Fault fault{};
+    const std::unique_ptr<site_history::SiteHistory> store = openStore(options, &fault);
+    if (!store && !keepsForLater(options, fault))
         return ExitCode::StoreError;
     // Each dump in a transaction of its own; one that fails leaves the
     // others recorded, and the first failure gives the exit status.
@@ -89,7 +117,8 @@ int importDumps(const ArchiveOptions& options)
         const QString file = fromUtf8(name);
         int outcome = ExitCode::Success;
         try {
-            outcome = recordInHistory(*store, options, memory_dump::loadDumpFile(file), file);
+            const memory_dump::MemoryDump dump = memory_dump::loadDumpFile(file);
+            outcome = store ? recordInHistory(*store, options, dump, file) : keepForLater(options, dump, file);
         } catch (const memory_dump::DumpError& error) {
             printError(withLabel(file, fromUtf8(error.what())));
             outcome = ExitCode::DumpError;
@@ -153,6 +182,58 @@ int writeHistoryTable(const ArchiveOptions& options)
         return ExitCode::StoreError;
     }
     return writeTable(options, exportTable(table.events, options.format), table);
+}
+
+int checkHistory(const ArchiveOptions& options)
+{
+    const std::unique_ptr<site_history::SiteHistory> store = openStore(options);
+    if (!store)
+        return ExitCode::StoreError;
+    try {
+        const site_history::HistoryCheck check = store->check();
+        if (!writeText(stdout, (check.text + QLatin1Char('\n')).toStdString()))
+            return ExitCode::OutputError;
+        return check.sound ? ExitCode::Success : ExitCode::StoreError;
+    } catch (const site_history::HistoryError& error) {
+        printError(error.what());
+        return ExitCode::StoreError;
+    }
+}
+
+int sendPending(const ArchiveOptions& options)
+{
+    const std::unique_ptr<site_history::SiteHistory> store = openStore(options);
+    if (!store)
+        return ExitCode::StoreError;
+    site_history::PendingReads pending;
+    int status = ExitCode::Success;
+    int sent = 0;
+    try {
+        pending.sendTo(*store, [&](const site_history::PendingReads::Sent& one) {
+            const QString label = one.read.dumpFile;
+            int outcome = ExitCode::Success;
+            if (one.recorded) {
+                ++sent;
+                printError(withLabel(label, one.outcome.alreadyKept
+                                                ? QStringLiteral("это чтение уже есть в истории объекта «%1»").arg(one.site)
+                                                : QStringLiteral("сохранено в истории объекта «%1», новых событий: %2")
+                                                      .arg(one.site)
+                                                      .arg(one.outcome.newEvents)));
+            } else {
+                printError(withLabel(label, fromUtf8(one.problem) + (one.unusable ? QString()
+                                                                                    : QStringLiteral("; запишите его: --import ФАЙЛ --site ИМЯ"))));
+                outcome = one.unusable ? ExitCode::DumpError : ExitCode::UsageError;
+            }
+            if (status == ExitCode::Success)
+                status = outcome;
+        });
+    } catch (const site_history::HistoryError& error) {
+        printError(error.what());
+        return ExitCode::StoreError;
+    }
+    if (sent == 0 && status == ExitCode::Success)
+        printError("отложенных чтений этой истории нет");
+    return status;
 }
 
 } // namespace quorvel_archive

@@ -3,6 +3,7 @@
 #include <ArchiveOptions.h>
 
 #include <memory_dump/MemoryDump.h>
+#include <site_history/HistoryError.h>
 
 #include <QString>
 
@@ -16,8 +17,17 @@ namespace quorvel_archive {
 
 // The store --history names, opened before any read so that one that
 // cannot be used ends the run at once; null, with the reason printed, when
-// it cannot be opened.
-std::unique_ptr<site_history::SiteHistory> openStore(const ArchiveOptions& options);
+// it cannot be opened (and, when asked, why).
+std::unique_ptr<site_history::SiteHistory> openStore(const ArchiveOptions& options,
+                                                     site_history::HistoryError::Fault* fault = nullptr);
+
+// Whether a read whose store could not be opened for that fault is kept
+// for later (--keep-pending and a server that cannot be reached).
+bool keepsForLater(const ArchiveOptions& options, site_history::HistoryError::Fault fault);
+
+// Keeps the read or dump for --send-pending and says so; returns the exit
+// code, that of a store that cannot be written.
+int keepForLater(const ArchiveOptions& options, const memory_dump::MemoryDump& dump, const QString& label = QString());
 
 // Records a read or a dump under the site --site names, or the one site
 // whose history holds enough of its records; prints the outcome. Returns
@@ -25,9 +35,11 @@ std::unique_ptr<site_history::SiteHistory> openStore(const ArchiveOptions& optio
 int recordInHistory(site_history::SiteHistory& store, const ArchiveOptions& options,
                     const memory_dump::MemoryDump& dump, const QString& label = QString());
 
-// --import, --list-sites and --history-table.
+// --import, --list-sites, --history-table, --check-history and --send-pending.
 int importDumps(const ArchiveOptions& options);
 int listSites(const ArchiveOptions& options);
 int writeHistoryTable(const ArchiveOptions& options);
+int checkHistory(const ArchiveOptions& options);
+int sendPending(const ArchiveOptions& options);
 
 } // namespace quorvel_archive

@@ -104,12 +104,37 @@ int stoppedBySignal()
     return status;
 }
 
+// Opens the store --history names, if any, before the read; false when
+// the run must end. A server that cannot be reached does not end it with
+// --keep-pending: the read is kept for later instead.
+bool openHistory(const ArchiveOptions& options, std::unique_ptr<site_history::SiteHistory>& store, bool& keepInstead)
+{
+    if (!options.history)
+        return true;
+    site_history::HistoryError::Fault fault{};
+    if ((store = openStore(options, &fault)))
+        return true;
+    keepInstead = keepsForLater(options, fault);
+    return keepInstead;
+}
+
+// Records the read in the store, or keeps it for later when the store's
+// server could not be reached.
+int recordOrKeep(const ArchiveOptions& options, site_history::SiteHistory* store, bool keepInstead,
+                 const memory_dump::MemoryDump& dump)
+{
+    if (store)
+        return recordInHistory(*store, options, dump);
+    return keepInstead ? keepForLater(options, dump) : int(ExitCode::Success);
+}
+
 int readAndWrite(const ArchiveOptions& options)
 {
     if (const int status = checkTargets(options); status != ExitCode::Success)
         return status;
     std::unique_ptr<site_history::SiteHistory> store;
-    if (options.history && !(store = openStore(options)))
+    bool keepInstead = false;
+    if (!openHistory(options, store, keepInstead))
         return ExitCode::StoreError;
 
     const StopSignals stopSignals;
@@ -148,11 +173,11 @@ int readAndWrite(const ArchiveOptions& options)
     // A signal during a write stops the run before the next one.
     if (const int status = stoppedBySignal())
         return status;
-    if (const int status = writeTable(options, result.text, result.table); status != ExitCode::Success || !store)
+    if (const int status = writeTable(options, result.text, result.table); status != ExitCode::Success)
         return status;
     if (const int status = stoppedBySignal())
         return status;
-    return recordInHistory(*store, options, result.dump);
+    return recordOrKeep(options, store.get(), keepInstead, result.dump);
 }
 
 // The table of a dump, written as that of a read.
@@ -161,16 +186,17 @@ int decodeAndWrite(const ArchiveOptions& options)
     if (const int status = checkTargets(options); status != ExitCode::Success)
         return status;
     std::unique_ptr<site_history::SiteHistory> store;
-    if (options.history && !(store = openStore(options)))
+    bool keepInstead = false;
+    if (!openHistory(options, store, keepInstead))
         return ExitCode::StoreError;
     const ReadResult result = decodeDumpText(fileName(options.dumpFile), options.format);
     if (result.exitCode != ExitCode::Success) {
         printError(result.message);
         return result.exitCode;
     }
-    if (const int status = writeTable(options, result.text, result.table); status != ExitCode::Success || !store)
+    if (const int status = writeTable(options, result.text, result.table); status != ExitCode::Success)
         return status;
-    return recordInHistory(*store, options, result.dump);
+    return recordOrKeep(options, store.get(), keepInstead, result.dump);
 }
 
 // The arguments as UTF-8, taken from the system's own text of them: on
@@ -273,6 +299,10 @@ int main(int argc, char* argv[])
             return listSites(options);
         case ArchiveOptions::Action::HistoryTable:
             return writeHistoryTable(options);
+        case ArchiveOptions::Action::CheckHistory:
+            return checkHistory(options);
+        case ArchiveOptions::Action::SendPending:
+            return sendPending(options);
         }
         return ExitCode::UsageError;
     });

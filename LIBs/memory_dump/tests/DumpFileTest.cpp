@@ -21,6 +21,7 @@ MemoryDump smallDump()
     dump.configuration = {0, 0x3E00, std::vector<std::uint8_t>(48640, 2)};
     dump.archive = {1, 0x400000, std::vector<std::uint8_t>(65536, 3)};
     dump.portName = "/dev/ttyUSB0";
+    dump.readTimeMs = 1'700'000'000'000;
     return dump;
 }
 

@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include <limits>
 #include <string>
 
 using memory_dump::DumpError;
@@ -117,8 +118,25 @@ TEST(DumpFormatTest, ParsingWhatWasWrittenGivesTheSameDump)
     plain.turbo = false;
     plain.portName.clear();
     plain.programVersion = "версия";
-    plain.readTimeMs = -1;
+    plain.readTimeMs = 631152000000; // 1990-01-01 00:00 UTC, the earliest a read may have
     EXPECT_EQ(memory_dump::parseDump(memory_dump::serializeDump(plain)), plain);
+    plain.readTimeMs = 4133980799999; // the last moment of 2100
+    EXPECT_EQ(memory_dump::parseDump(memory_dump::serializeDump(plain)), plain);
+}
+
+// A read time no read can have had (a clock set to 1970, a field of noise)
+// makes the dump a damaged one, as a wrong checksum does.
+TEST(DumpFormatTest, ReadTimesOutside1990To2100AreRejected)
+{
+    for (const std::int64_t readTimeMs : {std::int64_t(631151999999), std::int64_t(4133980800000), std::int64_t(0),
+                                          std::numeric_limits<std::int64_t>::max(), std::numeric_limits<std::int64_t>::min()}) {
+        MemoryDump dump = sampleDump();
+        dump.readTimeMs = readTimeMs;
+        const auto [fault, message] = rejection(memory_dump::serializeDump(dump));
+        EXPECT_EQ(fault, Fault::ReadTime) << readTimeMs;
+        EXPECT_EQ(message, "Дамп повреждён: время чтения " + std::to_string(readTimeMs)
+                               + " мс от 1970 года — не между 1990 и 2100 годом");
+    }
 }
 
 TEST(DumpFormatTest, FilesShorterThanTheHeaderOrNotDumpsAreRejected)

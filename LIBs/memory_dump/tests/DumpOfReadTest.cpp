@@ -107,7 +107,7 @@ TEST_F(DumpOfRead, AnOpenedDumpDecodesAsTheReadDid)
     const std::vector<Event> readEvents = facade.readArchive(read, nullptr);
     ASSERT_GT(readEvents.size(), 10u);
     const std::vector<std::uint8_t> file =
-        memory_dump::serializeDump(memory_dump::dumpOfRead(facade, "COM4", 0, "1.1.6.1107"));
+        memory_dump::serializeDump(memory_dump::dumpOfRead(facade, "COM4", 1'700'000'000'000, "1.1.6.1107"));
 
     Configuration opened;
     opened.firmwareDate = "earlier";

@@ -2,9 +2,17 @@
 
 #include <config_quorvel/ConfigQuorvel.h>
 #include <memory_dump/DumpDecode.h>
+#include <memory_dump/DumpFile.h>
 #include <panel_builder/PanelBuilder.h>
 #include <panel_sim/SimulatedPanel.h>
 #include <rs485/testing/FakeSerialPlatform.h>
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariant>
 
 #include <cstdint>
 #include <stdexcept>
@@ -52,4 +60,80 @@ inline panel_sim::PanelDescription ringPanel(int total, const std::u16string& de
     }
     d.firstRecordSlot = first % panel_sim::archiveSlots;
     return d;
+}
+
+// Dump files in `dir` of one panel read `count` times an hour apart, its
+// ring moving on by `step` records a read.
+inline QStringList writeRingDumps(const QTemporaryDir& dir, int count, int step = 300)
+{
+    QStringList files;
+    for (int i = 0; i < count; ++i) {
+        const QString file = dir.filePath(QStringLiteral("read%1.qrvdump").arg(i));
+        memory_dump::saveDumpFile(file, readDump(ringPanel(8192 + step * i), 1'700'000'000'000 + 3'600'000LL * i));
+        files << file;
+    }
+    return files;
+}
+
+// The files SQLite makes beside a store: a journal while a change is
+// written, a log and its index while a log's database is in use.
+inline QStringList filesBeside(const QString& path)
+{
+    QStringList present;
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        if (QFile::exists(path + suffix))
+            present << path + suffix;
+    return present;
+}
+
+// Damages a store as a flipped bit in a page can: an inner page of the
+// table of events forgets its last child but one, so that walking the
+// table skips those events without an error. Throws when the table has no
+// inner page with two children or more.
+inline void loseEventsSilently(const QString& path)
+{
+    int root = 0;
+    int pageSize = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("damage"));
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'events'")) && query.next())
+                root = query.value(0).toInt();
+            if (query.exec(QStringLiteral("PRAGMA page_size")) && query.next())
+                pageSize = query.value(0).toInt();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("damage"));
+    QFile file(path);
+    if (root < 2 || pageSize == 0 || !file.open(QIODevice::ReadWrite))
+        throw std::runtime_error("no table of events in " + path.toStdString());
+    const auto number = [](const QByteArray& bytes, int at, int size) {
+        std::uint32_t value = 0;
+        for (int i = at; i < at + size; ++i)
+            value = (value << 8) | std::uint8_t(bytes[i]);
+        return value;
+    };
+    // A b-tree page's header: its kind (2: an inner page of an index
+    // b-tree, which a table WITHOUT ROWID is), its count of cells at 3, the
+    // page of its right-most child at 8.
+    for (std::uint32_t page = std::uint32_t(root);;) {
+        const qint64 at = qint64(page - 1) * pageSize;
+        file.seek(at);
+        QByteArray header = file.read(12);
+        if (header.at(0) != char(2))
+            throw std::runtime_error("the table of events has no inner page of two cells");
+        const std::uint32_t cells = number(header, 3, 2);
+        if (cells >= 2) {
+            header[3] = char((cells - 1) >> 8);
+            header[4] = char((cells - 1) & 0xFF);
+            file.seek(at);
+            file.write(header);
+            return;
+        }
+        page = number(header, 8, 4);
+    }
 }

@@ -6,7 +6,12 @@
 #include <site_history/SiteHistory.h>
 
 #include <archive_table/EventRows.h>
+#include <memory_dump/DumpError.h>
 
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -55,6 +60,31 @@ distinctEvents(std::vector<memory_dump::MemoryDump> dumps)
             events[{records[i].address, records[i].bytes}] = archive_table::eventRowTexts(decoded[i]);
     }
     return events;
+}
+
+// A history as the window shows it, made here from the reads themselves:
+// every distinct event with the oldest read that saw it, listed by address
+// and then by that read's time, in the order archive_table gives a read's
+// list.
+std::vector<archive_table::RowTexts> historyOf(std::vector<memory_dump::MemoryDump> dumps)
+{
+    std::sort(dumps.begin(), dumps.end(), [](const auto& a, const auto& b) { return a.readTimeMs > b.readTimeMs; });
+    std::map<std::pair<std::uint32_t, std::vector<std::uint8_t>>, std::pair<std::int64_t, archive_table::ArchiveEvent>> seen;
+    for (const memory_dump::MemoryDump& dump : dumps) {
+        config_quorvel::Configuration configuration;
+        const auto decoded = memory_dump::decodeDump(dump, configuration);
+        const auto records = memory_dump::validRecords(dump);
+        for (std::size_t i = 0; i < records.size(); ++i)
+            seen[{records[i].address, records[i].bytes}] = {dump.readTimeMs, archive_table::archiveEvent(decoded[i])};
+    }
+    std::vector<std::pair<std::pair<std::uint32_t, std::int64_t>, archive_table::ArchiveEvent>> listed;
+    for (const auto& [key, event] : seen)
+        listed.push_back({{key.first, event.first}, event.second});
+    std::stable_sort(listed.begin(), listed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<archive_table::ArchiveEvent> events;
+    for (auto& entry : listed)
+        events.push_back(std::move(entry.second));
+    return archive_table::rowTexts(archive_table::eventsAsShownAfterRead(std::move(events)));
 }
 
 std::multiset<std::vector<QString>> asSet(const std::vector<archive_table::RowTexts>& rows)
@@ -212,4 +242,79 @@ TEST_P(SiteHistoryTest, SitesAreListedRenamedAndDeleted)
     ASSERT_EQ(sites.size(), 1u);
     EXPECT_EQ(sites[0].name, QStringLiteral("Гараж"));
     EXPECT_THROW(store.table("Склад №2 — ✓"), site_history::HistoryError);
+}
+
+// A history is in the order archive_table gives a list of events, and the
+// events handed out one at a time are the table's, in its order, stopping
+// where the taker says.
+TEST_P(SiteHistoryTest, EventsStreamInTheWindowsOrderAndStopWhenAsked)
+{
+    const WrappingReads& r = wrappingReads();
+    SiteHistory store(newStore());
+    store.record("Склад", r.latest);
+    store.record("Склад", r.full);
+    const std::vector<archive_table::RowTexts> table = archive_table::rowTexts(store.table("Склад").events);
+    EXPECT_EQ(table, historyOf({r.full, r.latest}));
+    std::vector<archive_table::RowTexts> streamed;
+    store.eachEvent("Склад", [&](const archive_table::ArchiveEvent& event) {
+        streamed.push_back(archive_table::rowTexts(event));
+        return true;
+    });
+    EXPECT_EQ(streamed, table);
+    ASSERT_EQ(streamed.size(), 8792u);
+    int taken = 0;
+    store.eachEvent("Склад", [&](const archive_table::ArchiveEvent&) { return ++taken < 10; });
+    EXPECT_EQ(taken, 10);
+}
+
+// Another program holding the store is waited for 10 seconds, as long as
+// SQLite's busy time-out and the server's lock time-out, and then named.
+TEST_P(SiteHistoryTest, AStoreHeldByAnotherProgramIsBusyAfterTenSeconds)
+{
+    const QString location = newStore();
+    SiteHistory store(location);
+    const QString holderName = QStringLiteral("holder");
+    {
+        QSqlDatabase holder;
+        QStringList hold;
+        if (GetParam() == StoreKind::Server) {
+            const TestServer& s = *TestServer::get();
+            holder = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), holderName);
+            holder.setConnectOptions(QStringLiteral("host=%1 port=%2 user=%3 dbname=%4")
+                                         .arg(s.socketFolder, s.port, s.adminRole, TestServer::databaseOf(location)));
+            hold = QStringList{QStringLiteral("BEGIN"), QStringLiteral("LOCK TABLE quorvel.sites IN EXCLUSIVE MODE")};
+        } else {
+            holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), holderName);
+            holder.setDatabaseName(location);
+            hold = QStringList{QStringLiteral("BEGIN EXCLUSIVE")};
+        }
+        ASSERT_TRUE(holder.open()) << holder.lastError().text().toStdString();
+        for (const QString& statement : hold)
+            ASSERT_TRUE(QSqlQuery(holder).exec(statement)) << statement.toStdString();
+        QElapsedTimer waited;
+        waited.start();
+        try {
+            store.record("Склад", readDump(ringPanel(20), 1'700'000'000'000));
+            ADD_FAILURE() << "recorded in a store another program held";
+        } catch (const site_history::HistoryError& error) {
+            EXPECT_EQ(error.fault(), site_history::HistoryError::Fault::Busy) << error.what();
+            EXPECT_NE(std::string(error.what()).find("история занята другой программой"), std::string::npos) << error.what();
+        }
+        EXPECT_GE(waited.elapsed(), 9500);
+        EXPECT_LT(waited.elapsed(), 30000);
+        QSqlQuery(holder).exec(QStringLiteral("ROLLBACK"));
+        holder.close();
+    }
+    QSqlDatabase::removeDatabase(holderName);
+    EXPECT_EQ(store.record("Склад", readDump(ringPanel(20), 1'700'000'000'000)).newEvents, 20);
+}
+
+// A dump whose read time no read can have had changes nothing.
+TEST_P(SiteHistoryTest, AReadAtAnImpossibleTimeIsRefused)
+{
+    SiteHistory store(newStore());
+    memory_dump::MemoryDump dump = readDump(ringPanel(20), 1'700'000'000'000);
+    dump.readTimeMs = 631151999999; // a millisecond before 1990
+    EXPECT_THROW(store.record("Склад", dump), memory_dump::DumpError);
+    EXPECT_TRUE(store.sites().empty());
 }

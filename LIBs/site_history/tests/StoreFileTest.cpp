@@ -14,6 +14,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
 using site_history::HistoryError;
 using site_history::SiteHistory;
 
@@ -52,7 +61,7 @@ QVariant onFile(const QString& path, const QStringList& statements)
 
 } // namespace
 
-// A version-0 file is an empty database: it becomes a store of version 1.
+// A version-0 file is an empty database: it becomes a store of the current version.
 TEST(StoreFileTest, AnEmptyDatabaseIsMigratedToTheCurrentVersion)
 {
     QTemporaryDir dir;
@@ -63,7 +72,7 @@ TEST(StoreFileTest, AnEmptyDatabaseIsMigratedToTheCurrentVersion)
         SiteHistory store(path);
         store.record("Склад", readDump(ringPanel(20), 1'700'000'000'000));
     }
-    EXPECT_EQ(onFile(path, {QStringLiteral("PRAGMA user_version")}).toInt(), 1);
+    EXPECT_EQ(onFile(path, {QStringLiteral("PRAGMA user_version")}).toInt(), 2);
     EXPECT_EQ(onFile(path, {QStringLiteral("PRAGMA application_id")}).toInt(), 0x51525648);
     EXPECT_EQ(onFile(path, {QStringLiteral("SELECT COUNT(*) FROM events")}).toInt(), 20);
     SiteHistory reopened(path);
@@ -75,39 +84,132 @@ TEST(StoreFileTest, FilesThatAreNoStoreOfThisProgramAreRefusedAndLeftAlone)
     QTemporaryDir dir;
     const QString newer = dir.filePath("newer.sqlite");
     { SiteHistory store(newer); }
-    onFile(newer, {QStringLiteral("PRAGMA user_version=2")});
+    onFile(newer, {QStringLiteral("PRAGMA user_version=3")});
     const QString text = dir.filePath("archive.txt");
     ASSERT_TRUE(put(text, "| Дата и время | Событие |\n"));
-    const QString foreign = dir.filePath("foreign.sqlite");
-    onFile(foreign, {QStringLiteral("CREATE TABLE notes (line TEXT)"), QStringLiteral("INSERT INTO notes VALUES ('x')")});
-    const QString damaged = dir.filePath("damaged.sqlite");
-    {
-        SiteHistory store(damaged);
-        store.record("Склад", readDump(ringPanel(300), 1'700'000'000'000));
-    }
-    QByteArray bytes = content(damaged);
-    ASSERT_GT(bytes.size(), 20000);
-    for (int i = 4096; i < bytes.size(); i += 97)
-        bytes[i] = char(0x5A);
-    ASSERT_TRUE(put(damaged, bytes));
+    // Another program's databases: with tables and version 0, with a
+    // version of 1 or below 0 and no application id, in either journal.
+    QStringList foreign;
+    for (const char* version : {"0", "1", "-5"})
+        for (const char* journal : {"DELETE", "WAL"}) {
+            foreign << dir.filePath(QStringLiteral("foreign%1%2.sqlite").arg(QLatin1String(version), QLatin1String(journal)));
+            onFile(foreign.back(), {QStringLiteral("PRAGMA journal_mode=%1").arg(QLatin1String(journal)),
+                                    QStringLiteral("PRAGMA user_version=%1").arg(QLatin1String(version)),
+                                    QStringLiteral("CREATE TABLE invoices (id INTEGER PRIMARY KEY, amount REAL)"),
+                                    QStringLiteral("INSERT INTO invoices VALUES (1, 2.5)")});
+        }
+    // Ours, but with a version no program gives a store.
+    const QString broken = dir.filePath("broken.sqlite");
+    { SiteHistory store(broken); }
+    onFile(broken, {QStringLiteral("PRAGMA user_version=-1")});
+    const QByteArray brokenBytes = content(broken);
+    std::vector<QByteArray> foreignBytes;
+    for (const QString& file : foreign)
+        foreignBytes.push_back(content(file));
 
     std::string message;
     EXPECT_EQ(refusal(newer, &message), HistoryError::Fault::NewerVersion);
-    EXPECT_NE(message.find("версия истории 2"), std::string::npos) << message;
-    EXPECT_NE(message.find("до 1"), std::string::npos) << message;
+    EXPECT_NE(message.find("версия истории 3"), std::string::npos) << message;
+    EXPECT_NE(message.find("до 2"), std::string::npos) << message;
     EXPECT_EQ(refusal(text), HistoryError::Fault::NotAStore);
-    EXPECT_EQ(refusal(foreign), HistoryError::Fault::NotAStore);
-    const HistoryError::Fault damage = refusal(damaged, &message);
-    EXPECT_TRUE(damage == HistoryError::Fault::Damaged || damage == HistoryError::Fault::NotAStore) << message;
+    for (const QString& file : foreign) {
+        EXPECT_EQ(refusal(file, &message), HistoryError::Fault::NotAStore) << file.toStdString();
+        EXPECT_NE(message.find("не является историей событий"), std::string::npos) << message;
+    }
+    EXPECT_EQ(refusal(broken), HistoryError::Fault::Damaged);
+    EXPECT_EQ(content(broken), brokenBytes);
     EXPECT_EQ(refusal(dir.filePath("no-such-folder/history.sqlite")), HistoryError::Fault::CannotOpen);
     EXPECT_EQ(refusal(dir.path()), HistoryError::Fault::CannotOpen);
 
-    // Not a byte changed, and no journal left beside them.
-    EXPECT_EQ(onFile(newer, {QStringLiteral("PRAGMA user_version")}).toInt(), 2);
+    // Not a byte changed, and nothing left beside them.
+    EXPECT_EQ(onFile(newer, {QStringLiteral("PRAGMA user_version")}).toInt(), 3);
     EXPECT_EQ(content(text), QByteArray("| Дата и время | Событие |\n"));
-    EXPECT_EQ(content(damaged), bytes);
-    EXPECT_EQ(onFile(foreign, {QStringLiteral("SELECT line FROM notes")}).toString(), QStringLiteral("x"));
-    EXPECT_FALSE(QFile::exists(text + "-wal"));
+    EXPECT_EQ(filesBeside(text), QStringList());
+    for (std::size_t i = 0; i < foreignBytes.size(); ++i) {
+        EXPECT_EQ(content(foreign[int(i)]), foreignBytes[i]) << foreign[int(i)].toStdString();
+        EXPECT_EQ(filesBeside(foreign[int(i)]), QStringList());
+    }
+}
+
+#ifndef _WIN32
+// A FIFO would block the program until someone writes into it; a socket
+// or a FIFO is refused at once.
+TEST(StoreFileTest, OnlyARegularFileIsOpened)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString socketPath = dir.filePath("socket");
+    const int socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    // A hang ends the test program instead of the suite's run.
+    ::alarm(20);
+    EXPECT_EQ(refusal(fifo), HistoryError::Fault::CannotOpen);
+    EXPECT_EQ(refusal(socketPath), HistoryError::Fault::CannotOpen);
+    ::alarm(0);
+    ::close(socketFd);
+}
+#endif
+
+// Reading a store makes no file beside it: another user of a shared
+// folder finds nothing of the reader's that would stop them writing. A
+// store of version 1, kept with a write-ahead log, is switched to the
+// rollback journal when it is migrated.
+TEST(StoreFileTest, ReadingLeavesNothingBesideTheStore)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("history.sqlite");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUORVEL_VERSION1_STORE), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    {
+        SiteHistory store(path);
+        EXPECT_EQ(filesBeside(path), QStringList());
+        store.sites();
+        store.table("Склад");
+        store.matchSite(readDump(ringPanel(100), 1'700'000'000'000));
+        EXPECT_EQ(filesBeside(path), QStringList());
+    }
+    EXPECT_EQ(onFile(path, {QStringLiteral("PRAGMA journal_mode")}).toString(), QStringLiteral("delete"));
+    EXPECT_EQ(filesBeside(path), QStringList());
+}
+
+// A damaged store is never shown short: reading its events, or the full
+// check, says it is damaged; opening it stays cheap and changes nothing.
+TEST(StoreFileTest, ADamagedStoreIsReportedNeverShownShort)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("history.sqlite");
+    {
+        SiteHistory store(path);
+        store.record("Склад", readDump(ringPanel(8300), 1'700'000'000'000));
+        const site_history::HistoryCheck check = store.check();
+        EXPECT_TRUE(check.sound);
+        EXPECT_EQ(check.text, QStringLiteral("История в порядке: объектов 1, чтений 1, событий 8192."));
+    }
+    loseEventsSilently(path);
+    const QByteArray damaged = content(path);
+
+    SiteHistory store(path);
+    EXPECT_EQ(store.site("Склад")->events, 8192);
+    std::size_t taken = 0;
+    try {
+        store.eachEvent("Склад", [&](const archive_table::ArchiveEvent&) { return ++taken, true; });
+        ADD_FAILURE() << "a history of " << taken << " events was read whole";
+    } catch (const HistoryError& error) {
+        EXPECT_EQ(error.fault(), HistoryError::Fault::Damaged);
+        EXPECT_NE(std::string(error.what()).find("учтено 8192 событий, а прочитано " + std::to_string(taken)),
+                  std::string::npos) << error.what();
+    }
+    EXPECT_LT(taken, 8192u);
+    EXPECT_THROW(store.table("Склад"), HistoryError);
+    const site_history::HistoryCheck check = store.check();
+    EXPECT_FALSE(check.sound);
+    EXPECT_TRUE(check.text.startsWith(QStringLiteral("История повреждена:\n"))) << check.text.toStdString();
+    EXPECT_TRUE(check.text.contains(QStringLiteral("объект «Склад»: учтено событий 8192, найдено "))) << check.text.toStdString();
+    EXPECT_EQ(content(path), damaged);
 }
 
 TEST(StoreFileTest, NetworkFoldersAreNoPlaceForAStore)

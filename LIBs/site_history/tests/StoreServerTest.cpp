@@ -6,8 +6,12 @@
 #include <site_history/DriverWarnings.h>
 #include <site_history/SiteHistory.h>
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -45,16 +49,16 @@ TEST_F(StoreServerTest, TheStoreLivesInASchemaOfItsOwnBesideOtherTables)
     EXPECT_EQ(SiteHistory(uri).table("Склад").events.size(), 20u);
     server->admin(database, {QStringLiteral("DO $$ BEGIN"
                                             " IF (SELECT COUNT(*) FROM public.sites) <> 1"
-                                            " OR (SELECT version FROM quorvel.store_version) <> 1"
+                                            " OR (SELECT version FROM quorvel.store_version) <> 2"
                                             " OR (SELECT COUNT(*) FROM quorvel.events) <> 20"
                                             " THEN RAISE EXCEPTION 'not as made'; END IF; END $$")});
 
     // A newer program's store, and a schema of that name holding something
     // else, are refused and left as they are.
-    server->admin(database, {QStringLiteral("UPDATE quorvel.store_version SET version = 2")});
+    server->admin(database, {QStringLiteral("UPDATE quorvel.store_version SET version = 3")});
     std::string message;
     EXPECT_EQ(refusal(uri, &message), HistoryError::Fault::NewerVersion);
-    EXPECT_NE(message.find("версия истории 2"), std::string::npos) << message;
+    EXPECT_NE(message.find("версия истории 3"), std::string::npos) << message;
     const QString foreign = server->newDatabase();
     server->admin(TestServer::databaseOf(foreign), {QStringLiteral("CREATE SCHEMA quorvel"),
                                                     QStringLiteral("CREATE TABLE quorvel.notes (line TEXT)")});
@@ -130,4 +134,37 @@ TEST_F(StoreServerTest, TransactionsRunAgainLeaveNoStatementBehind)
         writer.join();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(SiteHistory(uri).site("Склад")->reads, 7);
+// After the server ends a connection (a restart, an administrator), the
+// next use opens it again; while the server cannot be reached, each use
+// says so with libpq's reason, and works again once it can.
+TEST_F(StoreServerTest, ALostConnectionIsOpenedAgainOnTheNextUse)
+{
+    const QString database = TestServer::databaseOf(server->newDatabase());
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("server"));
+    ASSERT_TRUE(QFile::link(server->socketFolder, link));
+    SiteHistory store(server->uri(database, QString(), link));
+    store.record("Склад", readDump(ringPanel(20), 1'700'000'000'000));
+    const QStringList endConnections = {QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+                                                       " WHERE datname = '%1' AND pid <> pg_backend_pid()").arg(database)};
+
+    server->admin(QStringLiteral("postgres"), endConnections);
+    EXPECT_EQ(store.sites().size(), 1u);
+    server->admin(QStringLiteral("postgres"), endConnections);
+    store.record("Склад", readDump(ringPanel(30), 1'700'086'400'000));
+    EXPECT_EQ(store.table("Склад").events.size(), 30u);
+
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(QFile::link(dir.path(), link)); // a folder without the server's socket
+    server->admin(QStringLiteral("postgres"), endConnections);
+    try {
+        store.sites();
+        ADD_FAILURE() << "a store without its server was read";
+    } catch (const HistoryError& error) {
+        EXPECT_EQ(error.fault(), HistoryError::Fault::Unreachable);
+        EXPECT_NE(std::string(error.what()).find("No such file or directory"), std::string::npos) << error.what();
+    }
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(QFile::link(server->socketFolder, link));
+    EXPECT_EQ(store.site("Склад")->events, 30);
 }

@@ -37,11 +37,13 @@ public:
         return uri(name, user);
     }
 
-    QString uri(const QString& database, const QString& user = QString()) const
+    // The socket may be reached through another folder: a link to the
+    // server's, which a test can point elsewhere to make the server vanish.
+    QString uri(const QString& database, const QString& user = QString(), const QString& folder = QString()) const
     {
         return QStringLiteral("postgresql://%1@/%2?host=%3&port=%4")
-            .arg(user.isEmpty() ? adminRole : user, database, QString::fromUtf8(QUrl::toPercentEncoding(socketFolder)),
-                 port);
+            .arg(user.isEmpty() ? adminRole : user, database,
+                 QString::fromUtf8(QUrl::toPercentEncoding(folder.isEmpty() ? socketFolder : folder)), port);
     }
 
     static QString databaseOf(const QString& uri) { return QUrl(uri).path().mid(1); }

@@ -17,6 +17,7 @@ public:
         ChecksumMismatch, // the content's CRC-32 differs from the header's
         RegionMismatch,   // a region is not where, or not as long as, the memory map says
         TrailingBytes,    // bytes after the content, or after the last region
+        ReadTime,         // a read time no read can have had
         FileError,        // the file cannot be opened, read or written
     };
 

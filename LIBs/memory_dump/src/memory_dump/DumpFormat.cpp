@@ -185,6 +185,16 @@ std::vector<std::uint8_t> serializeDump(const MemoryDump& dump)
     return file.bytes;
 }
 
+void checkReadTime(std::int64_t readTimeMs)
+{
+    // 1990-01-01 and 2101-01-01, 00:00 UTC.
+    constexpr std::int64_t earliestMs = 631152000000;
+    constexpr std::int64_t laterMs = 4133980800000;
+    if (readTimeMs < earliestMs || readTimeMs >= laterMs)
+        throw DumpError(Fault::ReadTime, "Дамп повреждён: время чтения " + std::to_string(readTimeMs)
+                                             + " мс от 1970 года — не между 1990 и 2100 годом");
+}
+
 MemoryDump parseDump(const std::uint8_t* data, std::size_t size)
 {
     if (size < format::headerSize)
@@ -223,6 +233,7 @@ MemoryDump parseDump(const std::uint8_t* data, std::size_t size)
     dump.infoBlock.assign(info, info + MemoryDump::infoBlockSize);
     dump.turbo = (in.u8("признаки") & turboFlag) != 0;
     dump.readTimeMs = in.i64("время чтения");
+    checkReadTime(dump.readTimeMs);
     dump.settingsChecksum = in.u32("контрольная сумма настроек");
     dump.configChecksum = in.u32("контрольная сумма конфигурации");
     dump.portName = in.text("имя порта");

@@ -17,11 +17,16 @@ constexpr std::uint16_t version = 1;
 constexpr std::size_t headerSize = 18;
 } // namespace format
 
+// Refuses a read time outside 1990–2100 (UTC) as a damaged dump's:
+// DumpError (ReadTime).
+void checkReadTime(std::int64_t readTimeMs);
+
 // The file's bytes for a dump.
 std::vector<std::uint8_t> serializeDump(const MemoryDump& dump);
 
-// The dump in a file's bytes. Checks the whole file before it returns, so a
-// caller never sees part of a dump. Throws DumpError naming the fault.
+// The dump in a file's bytes. Checks the whole file, its read time
+// included, before it returns, so a caller never sees part of a dump.
+// Throws DumpError naming the fault.
 MemoryDump parseDump(const std::uint8_t* data, std::size_t size);
 MemoryDump parseDump(const std::vector<std::uint8_t>& bytes);
 

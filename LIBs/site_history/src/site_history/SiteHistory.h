@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -20,7 +21,7 @@ namespace site_history {
 struct SiteInfo {
     QString name;
     int reads = 0;
-    int events = 0;
+    int events = 0;      // as the store counted them when recording
     QDateTime created;   // UTC
     QDateTime firstRead; // UTC; invalid when the site holds no read
     QDateTime lastRead;
@@ -60,6 +61,14 @@ struct HistoryTable {
     std::vector<archive_table::ArchiveEvent> events;
 };
 
+// What the full check of a store found.
+struct HistoryCheck {
+    bool sound = true;
+    QString text; // in words, for the user: what was checked, or what is wrong
+};
+
+class StoreConnection;
+
 // The history of every site: all reads of its panel, and every distinct
 // event they saw, kept across reads so that none is lost when the panel's
 // ring overwrites it. One database: a SQLite file on this computer, or a
@@ -67,9 +76,11 @@ struct HistoryTable {
 // is used here and nowhere else.
 //
 // Each change runs in one transaction: after a crash the store holds a
-// read wholly or not at all. Two programs on one store wait for each other.
-// A file that is not a store, or is damaged, or comes from a newer program
-// is refused and never changed.
+// read wholly or not at all. Two programs on one store wait for each other
+// up to 10 s. A file that is not a store, or comes from a newer program, is
+// refused and never changed; one this user may not change is opened for
+// reading. A store of an older version is migrated on opening. A server's
+// connection that was lost is opened again on the next use.
 class SiteHistory {
 public:
     // Opens the store at `location`, a file path or a postgresql:// URI
@@ -81,6 +92,9 @@ public:
     SiteHistory& operator=(const SiteHistory&) = delete;
 
     const QString& location() const { return path; }
+    // A file this user may only read: it is listed and shown, and every
+    // change is refused (HistoryError::Fault::NoRight).
+    bool isReadOnly() const;
 
     // The sites in name order.
     std::vector<SiteInfo> sites() const;
@@ -95,14 +109,19 @@ public:
     // a new site's name must follow the rule of SiteName.h.
     // A dump already in the store changes nothing. Throws HistoryError, and
     // memory_dump::DumpError or config_quorvel::ConfiguratorError for a
-    // dump that cannot be decoded.
+    // dump that cannot be decoded or whose read time is impossible.
     RecordedRead record(const QString& siteName, const memory_dump::MemoryDump& dump);
 
     // The site's events as if all stood in one archive: in ascending archive
     // address (events at one address in the order of the reads that first
     // saw them, oldest first), then as the window orders a read's events.
-    // The history of a single read is that read's table.
+    // The history of a single read is that read's table. Throws HistoryError
+    // (Damaged) when the store holds fewer or more events than it counted.
     HistoryTable table(const QString& siteName) const;
+    // The same events one at a time, in the same order, without holding
+    // them: take returns false to stop. The count is checked at the end, so
+    // a damaged store throws after the events it could read were taken.
+    void eachEvent(const QString& siteName, const std::function<bool(const archive_table::ArchiveEvent&)>& take) const;
 
     std::vector<ReadInfo> reads(const QString& siteName) const;
     memory_dump::MemoryDump readDump(std::int64_t readId) const;
@@ -113,16 +132,16 @@ public:
     void renameSite(const QString& from, const QString& to);
     void deleteSite(const QString& name);
 
-    // The database connection, whichever system it is.
-    class Connection;
+    // The whole store checked, every page of a file, every site's count of
+    // events and every read's dump: seconds for a store of a million
+    // events, so only when the user asks.
+    HistoryCheck check() const;
 
 private:
-    static std::unique_ptr<Connection> openFile(const QString& path);
-    static std::unique_ptr<Connection> openServer(const QString& uri);
     std::int64_t siteId(const QString& name) const;
 
     QString path;
-    Connection* connection;
+    std::unique_ptr<StoreConnection> connection;
 };
 
 // Whether a store may live at `path`: SQLite must not live on a network
