@@ -248,22 +248,14 @@ std::string usageText()
            "  --send-pending   record the reads kept for this history\n"
            "\n"
            "Exit status: 0 done, 1 the read failed, 2 bad command line (or a read\n"
-           "whose site is neither named nor found), 3 the port cannot be opened (or
-"
-           "another program holds it), 4 the table or the dump cannot be written
-"
-           "(checked before the read starts), 5 the dump cannot be used, 6 the history
-"
-           "cannot be opened, is busy, damaged or may not be written, 70 an internal
-"
-           "error of the program (a fault to report, whatever it was doing). SIGINT
-"
-           "(Ctrl+C) or SIGTERM during a read stops it after the loader command in
-"
-           "progress: the port is closed, nothing is written or recorded, and the exit
-"
-           "status is 130 or 143.
-";
+           "whose site is neither named nor found), 3 the port cannot be opened (or\n"
+           "another program holds it), 4 the table or the dump cannot be written\n"
+           "(checked before the read starts), 5 the dump cannot be used, 6 the history\n"
+           "cannot be opened, is busy, damaged or may not be written, 70 an internal\n"
+           "error of the program (a fault to report, whatever it was doing). SIGINT\n"
+           "(Ctrl+C) or SIGTERM during a read stops it after the loader command in\n"
+           "progress: the port is closed, nothing is written or recorded, and the exit\n"
+           "status is 130 or 143.\n";
 }
 
 } // namespace quorvel_archive

@@ -134,6 +134,8 @@ TEST_F(StoreServerTest, TransactionsRunAgainLeaveNoStatementBehind)
         writer.join();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(SiteHistory(uri).site("Склад")->reads, 7);
+}
+
 // After the server ends a connection (a restart, an administrator), the
 // next use opens it again; while the server cannot be reached, each use
 // says so with libpq's reason, and works again once it can.
