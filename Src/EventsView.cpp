@@ -215,24 +215,12 @@ archive_table::RowTexts EventsView::headerTexts() const
 
 bool EventsView::exportToText(QIODevice* device) const
 {
-    const archive_table::EventSpan all = tableModel->events().allEvents();
-    archive_table::TextTableWidths widths;
-    for (const archive_table::ArchiveEvent& event : all)
-        widths.add(event);
-    archive_table::TextTableWriter writer(*device, headerTexts(), widths);
-    for (const archive_table::ArchiveEvent& event : all)
-        if (!writer.write(event))
-            return false;
-    return writer.finish();
+    return archive_table::writeText(*device, headerTexts(), tableModel->events().allEvents());
 }
 
 bool EventsView::exportToCsv(QIODevice* device) const
 {
-    archive_table::CsvWriter writer(*device, headerTexts());
-    for (const archive_table::ArchiveEvent& event : shownEvents())
-        if (!writer.write(event))
-            return false;
-    return writer.finish();
+    return archive_table::writeCsv(*device, headerTexts(), shownEvents());
 }
 
 QString EventsView::selectedRowsText() const

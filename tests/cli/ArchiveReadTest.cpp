@@ -14,6 +14,9 @@
 
 #include <TestFiles.h>
 
+#include <archive_table/EventColumns.h>
+#include <archive_table/TextExport.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -34,7 +37,7 @@ ReadResult readSimulated(const std::vector<std::string>& simOptions, bool turbo 
     SimulatedLine line(quorvel_panel_sim::panelMemory(options));
     quorvel_panel_sim::configureLoader(line.panel().loader(), options);
     ReadResult result =
-        quorvel_archive::readArchiveText(line.platform(), SimulatedLine::portName(), turbo, nullptr);
+        quorvel_archive::readArchive(line.platform(), SimulatedLine::portName(), turbo, nullptr);
     if (portLeftOpen)
         *portLeftOpen = line.platform().isOpen();
     return result;
@@ -43,7 +46,7 @@ ReadResult readSimulated(const std::vector<std::string>& simOptions, bool turbo 
 ReadResult readSimulated(const panel_sim::PanelMemory& memory, bool turbo = true)
 {
     SimulatedLine line(memory);
-    return quorvel_archive::readArchiveText(line.platform(), SimulatedLine::portName(), turbo, nullptr);
+    return quorvel_archive::readArchive(line.platform(), SimulatedLine::portName(), turbo, nullptr);
 }
 
 QByteArray windowText(const panel_sim::PanelMemory& memory)
@@ -53,9 +56,21 @@ QByteArray windowText(const panel_sim::PanelMemory& memory)
     return window.text;
 }
 
+// Writes the text as the table's export is written.
+std::optional<std::string> writeExportFile(const QString& path, const QByteArray& text)
+{
+    return quorvel_archive::writeExport(path, true, [&text](QIODevice& device) { return device.write(text) == text.size(); });
+}
+
 std::string text(const QByteArray& bytes)
 {
     return bytes.toStdString();
+}
+
+// The table the read saves.
+std::string text(const ReadResult& result)
+{
+    return archive_table::exportText(archive_table::columnHeaders(), result.table.events).toStdString();
 }
 
 } // namespace
@@ -68,7 +83,7 @@ TEST(ArchiveReadTest, WritesWhatTheWindowSavesWithAndWithoutTheHigherSpeed)
     for (const bool turbo : {true, false}) {
         const ReadResult result = readSimulated(memory, turbo);
         EXPECT_EQ(result.exitCode, ExitCode::Success) << result.message;
-        EXPECT_EQ(text(result.text), text(expected)) << "turbo " << turbo;
+        EXPECT_EQ(text(result), text(expected)) << "turbo " << turbo;
     }
 }
 
@@ -85,14 +100,14 @@ TEST(ArchiveReadTest, KeepsTheWindowsOrderForEqualAndMissingTimes)
     }
     panel.firstRecordSlot = panel_sim::archiveSlots - 40;
     const panel_sim::PanelMemory memory = panel_sim::buildPanel(panel);
-    EXPECT_EQ(text(readSimulated(memory).text), text(windowText(memory)));
+    EXPECT_EQ(text(readSimulated(memory)), text(windowText(memory)));
 }
 
 TEST(ArchiveReadTest, AnEmptyArchiveIsTheBareTable)
 {
     const ReadResult result = readSimulated({"--panel", "empty-archive"});
     EXPECT_EQ(result.exitCode, ExitCode::Success);
-    EXPECT_EQ(text(result.text),
+    EXPECT_EQ(text(result),
               "|---|--------------|-------|----------|---------|-------------------|\n"
               "| Э | Дата и время | Адрес | Шл./Л.с. | Cобытие | Источник/Описание |\n"
               "|---|--------------|-------|----------|---------|-------------------|\n"
@@ -102,14 +117,14 @@ TEST(ArchiveReadTest, AnEmptyArchiveIsTheBareTable)
 TEST(ArchiveReadTest, AMissingPortIsNamedInTheWindowsText)
 {
     SimulatedLine line(quorvel_archive::demoPanelMemory());
-    const ReadResult result = quorvel_archive::readArchiveText(line.platform(), "COM7", true, nullptr);
+    const ReadResult result = quorvel_archive::readArchive(line.platform(), "COM7", true, nullptr);
     EXPECT_EQ(result.exitCode, ExitCode::PortError);
     EXPECT_EQ(result.message, "Ошибка при открытии порта COM7");
-    EXPECT_TRUE(result.text.isEmpty());
+    EXPECT_TRUE(result.table.events.empty());
     // One that another program holds is named as taken.
     line.platform().existingPorts.insert("COM7");
     line.platform().busyPorts = {"COM7"};
-    EXPECT_EQ(quorvel_archive::readArchiveText(line.platform(), "COM7", true, nullptr).message,
+    EXPECT_EQ(quorvel_archive::readArchive(line.platform(), "COM7", true, nullptr).message,
               "Ошибка при открытии порта COM7: порт занят другой программой");
     EXPECT_TRUE(line.platform().callsOf(rs485::testing::PlatformCall::Kind::Write).empty());
 }
@@ -126,7 +141,7 @@ TEST(ArchiveReadTest, AFailedReadGivesTheDeviceModelsTextAndClosesThePort)
         const ReadResult result = readSimulated(options, true, &portLeftOpen);
         EXPECT_EQ(result.exitCode, ExitCode::ReadFailed);
         EXPECT_EQ(result.message, ConfiguratorError(code).what());
-        EXPECT_TRUE(result.text.isEmpty());
+        EXPECT_TRUE(result.table.events.empty());
         EXPECT_FALSE(portLeftOpen);
     }
 }
@@ -136,7 +151,7 @@ TEST(ArchiveReadTest, RetriesThroughFrequentSilenceAndCorruption)
     const ReadResult clean = readSimulated(std::vector<std::string>{});
     const ReadResult faulty = readSimulated({"--silent-every", "5", "--corrupt-every", "7"});
     EXPECT_EQ(faulty.exitCode, ExitCode::Success) << faulty.message;
-    EXPECT_EQ(text(faulty.text), text(clean.text));
+    EXPECT_EQ(text(faulty), text(clean));
 }
 
 TEST(ExportOutputTest, ReplacesAFileOnlyByACompleteTable)
@@ -145,16 +160,16 @@ TEST(ExportOutputTest, ReplacesAFileOnlyByACompleteTable)
     const QString path = dir.filePath("archive.txt");
     ASSERT_TRUE(writeFile(path, "an older and longer export that must not survive in part\n"));
 
-    EXPECT_FALSE(quorvel_archive::writeExportFile(path, "|---|\n"));
+    EXPECT_FALSE(writeExportFile(path, "|---|\n"));
     EXPECT_EQ(fileContent(path), QByteArray("|---|\n"));
 
     // A directory in the way: the window's text, and the directory stays.
     const QString taken = dir.filePath("taken");
     ASSERT_TRUE(QDir(dir.path()).mkdir("taken"));
-    EXPECT_EQ(quorvel_archive::writeExportFile(taken, "x").value_or(""), "Невозможно открыть файл для записи");
+    EXPECT_EQ(writeExportFile(taken, "x").value_or(""), "Невозможно открыть файл для записи");
     EXPECT_TRUE(QFileInfo(taken).isDir());
 
-    EXPECT_TRUE(quorvel_archive::writeExportFile(dir.filePath("missing/archive.txt"), "x"));
+    EXPECT_TRUE(writeExportFile(dir.filePath("missing/archive.txt"), "x"));
     EXPECT_FALSE(QFile::exists(dir.filePath("missing/archive.txt")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"archive.txt"});
 }

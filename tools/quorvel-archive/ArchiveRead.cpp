@@ -1,9 +1,6 @@
 #include <ArchiveRead.h>
 
-#include <archive_table/CsvExport.h>
-#include <archive_table/EventColumns.h>
 #include <archive_table/EventRows.h>
-#include <archive_table/TextExport.h>
 
 #include <config_quorvel/ConfigQuorvel.h>
 #include <config_quorvel/ConfiguratorError.h>
@@ -20,26 +17,13 @@
 
 namespace quorvel_archive {
 
-QByteArray exportTable(const archive_table::EventSpan& events, ArchiveOptions::Format format)
-{
-    switch (format) {
-    case ArchiveOptions::Format::Text:
-        return archive_table::exportText(archive_table::columnHeaders(), events);
-    case ArchiveOptions::Format::Csv:
-        return archive_table::exportCsv(archive_table::columnHeaders(), events);
-    case ArchiveOptions::Format::Pdf:
-        break;
-    }
-    return {};
-}
-
-ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& portName, bool turbo,
-                           config_quorvel::ProgressHandler* progress, ArchiveOptions::Format format)
+ReadResult readArchive(rs485::SerialPlatform& platform, const std::string& portName, bool turbo,
+                           config_quorvel::ProgressHandler* progress)
 {
     config_quorvel::ConfigQuorvel device(platform);
     device.setTurbo(turbo);
     if (!device.openPort(portName))
-        return {ExitCode::PortError, config_quorvel::portOpenErrorText(portName, device.openFailure()), {}, {}, {}};
+        return {ExitCode::PortError, config_quorvel::portOpenErrorText(portName, device.openFailure()), {}, {}};
 
     struct PortCloser {
         config_quorvel::ConfigQuorvel& device;
@@ -53,18 +37,17 @@ ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& p
         const std::vector<config_quorvel::Event> events = device.readArchive(configuration, progress);
         ReadResult result;
         result.table.events = archive_table::eventsAsShownAfterRead(archive_table::archiveEvents(events));
-        result.text = exportTable(result.table.events, format);
         result.dump = memory_dump::dumpOfRead(device, portName, QDateTime::currentMSecsSinceEpoch(),
                                               programVersion);
         result.table.source = archive_table::readSource(result.dump);
         result.table.configuration = configuration;
         return result;
     } catch (const config_quorvel::ConfiguratorError& error) {
-        return {ExitCode::ReadFailed, error.what(), {}, {}, {}};
+        return {ExitCode::ReadFailed, error.what(), {}, {}};
     }
 }
 
-ReadResult decodeDumpText(const QString& dumpFile, ArchiveOptions::Format format)
+ReadResult decodeDumpFile(const QString& dumpFile)
 {
     try {
         ReadResult result;
@@ -72,15 +55,14 @@ ReadResult decodeDumpText(const QString& dumpFile, ArchiveOptions::Format format
         config_quorvel::Configuration configuration;
         const std::vector<config_quorvel::Event> events = memory_dump::decodeDump(result.dump, configuration);
         result.table.events = archive_table::eventsAsShownAfterRead(archive_table::archiveEvents(events));
-        result.text = exportTable(result.table.events, format);
         result.table.source = archive_table::dumpSource(result.dump, dumpFile);
         result.table.configuration = configuration;
         return result;
     } catch (const memory_dump::DumpError& error) {
-        return {ExitCode::DumpError, error.what(), {}, {}, {}};
+        return {ExitCode::DumpError, error.what(), {}, {}};
     } catch (const config_quorvel::ConfiguratorError& error) {
         // A dump of a panel that a read would have turned away.
-        return {ExitCode::DumpError, error.what(), {}, {}, {}};
+        return {ExitCode::DumpError, error.what(), {}, {}};
     }
 }
 

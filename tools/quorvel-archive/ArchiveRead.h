@@ -38,28 +38,20 @@ struct ArchiveTable {
 struct ReadResult {
     ExitCode exitCode = ExitCode::Success;
     std::string message; // a failure's text, as the window's error box shows it
-    QByteArray text;     // the export of a successful read (none for the report)
     memory_dump::MemoryDump dump; // what a successful read of a panel brought back
     ArchiveTable table;  // what a successful read showed
 };
 
-// The window's text table of the events, or with Csv its CSV export;
-// nothing for Pdf, whose report is written by writeReportFile.
-QByteArray exportTable(const archive_table::EventSpan& events, ArchiveOptions::Format format);
-
 // Reads the panel on the named port the way the window does (open at
 // 19200 baud, the facade's read with or without the higher speed, close)
-// and returns the text table that its "save to file" would write: rows in
-// the order the window shows them right after the read, or with Csv what its
-// CSV export would write of the same rows. progress may be null.
-ReadResult readArchiveText(rs485::SerialPlatform& platform, const std::string& portName, bool turbo,
-                           config_quorvel::ProgressHandler* progress,
-                           ArchiveOptions::Format format = ArchiveOptions::Format::Text);
+// and returns its table: the events in the order the window shows them right
+// after the read. progress may be null.
+ReadResult readArchive(rs485::SerialPlatform& platform, const std::string& portName, bool turbo,
+                           config_quorvel::ProgressHandler* progress);
 
-// Decodes a dump file the way the window opens it and returns the text table
+// Decodes a dump file the way the window opens it and returns the table
 // that a read of that panel gives. A dump that cannot be used ends with
 // ExitCode::DumpError and the reason.
-ReadResult decodeDumpText(const QString& dumpFile,
-                          ArchiveOptions::Format format = ArchiveOptions::Format::Text);
+ReadResult decodeDumpFile(const QString& dumpFile);
 
 } // namespace quorvel_archive

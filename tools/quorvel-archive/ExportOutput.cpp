@@ -4,6 +4,7 @@
 
 #include <file_output/OutputFile.h>
 
+#include <QBuffer>
 #include <QFile>
 
 #include <cstdio>
@@ -26,29 +27,39 @@ std::optional<std::string> writeOutputFile(const QString& fileName, const QByteA
     return std::nullopt;
 }
 
-std::optional<std::string> writeExportFile(const QString& fileName, const QByteArray& text, bool textMode)
+std::optional<std::string> writeExport(const QString& fileName, bool textMode,
+                                       const std::function<bool(QIODevice&)>& write)
 {
-    return writeOutputFile(fileName, text, textMode, cannotOpenText, cannotWriteText);
-}
-
-std::optional<std::string> writeExportToStandardOutput(const QByteArray& text, bool textMode)
-{
+    if (!fileName.isEmpty()) {
+        file_output::OutputFile file(fileName);
+        if (!file.open(textMode ? QIODevice::Text : QIODevice::NotOpen))
+            return std::string(cannotOpenText);
+        if (!write(file.device())) {
+            file.cancel();
+            return std::string(cannotWriteText);
+        }
+        return file.commit() ? std::nullopt : std::optional<std::string>(cannotWriteText);
+    }
     std::fflush(stdout);
-    if (isConsole(stdout))
+    if (isConsole(stdout)) {
+        QByteArray text;
+        QBuffer buffer(&text);
+        buffer.open(textMode ? QIODevice::WriteOnly | QIODevice::Text : QIODevice::WriteOnly);
+        write(buffer);
         return writeToConsole(stdout, text) ? std::nullopt : std::optional<std::string>(cannotWriteText);
+    }
 #ifdef _WIN32
     // Qt's text mode makes the CR LF; the C runtime must not add another CR.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     QFile out;
     // Unbuffered, so that a full disk or a closed pipe shows in the write
-    // itself rather than in a flush on destruction.
+    // itself rather than in a flush on destruction; the writers hand over
+    // large pieces.
     const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
     if (!out.open(fileno(stdout), textMode ? mode | QIODevice::Text : mode, QFileDevice::DontCloseHandle))
         return std::string(cannotOpenText);
-    if (out.write(text) != text.size())
-        return std::string(cannotWriteText);
-    return std::nullopt;
+    return write(out) ? std::nullopt : std::optional<std::string>(cannotWriteText);
 }
 
 } // namespace quorvel_archive

@@ -4,6 +4,7 @@
 #include <QIODevice>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -23,12 +24,12 @@ constexpr char cannotWriteText[] = "Ошибка при записи файла"
 std::optional<std::string> writeOutputFile(const QString& fileName, const QByteArray& bytes, bool textMode,
                                            const char* cannotOpen, const char* cannotWrite);
 
-// The table to a file, with the window's texts.
-std::optional<std::string> writeExportFile(const QString& fileName, const QByteArray& text,
-                                           bool textMode = true);
-
-// Writes the table to standard output, line ends as in a file; to a
-// Windows console as text the console shows, elsewhere byte for byte.
-std::optional<std::string> writeExportToStandardOutput(const QByteArray& text, bool textMode = true);
+// What `write` writes, to the file or, when fileName is empty, to standard
+// output, with the window's texts for a failure: to a file as every output
+// file is written, to a Windows console as text the console shows, else
+// byte for byte as it comes. In text mode '\n' becomes the platform's line
+// end. `write` returns false when the device did not take every byte.
+std::optional<std::string> writeExport(const QString& fileName, bool textMode,
+                                       const std::function<bool(QIODevice&)>& write);
 
 } // namespace quorvel_archive

@@ -181,7 +181,7 @@ int writeHistoryTable(const ArchiveOptions& options)
         printError(error.what());
         return ExitCode::StoreError;
     }
-    return writeTable(options, exportTable(table.events, options.format), table);
+    return writeTable(options, table);
 }
 
 int checkHistory(const ArchiveOptions& options)

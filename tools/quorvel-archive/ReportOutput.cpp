@@ -5,6 +5,8 @@
 #include <ExportOutput.h>
 
 #include <archive_report/PdfReport.h>
+#include <archive_table/CsvExport.h>
+#include <archive_table/TextExport.h>
 #include <archive_report/ReportContent.h>
 #include <file_output/OutputFile.h>
 
@@ -22,17 +24,19 @@ std::optional<std::string> writeReportFile(const QString& fileName, const Archiv
     return std::nullopt;
 }
 
-int writeTable(const ArchiveOptions& options, const QByteArray& text, const ArchiveTable& table)
+int writeTable(const ArchiveOptions& options, const ArchiveTable& table)
 {
     const bool textMode = options.format == ArchiveOptions::Format::Text;
     const QString output = options.output ? QString::fromUtf8(options.output->c_str()) : QString();
     std::optional<std::string> failure;
     if (options.format == ArchiveOptions::Format::Pdf)
         failure = writeReportFile(output, table);
-    else if (options.output)
-        failure = writeExportFile(output, text, textMode);
     else
-        failure = writeExportToStandardOutput(text, textMode);
+        failure = writeExport(output, textMode, [&](QIODevice& device) {
+            const archive_table::RowTexts headers = archive_table::columnHeaders();
+            return textMode ? archive_table::writeText(device, headers, table.events)
+                            : archive_table::writeCsv(device, headers, table.events);
+        });
     if (failure) {
         printError(*failure);
         return ExitCode::OutputError;

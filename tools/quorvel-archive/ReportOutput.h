@@ -17,9 +17,9 @@ std::optional<std::string> writeReportFile(const QString& fileName, const Archiv
 
 // The table as --format asks, to --output or else to standard output: the
 // text table in text mode, CSV byte for byte (it brings its own CR LF), the
-// report to its file only, made of the table's rows, source and
-// configuration wherever they come from. `text` is the table's export (none
-// for the report). Prints a failure and returns the exit code.
-int writeTable(const ArchiveOptions& options, const QByteArray& text, const ArchiveTable& table);
+// report to its file only, made of the table's events, source and
+// configuration wherever they come from. Written as it is made, never whole
+// in memory. Prints a failure and returns the exit code.
+int writeTable(const ArchiveOptions& options, const ArchiveTable& table);
 
 } // namespace quorvel_archive

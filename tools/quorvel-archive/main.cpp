@@ -143,11 +143,9 @@ int readAndWrite(const ArchiveOptions& options)
     ReadResult result;
     if (options.action == ArchiveOptions::Action::ReadSimulated) {
         SimulatedLine line(demoPanelMemory());
-        result = readArchiveText(line.platform(), SimulatedLine::portName(), options.turbo, &progress,
-                                 options.format);
+        result = readArchive(line.platform(), SimulatedLine::portName(), options.turbo, &progress);
     } else {
-        result = readArchiveText(rs485::nativeSerialPlatform(), options.port, options.turbo, &progress,
-                                 options.format);
+        result = readArchive(rs485::nativeSerialPlatform(), options.port, options.turbo, &progress);
     }
     bar.finish();
     // Also a read that ended just as the signal came: nothing is written.
@@ -173,7 +171,7 @@ int readAndWrite(const ArchiveOptions& options)
     // A signal during a write stops the run before the next one.
     if (const int status = stoppedBySignal())
         return status;
-    if (const int status = writeTable(options, result.text, result.table); status != ExitCode::Success)
+    if (const int status = writeTable(options, result.table); status != ExitCode::Success)
         return status;
     if (const int status = stoppedBySignal())
         return status;
@@ -189,12 +187,12 @@ int decodeAndWrite(const ArchiveOptions& options)
     bool keepInstead = false;
     if (!openHistory(options, store, keepInstead))
         return ExitCode::StoreError;
-    const ReadResult result = decodeDumpText(fileName(options.dumpFile), options.format);
+    const ReadResult result = decodeDumpFile(fileName(options.dumpFile));
     if (result.exitCode != ExitCode::Success) {
         printError(result.message);
         return result.exitCode;
     }
-    if (const int status = writeTable(options, result.text, result.table); status != ExitCode::Success)
+    if (const int status = writeTable(options, result.table); status != ExitCode::Success)
         return status;
     return recordOrKeep(options, store.get(), keepInstead, result.dump);
 }

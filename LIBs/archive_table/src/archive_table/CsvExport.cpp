@@ -99,6 +99,15 @@ QByteArray exportCsv(const RowTexts& headers, const EventSpan& events)
     return wholeCsv(headers, events);
 }
 
+bool writeCsv(QIODevice& device, const RowTexts& headers, const EventSpan& events)
+{
+    CsvWriter writer(device, headers);
+    for (const ArchiveEvent& event : events)
+        if (!writer.write(event))
+            return false;
+    return writer.finish();
+}
+
 QString tabSeparatedText(const RowTexts& headers, const std::vector<RowTexts>& rows)
 {
     QString out;

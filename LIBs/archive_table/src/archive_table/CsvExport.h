@@ -39,6 +39,9 @@ private:
 // The whole CSV at once.
 QByteArray exportCsv(const RowTexts& headers, const std::vector<RowTexts>& rows);
 QByteArray exportCsv(const RowTexts& headers, const EventSpan& events);
+// The same written to the device as the events come; false when the device
+// did not take every byte.
+bool writeCsv(QIODevice& device, const RowTexts& headers, const EventSpan& events);
 
 // Rows as tab-separated text for the clipboard: the header line, then one
 // line per row, each ended by '\n'. Tabs and line breaks inside a text

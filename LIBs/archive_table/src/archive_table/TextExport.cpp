@@ -25,18 +25,25 @@ int numberLength(int value)
 }
 
 template <typename Table>
-QByteArray wholeTable(const RowTexts& headers, const Table& rows)
+bool writeWholeTable(QIODevice& device, const RowTexts& headers, const Table& rows)
 {
     TextTableWidths widths;
     for (const auto& row : rows)
         widths.add(row);
+    TextTableWriter writer(device, headers, widths);
+    for (const auto& row : rows)
+        if (!writer.write(row))
+            return false;
+    return writer.finish();
+}
+
+template <typename Table>
+QByteArray wholeTable(const RowTexts& headers, const Table& rows)
+{
     QByteArray text;
     QBuffer buffer(&text);
     buffer.open(QIODevice::WriteOnly);
-    TextTableWriter writer(buffer, headers, widths);
-    for (const auto& row : rows)
-        writer.write(row);
-    writer.finish();
+    writeWholeTable(buffer, headers, rows);
     return text;
 }
 
@@ -124,6 +131,11 @@ QByteArray exportText(const RowTexts& headers, const std::vector<RowTexts>& rows
 QByteArray exportText(const RowTexts& headers, const EventSpan& events)
 {
     return wholeTable(headers, events);
+}
+
+bool writeText(QIODevice& device, const RowTexts& headers, const EventSpan& events)
+{
+    return writeWholeTable(device, headers, events);
 }
 
 } // namespace archive_table

@@ -60,5 +60,8 @@ private:
 // The whole table at once.
 QByteArray exportText(const RowTexts& headers, const std::vector<RowTexts>& rows);
 QByteArray exportText(const RowTexts& headers, const EventSpan& events);
+// The same written to the device in both passes; false when the device did
+// not take every byte.
+bool writeText(QIODevice& device, const RowTexts& headers, const EventSpan& events);
 
 } // namespace archive_table
