@@ -60,7 +60,7 @@ constexpr std::int64_t fewestZoomHours = 6;
 // Events at most this many days from the bulk join it however short it is.
 constexpr std::int64_t leastReachDays = 7;
 
-// Days as Julian day numbers, both ends included.
+// A run of days, both ends included.
 struct DayRun {
     std::int64_t first;
     std::int64_t last;

@@ -52,7 +52,8 @@ struct TimeRange {
 // run's length, and at least a week, away from the days taken so far.
 // The bars run from the hour of the earliest event of the bulk to that of
 // the latest; the placed events before or after those days are outside.
-// Counting is two passes over the events and one over their days.
+// Counting takes a pass over the events, a few over their hours and one
+// over their days, with no sorting.
 //
 // A timeline can show part of the bulk (a zoom) without counting again: its
 // copies share the counts per hour.
