@@ -22,8 +22,8 @@ ConnectDialog::ConnectDialog(rs485::SerialPlatform& platform, QWidget* parent)
     fillPortList();
     detectConverter();
     // A port the system does not list (the simulator's pseudo-terminal, an
-    // unusual adapter) is typed at once, over the name preselected.
-    ui->portName->setFocus();
+    // unusual adapter) is typed at once, over the name preselected: the
+    // field comes first in the form's tab order, so it has the focus.
     ui->portName->lineEdit()->selectAll();
 }
 

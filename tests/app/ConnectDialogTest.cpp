@@ -143,6 +143,15 @@ private slots:
 
         platform.converterPorts = {"COM2"};
         QCOMPARE(reopened(QStringLiteral("/dev/pts/3")), QStringLiteral("COM2"));
+
+        // Typing replaces the remembered name.
+        platform.converterPorts.clear();
+        ConnectDialog dialog(platform);
+        dialog.preselect(QStringLiteral("/dev/pts/3"), true);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("/dev/pts/5"));
+        QCOMPARE(dialog.selectedPort(), QStringLiteral("/dev/pts/5"));
     }
 
     void refreshRereadsBothListsAndDropsTheUsersChoice()
