@@ -11,7 +11,8 @@ class ConnectDialog;
 }
 
 // Asks for the serial port to read from, names the USB-RS485 converter's
-// port and preselects it, and offers the higher line speed. Opens nothing.
+// port and preselects it, and offers the higher line speed. A port the
+// system does not list can be typed. Opens nothing.
 class ConnectDialog : public QDialog {
     Q_OBJECT
 
@@ -22,11 +23,13 @@ public:
     explicit ConnectDialog(rs485::SerialPlatform& platform, QWidget* parent = nullptr);
     ~ConnectDialog() override;
 
+    // A listed port by its listed name; a typed one as the system opens it
+    // (see rs485::portDevicePath: "ttyS7" is "/dev/ttyS7" on Linux).
     QString selectedPort() const;
     bool isTurbo() const;
 
-    // The choice of an earlier read: sets the higher-speed box, and selects
-    // the port when no converter was found and the port is in the list.
+    // The choice of an earlier read: sets the higher-speed box and, when no
+    // converter was found, the port: the listed one, or the name as typed.
     void preselect(const QString& port, bool turbo);
 
 public slots:
@@ -35,6 +38,8 @@ public slots:
 private:
     void fillPortList();
     void detectConverter();
+    // OK while the port field names a port.
+    void enableOk();
 
     Ui::ConnectDialog* ui;
     rs485::SerialPlatform& platform;

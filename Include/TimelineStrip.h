@@ -14,6 +14,13 @@
 // under them. A click on a bar, or a drag across bars, asks for their time
 // (the hours of hour bars, whole days of the others); a double click asks
 // for no dates.
+//
+// The bars cover the bulk of the events (see archive_table::Timeline); a
+// note under their right end tells how many lie outside it, and a click on
+// the note asks for those. The wheel zooms in around the bar under the
+// mouse and, turned back, goes back one step; a drag with Ctrl held zooms
+// to the bars dragged across; a double click goes back to the whole bulk.
+// A zoom lasts while the rows shown still reach over its time.
 class TimelineStrip : public QWidget {
     Q_OBJECT
 
@@ -27,6 +34,16 @@ public:
     // The column a period's bar stands in, its full height; empty when the
     // period is not shown.
     QRect barArea(int period) const;
+    // The note of the events outside the bars ("ещё 1 событие вне шкалы")
+    // and where it stands; empty without such events.
+    QString outsideNote() const;
+    QRect outsideNoteArea() const;
+
+    bool isZoomed() const { return !earlierViews.empty(); }
+    // Zooms in around the period (see archive_table::Timeline::zoomedIn).
+    void zoomIn(int period);
+    // Back to the hours shown before the last zoom.
+    void zoomBack();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -36,6 +53,9 @@ signals:
     // archive_table::Timeline::startOf).
     void timeChosen(const archive_table::PanelTime& from, const archive_table::PanelTime& to);
     void datesCleared();
+    // The note was clicked: the ranges of the events outside the bars, one
+    // before and one after them where there are any, earliest first.
+    void outsideChosen(const std::vector<archive_table::TimeRange>& ranges);
 
 protected:
     bool event(QEvent* event) override;
@@ -45,6 +65,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
@@ -53,6 +74,10 @@ private:
     int periodAt(int x, bool clamp = false) const;
     double periodWidth() const;
     void drawAxis(QPainter& painter, const QRect& plot) const;
+    void drawOutsideNote(QPainter& painter) const;
+    // Shows other hours of the same rows, the hours shown so far kept to
+    // come back to.
+    void zoomTo(const archive_table::Timeline::View& view);
     QString axisLabel(int period) const;
     // Every how many periods a label fits, kept to whole hours of a day or
     // whole weeks where it can.
@@ -60,7 +85,14 @@ private:
 
     archive_table::Timeline periods;
     int hovered = -1;
-    // The bars between the press and the mouse, while a button is down.
+    // The bars between the press and the mouse, while a button is down;
+    // whether the drag zooms rather than chooses.
     int pressed = -1;
     int dragged = -1;
+    bool zoomDrag = false;
+    bool notePressed = false;
+    // The hours shown before each zoom, the latest last.
+    std::vector<archive_table::Timeline::View> earlierViews;
+    // Wheel turns short of a step, as touchpads send them.
+    int wheelTurn = 0;
 };

@@ -5,6 +5,7 @@
 #include <rs485/RS485Connection.h>
 #include <rs485/SerialPlatform.h>
 
+#include <QLineEdit>
 #include <QPushButton>
 
 ConnectDialog::ConnectDialog(QWidget* parent)
@@ -17,8 +18,13 @@ ConnectDialog::ConnectDialog(rs485::SerialPlatform& platform, QWidget* parent)
 {
     ui->setupUi(this);
     connect(ui->updatePortList, &QPushButton::clicked, this, &ConnectDialog::onUpdatePortList);
+    connect(ui->portName, &QComboBox::currentTextChanged, this, &ConnectDialog::enableOk);
     fillPortList();
     detectConverter();
+    // A port the system does not list (the simulator's pseudo-terminal, an
+    // unusual adapter) is typed at once, over the name preselected: the
+    // field comes first in the form's tab order, so it has the focus.
+    ui->portName->lineEdit()->selectAll();
 }
 
 ConnectDialog::~ConnectDialog()
@@ -28,7 +34,10 @@ ConnectDialog::~ConnectDialog()
 
 QString ConnectDialog::selectedPort() const
 {
-    return ui->portName->currentText();
+    const QString port = ui->portName->currentText().trimmed();
+    if (port.isEmpty() || ui->portName->findText(port, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0)
+        return port;
+    return QString::fromStdString(rs485::portDevicePath(port.toStdString()));
 }
 
 bool ConnectDialog::isTurbo() const
@@ -41,9 +50,14 @@ void ConnectDialog::preselect(const QString& port, bool turbo)
     ui->turbo->setChecked(turbo);
     if (converterFound)
         return;
+    if (port.isEmpty())
+        return;
     const int index = ui->portName->findText(port, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index >= 0)
         ui->portName->setCurrentIndex(index);
+    else
+        ui->portName->setEditText(port);
+    ui->portName->lineEdit()->selectAll();
 }
 
 void ConnectDialog::onUpdatePortList()
@@ -54,16 +68,15 @@ void ConnectDialog::onUpdatePortList()
 
 void ConnectDialog::fillPortList()
 {
-    const std::vector<std::string> names = rs485::RS485Connection::serialPortNames(platform);
     ui->portName->clear();
-    QPushButton* ok = ui->buttonBox->button(QDialogButtonBox::Ok);
-    if (names.empty()) {
-        ok->setEnabled(false);
-        return;
-    }
-    for (const std::string& name : names)
+    for (const std::string& name : rs485::RS485Connection::serialPortNames(platform))
         ui->portName->addItem(QString::fromStdString(name));
-    ok->setEnabled(true);
+    enableOk();
+}
+
+void ConnectDialog::enableOk()
+{
+    ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(!ui->portName->currentText().trimmed().isEmpty());
 }
 
 void ConnectDialog::detectConverter()

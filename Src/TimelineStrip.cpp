@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +22,8 @@ constexpr int tickLength = 3;
 constexpr int labelGap = 10;
 // Bars at least this wide get a pixel of space between them.
 constexpr double separatedBarWidth = 4.0;
+// What one notch of a mouse wheel turns (QWheelEvent::angleDelta).
+constexpr int wheelStep = 120;
 
 const QColor otherEventsColour(128, 138, 148);
 
@@ -50,9 +53,44 @@ TimelineStrip::TimelineStrip(QWidget* parent) : QWidget(parent)
 
 void TimelineStrip::showEvents(const archive_table::EventSpan& events)
 {
+    const archive_table::Timeline::View zoomed = periods.view();
     periods = archive_table::Timeline(events);
+    // A new order or a narrower search keeps the zoom; rows that no longer
+    // reach over its time (a bar chosen, other data) show whole.
+    const archive_table::Timeline::View all = periods.view();
+    if (isZoomed() && all.firstHour <= zoomed.firstHour && zoomed.lastHour <= all.lastHour)
+        periods = periods.over(zoomed);
+    else
+        earlierViews.clear();
     hovered = -1;
     pressed = -1;
+    update();
+}
+
+void TimelineStrip::zoomTo(const archive_table::Timeline::View& view)
+{
+    archive_table::Timeline zoomed = periods.over(view);
+    if (zoomed.view() == periods.view())
+        return;
+    earlierViews.push_back(periods.view());
+    periods = std::move(zoomed);
+    hovered = -1;
+    update();
+}
+
+void TimelineStrip::zoomIn(int period)
+{
+    if (period >= 0 && period < periods.periodCount())
+        zoomTo(periods.zoomedIn(period));
+}
+
+void TimelineStrip::zoomBack()
+{
+    if (earlierViews.empty())
+        return;
+    periods = periods.over(earlierViews.back());
+    earlierViews.pop_back();
+    hovered = -1;
     update();
 }
 
@@ -99,6 +137,21 @@ QRect TimelineStrip::barArea(int period) const
     return QRect(left, plot.top(), std::max(1, right - left), plot.height());
 }
 
+QString TimelineStrip::outsideNote() const
+{
+    return periods.outside() > 0 ? archive_table::outsideText(periods.outside()) : QString();
+}
+
+QRect TimelineStrip::outsideNoteArea() const
+{
+    if (periods.outside() == 0)
+        return QRect();
+    const QFontMetrics metrics = fontMetrics();
+    const int textWidth = metrics.horizontalAdvance(outsideNote());
+    const QRect plot = plotArea();
+    return QRect(plot.right() + 1 - textWidth, plot.bottom() + 2 + tickLength, textWidth, metrics.height());
+}
+
 void TimelineStrip::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -134,6 +187,20 @@ void TimelineStrip::paintEvent(QPaintEvent*)
         painter.fillRect(barArea(hovered), highlight);
     }
     drawAxis(painter, plot);
+    drawOutsideNote(painter);
+}
+
+void TimelineStrip::drawOutsideNote(QPainter& painter) const
+{
+    const QRect note = outsideNoteArea();
+    if (note.isEmpty())
+        return;
+    // Drawn as a link, as it acts as one.
+    QFont font = painter.font();
+    font.setUnderline(true);
+    painter.setFont(font);
+    painter.setPen(palette().color(QPalette::Link));
+    painter.drawText(note, Qt::AlignLeft | Qt::AlignTop, outsideNote());
 }
 
 QString TimelineStrip::axisLabel(int period) const
@@ -176,6 +243,7 @@ void TimelineStrip::drawAxis(QPainter& painter, const QRect& plot) const
         return;
     const int every = labelEvery();
     const QFontMetrics metrics = fontMetrics();
+    const QRect note = outsideNoteArea().adjusted(-labelGap, 0, 0, 0);
     for (int period = 0; period < periods.periodCount(); ++period) {
         // Counted from a fixed origin, not from the first bar: Julian day 0
         // was a Monday, so day and week labels fall on Mondays when spaced
@@ -193,8 +261,9 @@ void TimelineStrip::drawAxis(QPainter& painter, const QRect& plot) const
         const QString text = axisLabel(period);
         const int textWidth = metrics.horizontalAdvance(text);
         const int left = std::clamp(x - textWidth / 2, 0, std::max(0, width() - textWidth));
-        painter.drawText(QRect(left, plot.bottom() + 2 + tickLength, textWidth, metrics.height()),
-                         Qt::AlignLeft | Qt::AlignTop, text);
+        const QRect label(left, plot.bottom() + 2 + tickLength, textWidth, metrics.height());
+        if (!label.intersects(note))
+            painter.drawText(label, Qt::AlignLeft | Qt::AlignTop, text);
     }
 }
 
@@ -204,7 +273,10 @@ bool TimelineStrip::event(QEvent* event)
         return QWidget::event(event);
     const auto* help = static_cast<QHelpEvent*>(event);
     const int period = periodAt(help->pos().x());
-    if (period >= 0) {
+    const QRect note = outsideNoteArea();
+    if (note.contains(help->pos())) {
+        QToolTip::showText(help->globalPos(), tr("Показать эти события в таблице"), this, note);
+    } else if (period >= 0) {
         QToolTip::showText(help->globalPos(), periods.periodSummary(period), this, barArea(period));
     } else {
         QToolTip::hideText();
@@ -224,7 +296,12 @@ void TimelineStrip::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
+    if (outsideNoteArea().contains(event->pos())) {
+        notePressed = true;
+        return;
+    }
     pressed = dragged = periodAt(event->pos().x());
+    zoomDrag = event->modifiers() & Qt::ControlModifier;
     update();
 }
 
@@ -238,6 +315,10 @@ void TimelineStrip::mouseMoveEvent(QMouseEvent* event)
         }
         return;
     }
+    if (outsideNoteArea().contains(event->pos()))
+        setCursor(Qt::PointingHandCursor);
+    else
+        unsetCursor();
     const int period = periodAt(event->pos().x());
     if (period != hovered) {
         hovered = period;
@@ -247,22 +328,49 @@ void TimelineStrip::mouseMoveEvent(QMouseEvent* event)
 
 void TimelineStrip::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton && notePressed) {
+        notePressed = false;
+        if (outsideNoteArea().contains(event->pos()))
+            emit outsideChosen(periods.outsideRanges());
+        return;
+    }
     if (event->button() != Qt::LeftButton || pressed < 0)
         return QWidget::mouseReleaseEvent(event);
-    // Taken before the signal: the filter it sets refills the strip at once.
-    const archive_table::PanelTime from = periods.startOf(std::min(pressed, dragged));
-    const archive_table::PanelTime to = periods.endOf(std::max(pressed, dragged));
+    const int first = std::min(pressed, dragged);
+    const int last = std::max(pressed, dragged);
     pressed = -1;
+    if (zoomDrag) {
+        zoomTo(periods.viewOf(first, last));
+        return;
+    }
+    // Taken before the signal: the filter it sets refills the strip at once.
+    const archive_table::PanelTime from = periods.startOf(first);
+    const archive_table::PanelTime to = periods.endOf(last);
     update();
     emit timeChosen(from, to);
 }
 
 void TimelineStrip::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton)
+    if (event->button() != Qt::LeftButton || outsideNoteArea().contains(event->pos()))
         return QWidget::mouseDoubleClickEvent(event);
     pressed = -1;
+    if (isZoomed()) {
+        periods = periods.over(earlierViews.front());
+        earlierViews.clear();
+        update();
+    }
     emit datesCleared();
+}
+
+void TimelineStrip::wheelEvent(QWheelEvent* event)
+{
+    wheelTurn += event->angleDelta().y();
+    for (; wheelTurn >= wheelStep; wheelTurn -= wheelStep)
+        zoomIn(periodAt(int(event->position().x()), true));
+    for (; wheelTurn <= -wheelStep; wheelTurn += wheelStep)
+        zoomBack();
+    event->accept();
 }
 
 void TimelineStrip::leaveEvent(QEvent* event)

@@ -1,6 +1,9 @@
 // The timeline strip over a full archive (8192 events): counting the rows
 // into bars, which the window does at every change of the rows shown, and
-// painting the bars, which it does at every repaint. Run offscreen:
+// painting the bars, which it does at every repaint. Then a site's history
+// of a million events with one from a clock that had lost power: counting
+// it (the bulk found, the rest counted outside) and a zoom into it. Run
+// offscreen:
 //   bench_timeline --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 #include <ViewerTestSupport.h>
@@ -13,6 +16,7 @@
 #include <QImage>
 
 #include "BenchmarkMain.h"
+#include "HistoryOfReads.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,12 +25,29 @@ namespace {
 // The strip as wide as a full-screen window.
 constexpr int stripWidth = 1900;
 
+const std::vector<archive_table::ArchiveEvent>& readEvents()
+{
+    static const std::vector<archive_table::ArchiveEvent> events = [] {
+        config_quorvel::Configuration configuration;
+        return archive_table::archiveEvents(readPanel(panel_sim::buildPanel(fullArchivePanel()), configuration));
+    }();
+    return events;
+}
+
 const std::vector<archive_table::ArchiveEvent>& archiveRows()
 {
+    static const std::vector<archive_table::ArchiveEvent> rows = archive_table::eventsAsShownAfterRead(readEvents());
+    return rows;
+}
+
+// 123 reads four weeks apart, about nine years; one event of the middle
+// read dated 2011.
+const std::vector<archive_table::ArchiveEvent>& millionRows()
+{
     static const std::vector<archive_table::ArchiveEvent> rows = [] {
-        config_quorvel::Configuration configuration;
-        const auto events = readPanel(panel_sim::buildPanel(fullArchivePanel()), configuration);
-        return archive_table::eventsAsShownAfterRead(archive_table::archiveEvents(events));
+        std::vector<archive_table::ArchiveEvent> history = historyOfReads(readEvents(), 123);
+        history[history.size() / 2].time = archive_table::PanelTime::fromCalendar(QDate(2011, 1, 1), 0, 0, 12);
+        return history;
     }();
     return rows;
 }
@@ -55,6 +76,7 @@ void count(benchmark::State& state, const std::vector<archive_table::ArchiveEven
     for (auto _ : state)
         strip.showEvents(rows);
     state.counters["bars"] = double(strip.timeline().periodCount());
+    state.counters["outside"] = double(strip.timeline().outside());
 }
 
 void paint(benchmark::State& state, const std::vector<archive_table::ArchiveEvent>& rows)
@@ -68,8 +90,20 @@ void paint(benchmark::State& state, const std::vector<archive_table::ArchiveEven
     state.counters["bars"] = double(strip.timeline().periodCount());
 }
 
+// Half the hours around the middle bar, counted from the hours of the bulk.
+void zoomMillion(benchmark::State& state)
+{
+    const archive_table::Timeline all(millionRows());
+    const archive_table::Timeline::View half = all.zoomedIn(all.periodCount() / 2);
+    archive_table::Timeline zoomed;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(zoomed = all.over(half));
+    state.counters["bars"] = double(zoomed.periodCount());
+}
+
 void countArchive(benchmark::State& state) { count(state, archiveRows()); }
 void countDecade(benchmark::State& state) { count(state, decadeRows()); }
+void countMillion(benchmark::State& state) { count(state, millionRows()); }
 void paintArchive(benchmark::State& state) { paint(state, archiveRows()); }
 void paintDecade(benchmark::State& state) { paint(state, decadeRows()); }
 
@@ -77,6 +111,8 @@ void paintDecade(benchmark::State& state) { paint(state, decadeRows()); }
 
 BENCHMARK(countArchive)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(countDecade)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(countMillion)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(zoomMillion)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(paintArchive)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(paintDecade)->Unit(benchmark::kMillisecond)->UseRealTime();
 

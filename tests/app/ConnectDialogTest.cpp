@@ -89,8 +89,69 @@ private slots:
         ConnectDialog dialog(platform);
         QCOMPARE(portName(dialog)->currentIndex(), -1);
         QCOMPARE(dialog.selectedPort(), QString());
-        QVERIFY(ok(dialog)->isEnabled());
+        QVERIFY(!ok(dialog)->isEnabled()); // until a port is chosen or typed
         QVERIFY(message(dialog)->text().endsWith(QStringLiteral("com1.")));
+    }
+
+    // Typed into the dialog as it opens, without a click first, and Enter:
+    // the field has the focus and the preselected name is replaced.
+    void aTypedPortIsTheDeviceTheSystemOpens()
+    {
+        platform.serialPorts = {"COM1", "ttyUSB0"};
+        const auto typed = [this](const QString& text) {
+            ConnectDialog dialog(platform);
+            dialog.show();
+            if (!QTest::qWaitForWindowActive(&dialog))
+                return QStringLiteral("<not active>");
+            QTest::keyClicks(QApplication::focusWidget(), text);
+            if (!ok(dialog)->isEnabled())
+                return QStringLiteral("<OK off>");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            return dialog.result() == QDialog::Accepted ? dialog.selectedPort() : QStringLiteral("<not accepted>");
+        };
+#ifdef Q_OS_WIN
+        QCOMPARE(typed(QStringLiteral("COM7")), QStringLiteral("COM7"));
+#else
+        QCOMPARE(typed(QStringLiteral("ttyS7")), QStringLiteral("/dev/ttyS7"));
+#endif
+        QCOMPARE(typed(QStringLiteral("/dev/pts/3")), QStringLiteral("/dev/pts/3"));
+        QCOMPARE(typed(QStringLiteral("pts/3")), QStringLiteral("pts/3"));
+        // A listed port keeps the name the list gives it.
+        QCOMPARE(typed(QStringLiteral(" ttyUSB0 ")), QStringLiteral("ttyUSB0"));
+        QCOMPARE(typed(QStringLiteral("  ")), QStringLiteral("<OK off>"));
+
+        ConnectDialog dialog(platform);
+        portName(dialog)->setEditText(QStringLiteral("/dev/pts/4"));
+        QTimer::singleShot(0, ok(dialog), &QPushButton::click);
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QCOMPARE(portName(dialog)->count(), 2); // typing adds nothing to the list
+    }
+
+    // What the window stores of a dialog comes back in the next one, unless
+    // a converter is found.
+    void aRememberedPortComesBack()
+    {
+        platform.serialPorts = {"COM1", "COM2"};
+        const auto reopened = [this](const QString& remembered) {
+            ConnectDialog dialog(platform);
+            dialog.preselect(remembered, true);
+            return dialog.selectedPort();
+        };
+        QCOMPARE(reopened(QStringLiteral("COM2")), QStringLiteral("COM2"));
+        QCOMPARE(reopened(QStringLiteral("/dev/pts/3")), QStringLiteral("/dev/pts/3"));
+        QCOMPARE(reopened(QString()), QStringLiteral("COM1"));
+
+        platform.converterPorts = {"COM2"};
+        QCOMPARE(reopened(QStringLiteral("/dev/pts/3")), QStringLiteral("COM2"));
+
+        // Typing replaces the remembered name.
+        platform.converterPorts.clear();
+        ConnectDialog dialog(platform);
+        dialog.preselect(QStringLiteral("/dev/pts/3"), true);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("/dev/pts/5"));
+        QCOMPARE(dialog.selectedPort(), QStringLiteral("/dev/pts/5"));
     }
 
     void refreshRereadsBothListsAndDropsTheUsersChoice()
@@ -131,12 +192,13 @@ private slots:
         QVERIFY(!dialog.isModal());
         QCOMPARE(dialog.layout()->sizeConstraint(), QLayout::SetFixedSize);
 
-        // Tab order: port, refresh, higher speed, buttons.
+        // Tab order: port (its field within), refresh, higher speed, buttons.
         QList<QWidget*> chain;
         QWidget* widget = portName(dialog);
         do {
-            if (widget->focusPolicy() & Qt::TabFocus)
-                chain << widget;
+            QWidget* stop = portName(dialog)->isAncestorOf(widget) ? portName(dialog) : widget;
+            if (widget->focusPolicy() & Qt::TabFocus && (chain.isEmpty() || chain.last() != stop))
+                chain << stop;
             widget = widget->nextInFocusChain();
         } while (widget != portName(dialog) && chain.size() < 10);
         QVERIFY(chain.size() >= 4);

@@ -1,12 +1,14 @@
 // Saves pictures of the window after a read of the demo panel, of the
 // window with a filter applied, of a larger window with one device chosen
 // in the overview, of the connect dialog, the panel's details and the about
-// box, for a look at the layout:
+// box, and of the timeline strip after a read of the demo zone panel, whole
+// and zoomed, for a look at the layout:
 //   xvfb-run viewer_screenshot <folder>
 
 #include "ViewerTestSupport.h"
 
 #include <ConnectDialog.h>
+#include <TimelineStrip.h>
 
 #include <QAction>
 #include <QApplication>
@@ -88,6 +90,32 @@ int main(int argc, char* argv[])
     window.findChild<QAction*>(QStringLiteral("showSites"))->trigger();
     QApplication::processEvents();
     window.grab().save(folder.filePath(QStringLiteral("site-history.png")));
+
+    // The demo zone panel, one of whose events a clock that had lost power
+    // dated 2011: the strip holds January 2024 and counts that event
+    // outside; then a notch of the wheel in, around the 15th.
+    {
+        rs485::testing::FakeSerialPlatform zoneLine;
+        zoneLine.existingPorts = {"COM3"};
+        zoneLine.serialPorts = {"COM3"};
+        zoneLine.converterPorts = {"COM3"};
+        panel_sim::SimulatedPanel zonePanel(zoneLine, panel_sim::buildPanel(panel_sim::demoZonePanel()));
+        TestMainWindow zoneWindow(zoneLine);
+        zoneWindow.answerDialog = [](QDialog&) { return int(QDialog::Accepted); };
+        zoneWindow.resize(1024, 600);
+        zoneWindow.show();
+        zoneWindow.onLoadFromDevice();
+        QApplication::processEvents();
+        auto* strip = zoneWindow.findChild<TimelineStrip*>(QStringLiteral("timeline"));
+        strip->grab().save(folder.filePath(QStringLiteral("timeline-zone-panel.png")));
+        for (int period = 0; period < strip->timeline().periodCount(); ++period)
+            if (strip->timeline().firstDay(period) == QDate(2024, 1, 15)) {
+                strip->zoomIn(period);
+                break;
+            }
+        QApplication::processEvents();
+        strip->grab().save(folder.filePath(QStringLiteral("timeline-zone-panel-zoomed.png")));
+    }
 
     QTimer::singleShot(100, [&] {
         if (QWidget* about = QApplication::activeModalWidget()) {

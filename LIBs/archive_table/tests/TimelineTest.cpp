@@ -26,6 +26,62 @@ QList<int> events(const Timeline& timeline)
     return counts;
 }
 
+// The same event many times, as a busy hour has them.
+std::vector<ArchiveEvent> times(int count, const char* dateTime)
+{
+    return std::vector<ArchiveEvent>(std::size_t(count), at(dateTime));
+}
+
+std::vector<ArchiveEvent> joined(std::initializer_list<std::vector<ArchiveEvent>> parts)
+{
+    std::vector<ArchiveEvent> all;
+    for (const std::vector<ArchiveEvent>& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// 13 events a day from 2 to 29 January 2024, one an hour from 8:00, and
+// one whose clock had lost power, on 1 January 2011.
+std::vector<ArchiveEvent> januaryAndOneIn2011()
+{
+    std::vector<ArchiveEvent> events;
+    for (int day = 2; day <= 29; ++day)
+        for (int hour = 8; hour <= 20; ++hour)
+            events.push_back(at(QStringLiteral("2024/01/%1 %2:30:00")
+                                    .arg(day, 2, 10, QLatin1Char('0'))
+                                    .arg(hour, 2, 10, QLatin1Char('0'))
+                                    .toLatin1()
+                                    .constData()));
+    events.insert(events.begin() + 200, at("2011/01/01 00:00:12"));
+    return events;
+}
+
+QStringList rangeTexts(const Timeline& timeline)
+{
+    QStringList texts;
+    for (const TimeRange& range : timeline.outsideRanges())
+        texts << range.from.text() + QStringLiteral("–") + range.to.text();
+    return texts;
+}
+
+int placedIn(const Timeline& timeline)
+{
+    int events = 0;
+    for (int period = 0; period < timeline.periodCount(); ++period)
+        events += timeline.tally(period).events;
+    return events;
+}
+
+// The period that holds the hour of that day.
+int periodOf(const Timeline& timeline, const QDate& day, int hour)
+{
+    for (int period = 0; period < timeline.periodCount(); ++period)
+        if (timeline.firstDay(period) <= day && day <= timeline.lastDay(period)
+            && (timeline.step() != TimeStep::Hour || timeline.hour(period) == hour))
+            return period;
+    return -1;
+}
+
 QList<int> emergencies(const Timeline& timeline)
 {
     QList<int> counts;
@@ -125,6 +181,83 @@ private slots:
         QCOMPARE(timeline.mostEvents(), 0);
     }
 
+    // 364 events of January 2024 and one of 2011: the bars hold January,
+    // the one event is outside, where a filter's range finds it alone.
+    void oneWrongDateStaysOutsideTheBars()
+    {
+        const Timeline timeline = timelineOf(januaryAndOneIn2011());
+        QCOMPARE(timeline.step(), TimeStep::Day);
+        QCOMPARE(timeline.periodCount(), 28);
+        QCOMPARE(timeline.firstDay(0), QDate(2024, 1, 2));
+        QCOMPARE(timeline.lastDay(27), QDate(2024, 1, 29));
+        QCOMPARE(placedIn(timeline), 364);
+        QCOMPARE(timeline.mostEvents(), 13);
+        QCOMPARE(timeline.outside(), 1);
+        QCOMPARE(timeline.unplaced(), 0);
+        QCOMPARE(rangeTexts(timeline), QStringList{QStringLiteral("2011/01/01 00:00:00–2011/01/01 31:63:63")});
+    }
+
+    // 495 events on 10 January, five elsewhere: 1 % may lie outside, and
+    // the bars reach out to the events at most a week from the days they
+    // hold, one such step after another.
+    void theBarsReachOutAWeekAtATime()
+    {
+        const Timeline timeline = timelineOf(joined({
+            times(495, "2024/01/10 10:00:00"),
+            {at("2024/01/03 09:00:00"), at("2023/12/27 23:00:00")}, // 7 days, then 7 more
+            {at("2024/01/18 01:00:00"), at("2024/01/26 12:00:00")}, // 8 days on
+            {at("2011/01/01 00:00:12")},
+        }));
+        QCOMPARE(timeline.step(), TimeStep::Day);
+        QCOMPARE(timeline.firstDay(0), QDate(2023, 12, 27));
+        QCOMPARE(timeline.periodCount(), 15);
+        QCOMPARE(placedIn(timeline), 497);
+        QCOMPARE(timeline.outside(), 3);
+        QCOMPARE(rangeTexts(timeline), (QStringList{QStringLiteral("2011/01/01 00:00:00–2011/01/01 31:63:63"),
+                                                    QStringLiteral("2024/01/18 00:00:00–2024/01/26 31:63:63")}));
+
+        // Below ten events every one is on the bars; from ten, one may not be.
+        const std::vector<ArchiveEvent> nine = joined({times(8, "2024/01/10 10:00:00"), {at("2011/01/01 00:00:12")}});
+        QCOMPARE(timelineOf(nine).outside(), 0);
+        QCOMPARE(timelineOf(nine).step(), TimeStep::Week);
+        const Timeline ten = timelineOf(joined({nine, {at("2024/01/10 11:00:00")}}));
+        QCOMPARE(ten.outside(), 1);
+        QCOMPARE(ten.step(), TimeStep::Hour);
+        QCOMPARE(ten.periodCount(), 2);
+    }
+
+    void aZoomHalvesTheHoursAroundABarAndComesBack()
+    {
+        const Timeline all = timelineOf(januaryAndOneIn2011());
+        const Timeline::View whole = all.view();
+        // Around noon of the 15th, down to six hour bars.
+        QList<int> hours;
+        Timeline zoomed = all;
+        for (;;) {
+            const Timeline::View view = zoomed.zoomedIn(periodOf(zoomed, QDate(2024, 1, 15), 12));
+            if (view == zoomed.view())
+                break;
+            zoomed = zoomed.over(view);
+            hours << int(view.lastHour - view.firstHour + 1);
+            QVERIFY(periodOf(zoomed, QDate(2024, 1, 15), 12) >= 0);
+        }
+        QCOMPARE(hours, (QList<int>{331, 166, 83, 41, 20, 10, 6}));
+        QCOMPARE(zoomed.step(), TimeStep::Hour);
+        QCOMPARE(zoomed.periodCount(), 6);
+        QCOMPARE(zoomed.outside(), 1);
+        QCOMPARE(zoomed.over(whole).periodCount(), 28);
+
+        // The bars of the 4th and 5th shown by the hour, and no hours beyond
+        // the bulk.
+        const Timeline twoDays = all.over(all.viewOf(2, 3));
+        QCOMPARE(twoDays.step(), TimeStep::Hour);
+        QCOMPARE(twoDays.periodCount(), 48);
+        QCOMPARE(twoDays.firstDay(0), QDate(2024, 1, 4));
+        QCOMPARE(twoDays.tally(8).events, 1);
+        QCOMPARE(placedIn(twoDays), 26);
+        QCOMPARE(all.over({0, whole.lastHour + 1000}).view(), whole);
+    }
+
     void russianCounts()
     {
         const std::vector<std::pair<int, const char*>> expected = {
@@ -134,6 +267,8 @@ private slots:
         };
         for (const auto& [count, text] : expected)
             QCOMPARE(eventCountText(count), QString::fromUtf8(text));
+        QCOMPARE(outsideText(1), QStringLiteral("ещё 1 событие вне шкалы"));
+        QCOMPARE(outsideText(3), QStringLiteral("ещё 3 события вне шкалы"));
     }
 };
 

@@ -121,7 +121,7 @@ PortHandle LinuxSerialPlatform::openExclusive(const std::string& portName)
     openFailure = OpenFailure::Other;
     if (portName.empty())
         return invalidPortHandle;
-    const std::string path = portName.find('/') == std::string::npos ? "/dev/" + portName : portName;
+    const std::string path = portDevicePath(portName);
     // Another program's TIOCEXCL makes the open itself fail with EBUSY, its
     // lock makes flock fail with EWOULDBLOCK: both say the port is taken.
     const auto failed = [this](int error) {

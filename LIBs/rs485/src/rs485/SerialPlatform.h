@@ -90,4 +90,9 @@ SerialPlatform& nativeSerialPlatform();
 // Byte-wise ascending order, shared by every port lister (COM10 before COM2).
 void sortPortNames(std::vector<std::string>& names);
 
+// What the system opens for a port's name. On Linux a name without '/' is a
+// device in /dev ("ttyUSB0" is "/dev/ttyUSB0"), and a path (a pseudo-terminal's
+// "/dev/pts/3") stays as it is; Windows opens every name as it is given.
+std::string portDevicePath(const std::string& portName);
+
 } // namespace rs485

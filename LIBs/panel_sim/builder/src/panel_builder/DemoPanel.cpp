@@ -198,4 +198,57 @@ PanelDescription demoPanel()
     return d;
 }
 
+PanelDescription demoZonePanel()
+{
+    PanelDescription d;
+    PanelSettings& s = d.settings;
+    s.firmwareDay = 21;
+    s.firmwareMonth = 11;
+    s.firmwareYear = 2023;
+    s.versionMinor = 4;
+    s.versionBuild = 0;
+    s.settingsRevision = 7;
+    s.backlightLevel = 0;
+    s.backlightTime = 15;
+    s.messageTime = 20;
+    s.menuTime = 45;
+    s.clockSyncHour = 30; // stored as "not set"
+    s.pultAddress = 7;
+
+    NameSet pumps;
+    pumps.eventTable = 1;
+    pumps.deviceName = displaySpelling(u"Насосная");
+    NameSet boilers;
+    boilers.deviceName = displaySpelling(u"Котельная");
+    d.zoneDevices = {{3, 1, pumps}, {4, 2, boilers}, {9, 2, std::nullopt}};
+    config_quorvel::EventTable guarded;
+    guarded.name = displaySpelling(u"Охрана");
+    guarded.loop1Norm = displaySpelling(u"ВЗЯТ");
+    d.eventTables = {config_quorvel::EventTable(), guarded};
+    MenuCommand start;
+    start.slot = 0;
+    start.name = displaySpelling(u"Пуск");
+    d.commands = {start};
+
+    // 364 events from 2 to about 29 January 2024, loop norms and warnings
+    // of the three devices and resets of the panel.
+    const int addresses[] = {3, 4, 9, 0};
+    std::uint32_t random = 2024;
+    long seconds = 86400L + 7 * 3600;
+    for (int i = 0; i < 364; ++i) {
+        random = random * 1103515245u + 12345u;
+        seconds += 600 + static_cast<long>((random >> 16) % 12000);
+        const int address = addresses[i % 4];
+        const bool warning = address != 0 && i % 7 == 3;
+        ArchiveRecord r = address == 0 ? record(0, 0, 0, 0) : record(2, 0, address, warning ? 0x02 : 0x00, warning);
+        r.dateTime = packSeconds(seconds);
+        d.records.push_back(r);
+    }
+    // After a power cut the clock started again in 2011 until it was set.
+    ArchiveRecord restart = record(0, 0, 0, 0);
+    restart.dateTime = packDateTime(2011, 1, 1, 0, 0, 12);
+    d.records.insert(d.records.begin() + 200, restart);
+    return d;
+}
+
 } // namespace panel_sim

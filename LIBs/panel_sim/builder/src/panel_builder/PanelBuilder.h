@@ -124,4 +124,10 @@ std::vector<std::uint8_t> encodeLcdText(const std::u16string& text, std::size_t 
 // every kind.
 PanelDescription demoPanel();
 
+// A panel without sections: three devices in two zones, two of them named,
+// one naming the second event table, settings unlike the demo panel's; its
+// archive holds a month of events and one from the day its clock had lost
+// power, years before.
+PanelDescription demoZonePanel();
+
 } // namespace panel_sim
