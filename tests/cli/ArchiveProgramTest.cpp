@@ -212,6 +212,28 @@ TEST(ArchiveProgramTest, TheReportOfAReadOrADumpHoldsEveryRowOfTheWindowsTable)
     EXPECT_TRUE(dumpText.contains(rows.front().join(' ').simplified()));
 }
 
+// A system that lacks the report's font (here one whose font configuration
+// knows no font at all, as a bare Windows knows no DejaVu) still gets a
+// report with its texts: the program brings its font along.
+TEST(ArchiveProgramTest, TheReportBringsItsOwnFont)
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath("fonts.conf");
+    ASSERT_TRUE(writeFile(config, "<?xml version=\"1.0\"?>\n<fontconfig><cachedir>" + dir.filePath("cache").toUtf8()
+                                      + "</cachedir></fontconfig>\n"));
+    const QByteArray previous = qgetenv("FONTCONFIG_FILE");
+    qputenv("FONTCONFIG_FILE", config.toUtf8());
+    const QString pdf = dir.filePath("report.pdf");
+    const ProgramResult run = runProgram(archiveProgram(), {"--simulate", "--format", "pdf", "-o", pdf});
+    if (previous.isNull())
+        qunsetenv("FONTCONFIG_FILE");
+    else
+        qputenv("FONTCONFIG_FILE", previous);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = pdfLines(pdfLayoutText(pdf));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Отчёт о событиях прибора «Quorvel»"))) << lines.join('\n').toStdString();
+}
+
 // A port that does not exist would end with 3; the files are checked first.
 TEST(ArchiveProgramTest, FilesThatCannotBeWrittenEndTheRunBeforeThePortIsTouched)
 {

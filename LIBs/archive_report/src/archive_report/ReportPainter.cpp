@@ -1,12 +1,12 @@
 #include <archive_report/ReportPainter.h>
 
 #include <archive_report/ReportContent.h>
+#include <archive_report/ReportFont.h>
 #include <archive_report/ReportTexts.h>
 
 #include <archive_table/EventCounts.h>
 #include <archive_table/ProgramInfo.h>
 
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QMarginsF>
@@ -41,18 +41,6 @@ const QColor gridColour(150, 150, 150);
 QString text(const char* utf8)
 {
     return QString::fromUtf8(utf8);
-}
-
-// DejaVu Sans where the Linux package brings it, Arial on Windows: both have
-// the Cyrillic letters and allow embedding, so the PDF keeps its texts as
-// text. Anything else is the font database's own choice.
-QString reportFontFamily()
-{
-    const QStringList available = QFontDatabase().families();
-    for (const char* family : {"DejaVu Sans", "Arial", "Liberation Sans"})
-        if (available.contains(QLatin1String(family)))
-            return QLatin1String(family);
-    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
 
 QFont reportFont(const QString& family, qreal points, bool bold)
