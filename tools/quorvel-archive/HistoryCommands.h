@@ -25,6 +25,12 @@ std::unique_ptr<site_history::SiteHistory> openStore(const ArchiveOptions& optio
 int recordInHistory(site_history::SiteHistory& store, const ArchiveOptions& options,
                     const memory_dump::MemoryDump& dump, const QString& label = QString());
 
+// The site recordInHistory will record the dump under, for a report that
+// names it: the one --site names, or the one site whose history holds its
+// records; empty when neither is known (recordInHistory then says why).
+QString siteToRecordUnder(site_history::SiteHistory& store, const ArchiveOptions& options,
+                          const memory_dump::MemoryDump& dump);
+
 // --import, --list-sites and --history-table.
 int importDumps(const ArchiveOptions& options);
 int listSites(const ArchiveOptions& options);

@@ -126,6 +126,8 @@ int readAndWrite(const ArchiveOptions& options)
             return ExitCode::OutputError;
         }
     }
+    if (store && options.format == ArchiveOptions::Format::Pdf)
+        result.table.source.site = siteToRecordUnder(*store, options, result.dump);
     if (const int status = writeTable(options, result.text, result.table); status != ExitCode::Success || !store)
         return status;
     return recordInHistory(*store, options, result.dump);
@@ -139,11 +141,13 @@ int decodeAndWrite(const ArchiveOptions& options)
     std::unique_ptr<site_history::SiteHistory> store;
     if (options.history && !(store = openStore(options)))
         return ExitCode::StoreError;
-    const ReadResult result = decodeDumpText(fileName(options.dumpFile), options.format);
+    ReadResult result = decodeDumpText(fileName(options.dumpFile), options.format);
     if (result.exitCode != ExitCode::Success) {
         printError(result.message);
         return result.exitCode;
     }
+    if (store && options.format == ArchiveOptions::Format::Pdf)
+        result.table.source.site = siteToRecordUnder(*store, options, result.dump);
     if (const int status = writeTable(options, result.text, result.table); status != ExitCode::Success || !store)
         return status;
     return recordInHistory(*store, options, result.dump);
