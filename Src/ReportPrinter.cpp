@@ -3,9 +3,22 @@
 #include <archive_report/ReportContent.h>
 #include <archive_report/ReportPainter.h>
 
+#include <QAction>
+#include <QGuiApplication>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace {
+
+// How much of the screen's free area the preview takes.
+constexpr qreal previewShare = 0.9;
+
+} // namespace
 
 void ReportPrinter::print(const archive_report::ReportContent& content)
 {
@@ -24,6 +37,18 @@ void ReportPrinter::preview(const archive_report::ReportContent& content)
     // The preview asks again whenever its page settings change.
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,
                      [&](QPrinter* target) { paint(*target, content); });
+    // Qt's own size leaves a laptop's screen a small page and its print
+    // button behind the tool bar's overflow: most of the screen instead, at
+    // least the whole tool bar where the screen has room for it, and the
+    // page at its width, where a table's rows can be read.
+    const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen->availableGeometry();
+    QSize size = available.size() * previewShare;
+    size.setWidth(std::min(std::max(size.width(), dialog.sizeHint().width()), available.width()));
+    dialog.resize(size);
+    dialog.move(available.center() - dialog.rect().center());
+    if (auto* fitWidth = dialog.findChild<QAction*>(QStringLiteral("fitWidthAction")))
+        fitWidth->trigger();
     host.runDialog(dialog);
 }
 

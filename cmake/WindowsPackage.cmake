@@ -87,6 +87,10 @@ install(FILES ${quorvel_qt_dlls} ${quorvel_libpq_dlls} ${quorvel_runtime_dlls} $
               ${CMAKE_SOURCE_DIR}/res/License.txt
         DESTINATION . ${component})
 install(FILES ${QUORVEL_LGPL_TEXT} DESTINATION . RENAME LGPL.txt ${component})
+# The report's own font, which the programs look for in fonts/ beside them,
+# so that a Windows without DejaVu still gets a report with text.
+install(FILES ${QUORVEL_REPORT_FONTS} DESTINATION fonts ${component})
+install(FILES ${CMAKE_SOURCE_DIR}/res/DejaVu-License.txt DESTINATION . ${component})
 foreach(name OpenSSL PostgreSQL)
   install(FILES ${QUORVEL_WINDOWS_LIBPQ_PREFIX}/licenses/${name}.txt
           DESTINATION . RENAME ${name}-License.txt ${component})

@@ -13,6 +13,8 @@
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScreen>
+#include <QToolBar>
 #include <QtTest>
 
 namespace {
@@ -146,6 +148,38 @@ private slots:
         bench.action("printPreview")->trigger();
         QCOMPARE(previewPages, pdfInfo(printed).pages);
         QVERIFY(bench.window->criticals.isEmpty());
+    }
+
+    // The preview takes most of the window's screen, shows the page at its
+    // width, and every button of its tool bar stands on the bar, print
+    // included, none behind the overflow's "»".
+    void thePreviewOpensLargeAtThePagesWidth()
+    {
+        Bench bench;
+        bench.action("loadFromDevice")->trigger();
+        QSize size;
+        QPrintPreviewWidget::ZoomMode zoom = QPrintPreviewWidget::CustomZoom;
+        QStringList hidden;
+        bench.window->answerDialog = [&](QDialog& dialog) {
+            dialog.show();
+            QTest::qWaitForWindowExposed(&dialog);
+            size = dialog.size();
+            if (auto* preview = dialog.findChild<QPrintPreviewWidget*>())
+                zoom = preview->zoomMode();
+            for (QToolBar* bar : dialog.findChildren<QToolBar*>())
+                for (QAction* action : bar->actions())
+                    if (!action->isSeparator() && !bar->widgetForAction(action)->isVisible())
+                        hidden << action->text();
+            return int(QDialog::Rejected);
+        };
+        bench.action("printPreview")->trigger();
+        const QSize available = bench.window->screen()->availableGeometry().size();
+        QVERIFY2(size.width() >= available.width() * 0.85 && size.height() >= available.height() * 0.85,
+                 qPrintable(QStringLiteral("%1x%2 of %3x%4").arg(size.width()).arg(size.height())
+                                .arg(available.width()).arg(available.height())));
+        QVERIFY(size.width() <= available.width() && size.height() <= available.height());
+        QCOMPARE(zoom, QPrintPreviewWidget::FitToWidth);
+        QVERIFY2(hidden.isEmpty(), qPrintable(hidden.join(", ")));
     }
 };
 

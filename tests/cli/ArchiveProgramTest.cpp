@@ -8,6 +8,7 @@
 #include <TestFiles.h>
 #include <WindowExport.h>
 
+#include <archive_table/ArchiveEvent.h>
 #include <memory_dump/DumpFile.h>
 
 #include <QDir>
@@ -222,11 +223,11 @@ TEST(ArchiveProgramTest, TheReportOfAReadOrADumpHoldsEveryRowOfTheWindowsTable)
           QString("Порт: COM1"), QString("Скорость: 345600 бод (повышенная скорость)"),
           QString("Событий в отчёте: %1").arg(rows.size()), QString("Из них экстренных: %1").arg(emergencies),
           QString("Стр. 1 из %1").arg(info.pages), QString("Стр. %1 из %1").arg(info.pages),
-          QString("Проверил: ____________ (_______________) Дата: __________")})
+          QString("Техник: ФИО, подпись, дата"), QString("Представитель объекта: ФИО, подпись, дата")})
         EXPECT_TRUE(text.contains(expected)) << expected.toStdString();
     int at = 0;
     for (const QStringList& row : rows) {
-        const QString expected = row.join(' ').simplified();
+        const QString expected = archive_table::readerSpelling(row.join(' ')).simplified();
         const int found = lines.indexOf(expected, at);
         ASSERT_GT(found, at) << expected.toStdString();
         at = found;
@@ -238,6 +239,28 @@ TEST(ArchiveProgramTest, TheReportOfAReadOrADumpHoldsEveryRowOfTheWindowsTable)
     const QString dumpText = pdfLines(pdfLayoutText(fromDump)).join('\n');
     EXPECT_TRUE(dumpText.contains("Дамп памяти: site.qrvdump"));
     EXPECT_TRUE(dumpText.contains(rows.front().join(' ').simplified()));
+}
+
+// A system that lacks the report's font (here one whose font configuration
+// knows no font at all, as a bare Windows knows no DejaVu) still gets a
+// report with its texts: the program brings its font along.
+TEST(ArchiveProgramTest, TheReportBringsItsOwnFont)
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath("fonts.conf");
+    ASSERT_TRUE(writeFile(config, "<?xml version=\"1.0\"?>\n<fontconfig><cachedir>" + dir.filePath("cache").toUtf8()
+                                      + "</cachedir></fontconfig>\n"));
+    const QByteArray previous = qgetenv("FONTCONFIG_FILE");
+    qputenv("FONTCONFIG_FILE", config.toUtf8());
+    const QString pdf = dir.filePath("report.pdf");
+    const ProgramResult run = runProgram(archiveProgram(), {"--simulate", "--format", "pdf", "-o", pdf});
+    if (previous.isNull())
+        qunsetenv("FONTCONFIG_FILE");
+    else
+        qputenv("FONTCONFIG_FILE", previous);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = pdfLines(pdfLayoutText(pdf));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Отчёт о событиях прибора «Quorvel»"))) << lines.join('\n').toStdString();
 }
 
 // A port that does not exist would end with 3; the files are checked first.

@@ -104,6 +104,20 @@ int recordInHistory(site_history::SiteHistory& store, const ArchiveOptions& opti
     }
 }
 
+QString siteToRecordUnder(site_history::SiteHistory& store, const ArchiveOptions& options,
+                          const memory_dump::MemoryDump& dump)
+{
+    if (options.site)
+        return fromUtf8(*options.site);
+    try {
+        const site_history::SiteMatch match = store.matchSite(dump);
+        return match.kind == site_history::SiteMatch::Kind::One ? match.site : QString();
+    } catch (const std::exception&) {
+        // The record that follows fails the same way and reports it.
+        return {};
+    }
+}
+
 int importDumps(const ArchiveOptions& options)
 {
     site_history::HistoryError::Fault fault{};

@@ -35,6 +35,12 @@ int keepForLater(const ArchiveOptions& options, const memory_dump::MemoryDump& d
 int recordInHistory(site_history::SiteHistory& store, const ArchiveOptions& options,
                     const memory_dump::MemoryDump& dump, const QString& label = QString());
 
+// The site recordInHistory will record the dump under, for a report that
+// names it: the one --site names, or the one site whose history holds its
+// records; empty when neither is known (recordInHistory then says why).
+QString siteToRecordUnder(site_history::SiteHistory& store, const ArchiveOptions& options,
+                          const memory_dump::MemoryDump& dump);
+
 // --import, --list-sites, --history-table, --check-history and --send-pending.
 int importDumps(const ArchiveOptions& options);
 int listSites(const ArchiveOptions& options);

@@ -171,6 +171,8 @@ int readAndWrite(const ArchiveOptions& options)
     // A signal during a write stops the run before the next one.
     if (const int status = stoppedBySignal())
         return status;
+    if (store && options.format == ArchiveOptions::Format::Pdf)
+        result.table.source.site = siteToRecordUnder(*store, options, result.dump);
     if (const int status = writeTable(options, result.table); status != ExitCode::Success)
         return status;
     if (const int status = stoppedBySignal())
@@ -187,11 +189,13 @@ int decodeAndWrite(const ArchiveOptions& options)
     bool keepInstead = false;
     if (!openHistory(options, store, keepInstead))
         return ExitCode::StoreError;
-    const ReadResult result = decodeDumpFile(fileName(options.dumpFile));
+    ReadResult result = decodeDumpFile(fileName(options.dumpFile));
     if (result.exitCode != ExitCode::Success) {
         printError(result.message);
         return result.exitCode;
     }
+    if (store && options.format == ArchiveOptions::Format::Pdf)
+        result.table.source.site = siteToRecordUnder(*store, options, result.dump);
     if (const int status = writeTable(options, result.table); status != ExitCode::Success)
         return status;
     return recordOrKeep(options, store.get(), keepInstead, result.dump);

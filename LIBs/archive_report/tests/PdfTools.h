@@ -7,10 +7,14 @@
 #include <QDir>
 #include <QImage>
 #include <QProcess>
+#include <QRectF>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+#include <vector>
 
 
 inline QByteArray runPdfTool(const QString& tool, const QStringList& args)
@@ -50,6 +54,36 @@ inline QImage pdfFirstPage(const QString& pdf)
     const QString prefix = folder.filePath(QStringLiteral("page"));
     runPdfTool(QStringLiteral("pdftoppm"), {"-png", "-r", "50", "-singlefile", pdf, prefix});
     return QImage(prefix + QStringLiteral(".png"));
+}
+
+// Each word of each page with where it stands, in points from the page's
+// top left corner (pdftotext -bbox).
+struct PdfWord {
+    QString text;
+    QRectF box;
+};
+
+struct PdfPage {
+    QSizeF size;
+    std::vector<PdfWord> words;
+};
+
+inline std::vector<PdfPage> pdfWords(const QString& pdf)
+{
+    std::vector<PdfPage> pages;
+    QXmlStreamReader xml(runPdfTool(QStringLiteral("pdftotext"), {"-bbox", "-enc", "UTF-8", pdf, "-"}));
+    const auto number = [&](const char* name) { return xml.attributes().value(QLatin1String(name)).toDouble(); };
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("page")) {
+            pages.push_back({QSizeF(number("width"), number("height")), {}});
+        } else if (xml.name() == QLatin1String("word") && !pages.empty()) {
+            const QRectF box(QPointF(number("xMin"), number("yMin")), QPointF(number("xMax"), number("yMax")));
+            pages.back().words.push_back({xml.readElementText(), box});
+        }
+    }
+    return pages;
 }
 
 // The text's lines with runs of spaces made one, for finding texts that

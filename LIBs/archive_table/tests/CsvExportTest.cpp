@@ -14,11 +14,29 @@ class CsvExportTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The header in the reader's spelling: the table's "Cобытие" has a
+    // Latin C, the CSV's a Cyrillic one.
     void startsWithAByteOrderMarkAndTheHeaderLine()
     {
         const QByteArray csv = archive_table::exportCsv(archive_table::columnHeaders(), {});
         QCOMPARE(csv, QByteArray("\xEF\xBB\xBF")
-                          + QStringLiteral("Э;Дата и время;Секция;Адрес;Шл./Л.с.;Cобытие;Источник/Описание\r\n").toUtf8());
+                          + QStringLiteral("Э;Дата и время;Секция;Адрес;Шл./Л.с.;\u0421обытие;Источник/Описание\r\n")
+                                .toUtf8());
+    }
+
+    // The panel's Latin look-alikes become Cyrillic letters within a
+    // Russian word, in the CSV and in the copied rows alike, so that a
+    // search for "НЕИСПРАВН" finds them; Latin words stay.
+    void exportsWriteTheReadersSpelling()
+    {
+        // "HEИCПPABH." and "Bopoтa cклaдa" as the panel spells them.
+        const RowTexts panelRow = row({"", "2024/01/18 10:00:00", "2", "5", "1",
+                                       QStringLiteral("\u0048\u0045И\u0043П\u0050\u0041\u0042\u0048."),
+                                       QStringLiteral("\u0042\u006F\u0070\u006Fт\u0061 \u0063кл\u0061д\u0061 CRC")});
+        QVERIFY(archive_table::exportCsv(archive_table::columnHeaders(), std::vector<RowTexts>{panelRow})
+                    .endsWith(QStringLiteral(";2024/01/18 10:00:00;2;5;1;НЕИСПРАВН.;Ворота склада CRC\r\n").toUtf8()));
+        QCOMPARE(archive_table::tabSeparatedText(row({}), {panelRow}),
+                 QStringLiteral("\t\t\t\t\t\t\n\t2024/01/18 10:00:00\t2\t5\t1\tНЕИСПРАВН.\tВорота склада CRC\n"));
     }
 
     void awkwardTextsReadBackFieldByField()
@@ -38,8 +56,8 @@ private slots:
         QVERIFY(csv.endsWith("\r\n"));
         const QList<QStringList> read = parseCsv(QString::fromUtf8(csv.mid(3)), QLatin1Char(';'));
         QCOMPARE(read.size(), rows.size() + 1);
-        const RowTexts headers = archive_table::columnHeaders();
-        QCOMPARE(read[0], QStringList(headers.begin(), headers.end()));
+        QCOMPARE(read[0], QStringList({"Э", "Дата и время", "Секция", "Адрес", "Шл./Л.с.", "\u0421обытие",
+                                       "Источник/Описание"}));
         for (int i = 0; i < rows.size(); ++i)
             QCOMPARE(read[i + 1], rows[i]);
         // Plain texts go unquoted, as spreadsheets write them.

@@ -1,3 +1,5 @@
+#include "PanelImages.h"
+
 #include <config_quorvel/ConfiguratorError.h>
 #include <config_quorvel/Crc8.h>
 #include <config_quorvel/DeviceNames.h>
@@ -12,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -64,6 +67,83 @@ TEST(LcdCharset, ReverseMappingInvertsEveryCharacterOfThePage)
     for (char16_t c : {u'\u0410', u'\u0421', u'\u0430', u'\u0445', u'{', u'\u20AC'})
         EXPECT_FALSE(unicodeToLcd(c, byte)) << int(c);
     EXPECT_EQ(byte, 0x55);
+}
+
+namespace {
+
+// For the messages of failed checks; the texts hold no surrogates.
+std::string utf8(const std::u16string& text)
+{
+    std::string out;
+    for (const char16_t c : text) {
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// What a reader of the display takes the demo panel's texts for, as the
+// exports write them: each word with a Cyrillic letter wholly Cyrillic.
+TEST(ReaderSpelling, TheDemoPanelsTextsReadAsTheirCyrillicWords)
+{
+    Configuration configuration;
+    const config_quorvel::testing::PanelImages images(panel_sim::buildPanel(panel_sim::demoPanel()));
+    std::set<std::u16string> spelled;
+    for (const Event& event : images.decodeInto(configuration)) {
+        spelled.insert(readerSpelling(event.eventText()));
+        spelled.insert(readerSpelling(event.objectText()));
+    }
+    for (const char16_t* expected :
+         {u"НЕИСПРАВН.", u"ВЗЯТ", u"ВЗЯТИЕ", u"ТРЕВОГА", u"НАПАДЕНИЕ", u"ОТКЛЮЧЁН", u"БЛОКИРОВКА", u"ДЫМОУДАЛ.",
+          u"ВСКРЫТ", u"Ворота склада", u"Вход главный", u"Окна 1 этаж", u"Пост охраны", u"Подпор воздуха",
+          u"Дымовые 2 эт.", u"Зона Б", u"Адрес 7 Шлейф 2", u"\"Сброс пожара\" (Меню пульта: команда №1)",
+          u"ОШИБКА \u0043\u0052\u0043 (Плохая связь)",
+          // Every letter has a look-alike: nothing tells it from Latin.
+          u"\u0048\u004F\u0050\u004D\u0041"})
+        EXPECT_EQ(spelled.count(expected), 1u) << utf8(expected);
+
+    // No word is left mixing the two alphabets.
+    const auto isLatin = [](char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); };
+    for (const std::u16string& text : spelled) {
+        bool latin = false;
+        bool cyrillic = false;
+        for (std::size_t i = 0; i <= text.size(); ++i) {
+            if (i == text.size() || text[i] == u' ') {
+                EXPECT_FALSE(latin && cyrillic) << utf8(text);
+                latin = cyrillic = false;
+                continue;
+            }
+            latin = latin || isLatin(text[i]);
+            cyrillic = cyrillic || isCyrillic(text[i]);
+        }
+    }
+}
+
+// Words are what white space parts; only one with a Cyrillic letter changes,
+// and only in its look-alikes.
+TEST(ReaderSpelling, OnlyWordsWithACyrillicLetterChange)
+{
+    // "Cобытие" with a Latin C; "Л.c." with a Latin c; a tab and a line break
+    // part words as a space does.
+    EXPECT_EQ(readerSpelling(u"\u0043обытие"), u"Событие");
+    EXPECT_EQ(readerSpelling(u"Шл./Л.\u0063.\t3\n\u0048\u0045ИС"), u"Шл./Л.с.\t3\nНЕИС");
+    // Case decides the letter: the display writes the soft sign's capital
+    // as a small b ("СИГНАЛЬНЫЙ").
+    EXPECT_EQ(readerSpelling(u"\u0043ИГ\u0048\u0041Л\u0062\u0048ЫЙ"), u"СИГНАЛЬНЫЙ");
+    for (const char16_t* unchanged :
+         {u"BUS", u"loop2P-T2", u"CRC", u"Зона \u0041", u"\u0041 Зона", u"Зона\t\u0041", u"Зона\n\u0041", u"", u"  ",
+          u"Шлейф №2 — ПОЖАР!"})
+        EXPECT_EQ(readerSpelling(unchanged), unchanged);
 }
 
 TEST(DisplayTexts, DefaultEventTableHasTheExactCodePoints)

@@ -23,6 +23,7 @@ namespace archive_report {
 struct ReportContent {
     std::vector<archive_table::ArchiveEvent> events;
     std::vector<archive_table::DetailLine> panel; // type, firmware, settings revision
+    QString panelLine;                            // the same in a line, for the running header
     archive_table::TableSource source;
     archive_table::DeviceDirectory devices;       // names for the summary
     QString filter;                               // the filter in words
@@ -34,9 +35,10 @@ ReportContent reportContent(std::vector<archive_table::ArchiveEvent> events,
                             const archive_table::TableSource& source,
                             const archive_table::RowFilter& filter = {});
 
-// The earliest and latest time of the events, as the table writes them;
-// empty when no event has one. Times no calendar has count where their
-// digits put them.
+// The earliest and latest time of the events, as the report's header writes
+// times ("18.01.2024 10:15:00"); empty when no event has one. Times no
+// calendar has count where their digits put them, and are written as the
+// panel wrote them.
 struct Period {
     QString first;
     QString last;

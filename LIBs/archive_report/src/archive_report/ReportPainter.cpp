@@ -1,12 +1,12 @@
 #include <archive_report/ReportPainter.h>
 
 #include <archive_report/ReportContent.h>
+#include <archive_report/ReportFont.h>
 #include <archive_report/ReportTexts.h>
 
 #include <archive_table/EventCounts.h>
 #include <archive_table/ProgramInfo.h>
 
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QMarginsF>
@@ -35,24 +35,18 @@ constexpr std::size_t topCount = 10;
 constexpr qreal cellPaddingX = 0.3;
 constexpr qreal cellPaddingY = 0.12;
 constexpr qreal blockGap = 0.8;
+// The running header's line and the space under its rule.
+constexpr qreal runningHeaderLines = 1.6;
+// The signature block: the space above it, its texts, the space to write
+// in above the lines.
+constexpr qreal signatureGap = 1.5;
+constexpr qreal signatureWritingSpace = 2.2;
 const QColor headerShade(228, 228, 228);
 const QColor gridColour(150, 150, 150);
 
 QString text(const char* utf8)
 {
     return QString::fromUtf8(utf8);
-}
-
-// DejaVu Sans where the Linux package brings it, Arial on Windows: both have
-// the Cyrillic letters and allow embedding, so the PDF keeps its texts as
-// text. Anything else is the font database's own choice.
-QString reportFontFamily()
-{
-    const QStringList available = QFontDatabase().families();
-    for (const char* family : {"DejaVu Sans", "Arial", "Liberation Sans"})
-        if (available.contains(QLatin1String(family)))
-            return QLatin1String(family);
-    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
 
 QFont reportFont(const QString& family, qreal points, bool bold)
@@ -111,6 +105,11 @@ public:
         return width(text) <= lineWidth ? 1 : std::max(1, int(lines(text, lineWidth).size()));
     }
 
+    QString elided(const QString& text, qreal lineWidth) const
+    {
+        return metrics.elidedText(text, Qt::ElideRight, lineWidth);
+    }
+
     qreal lineHeight() const { return metrics.lineSpacing(); }
     qreal ascent() const { return metrics.ascent(); }
 
@@ -141,7 +140,14 @@ public:
         line = body.lineHeight();
         padX = line * cellPaddingX;
         padY = line * cellPaddingY;
+        pageTop = line * runningHeaderLines;
         bodyBottom = device.height() - line * 1.6;
+        signatureHeight = line * (signatureGap + 1 + signatureWritingSpace);
+        headers = archive_table::readerSpelling(archive_table::columnHeaders());
+        const Period period = periodOf(content.events);
+        periodText = period.first.isEmpty() ? QStringLiteral("—") : period.first + QStringLiteral(" — ") + period.last;
+        if (counts.undated > 0)
+            periodText += QStringLiteral(", ") + text(undatedFormat).arg(counts.undated);
     }
 
     int paint()
@@ -155,13 +161,14 @@ public:
         for (int page = 0; page < pages; ++page) {
             if (page > 0 && !device.newPage())
                 return 0;
-            qreal y = 0;
+            runningHeader(painter);
+            qreal y = pageTop;
             if (page == 0)
                 y = firstPageBlocks(&painter);
             if (page < int(pageFirstRows.size()))
                 y = tablePage(painter, page, y);
             if (page == pages - 1)
-                signature(painter, signatureOnOwnPage ? 0 : y + line * 2);
+                signature(painter, signatureOnOwnPage ? pageTop : y);
             footer(painter, page + 1, pages);
         }
         return painter.end() ? pages : 0;
@@ -175,13 +182,12 @@ private:
     // text needs; the event and object texts share the rest and wrap.
     void layOutColumns()
     {
-        const RowTexts headers = archive_table::columnHeaders();
         std::array<qreal, columnCount> natural{};
         bool anySection = false;
         for (int column = 0; column < columnCount; ++column)
             natural[column] = bold.width(headers[column]);
         for (const archive_table::ArchiveEvent& event : content.events) {
-            const RowTexts row = archive_table::rowTexts(event);
+            const RowTexts row = rowTexts(event);
             for (int column = 0; column < columnCount; ++column)
                 natural[column] = std::max(natural[column], body.width(row[column]));
             anySection = anySection || event.section != 0;
@@ -237,22 +243,32 @@ private:
     // Which rows start each page, and where the signature goes.
     void layOutPages()
     {
-        headerHeight = rowHeight(archive_table::columnHeaders(), bold);
+        headerHeight = rowHeight(headers, bold);
         const qreal firstTop = firstPageBlocks(nullptr);
         pageFirstRows = {0};
         rowHeights.reserve(content.events.size());
         qreal y = firstTop + headerHeight;
         for (std::size_t row = 0; row < content.events.size(); ++row) {
-            const qreal height = rowHeight(archive_table::rowTexts(content.events[row]), body);
+            const qreal height = rowHeight(rowTexts(content.events[row]), body);
             rowHeights.push_back(height);
             // A row taller than a page still gets one of its own.
             if (y + height > bodyBottom && row != pageFirstRows.back()) {
                 pageFirstRows.push_back(row);
-                y = headerHeight;
+                y = pageTop + headerHeight;
             }
             y += height;
         }
-        signatureOnOwnPage = y + line * 3 > bodyBottom;
+        if (y + signatureHeight <= bodyBottom)
+            return;
+        // The signatures are never alone on a page: the last row goes over
+        // with them, under the table's header, as long as a row stays on
+        // the page it leaves. Only a single row too tall for a page with
+        // the signatures leaves them a page of their own.
+        const std::size_t rows = content.events.size();
+        if (rows - pageFirstRows.back() >= 2)
+            pageFirstRows.push_back(rows - 1);
+        else
+            signatureOnOwnPage = true;
     }
 
     qreal tablePage(QPainter& painter, int page, qreal top)
@@ -262,7 +278,7 @@ private:
             page + 1 < int(pageFirstRows.size()) ? pageFirstRows[page + 1] : content.events.size();
         painter.fillRect(QRectF(0, top, tableWidth, headerHeight), headerShade);
         painter.setFont(bold.font);
-        cells(painter, archive_table::columnHeaders(), bold, top);
+        cells(painter, headers, bold, top);
         qreal y = top + headerHeight;
         painter.setFont(body.font);
         const QColor pink = QColor::fromRgb(archive_table::emergencyBackgroundRgb);
@@ -270,7 +286,7 @@ private:
             const archive_table::ArchiveEvent& event = content.events[row];
             if (event.emergency)
                 painter.fillRect(QRectF(0, y, tableWidth, rowHeights[row]), pink);
-            cells(painter, archive_table::rowTexts(event), body, y);
+            cells(painter, rowTexts(event), body, y);
             y += rowHeights[row];
         }
         grid(painter, top, y, first, end);
@@ -315,12 +331,44 @@ private:
         painter.restore();
     }
 
-    // The title, the header block and the summary; measured only without a
-    // painter. Returns where the table starts.
+    // A row's texts as the report writes them: in the reader's spelling,
+    // so that a search in the PDF finds what the window finds.
+    static RowTexts rowTexts(const archive_table::ArchiveEvent& event)
+    {
+        return archive_table::readerSpelling(archive_table::rowTexts(event));
+    }
+
+    // On every page: the site and the panel on the left, the period on the
+    // right, a rule under them. A name too long for its place is cut short.
+    void runningHeader(QPainter& painter)
+    {
+        const QString period = text(periodLabel) + QStringLiteral(": ") + periodText;
+        const qreal periodWidth = std::min(body.width(period), pageWidth / 2);
+        const qreal room = pageWidth - periodWidth - line;
+        const QString& site = content.source.site;
+        const QString panel = site.isEmpty() ? content.panelLine : QStringLiteral(" · ") + content.panelLine;
+        const qreal siteWidth = std::min(bold.width(site), std::max(room - body.width(panel), room / 2));
+        const QString shownSite = bold.elided(site, siteWidth);
+        const qreal baseline = body.ascent();
+        painter.setFont(bold.font);
+        painter.drawText(QPointF(0, baseline), shownSite);
+        const qreal panelLeft = bold.width(shownSite);
+        painter.setFont(body.font);
+        painter.drawText(QPointF(panelLeft, baseline), body.elided(panel, room - panelLeft));
+        painter.drawText(QPointF(pageWidth - periodWidth, baseline), body.elided(period, periodWidth));
+        painter.save();
+        painter.setPen(QPen(gridColour, line * 0.04));
+        painter.drawLine(QPointF(0, line * 1.15), QPointF(pageWidth, line * 1.15));
+        painter.restore();
+    }
+
+    // The title, the site's name, the header block and the summary; measured
+    // only without a painter. Returns where the table starts.
     qreal firstPageBlocks(QPainter* painter)
     {
-        qreal y = centred(painter, title, text(titleText), 0);
-        if (content.source.kind == archive_table::TableSource::Kind::History && !content.source.site.isEmpty())
+        qreal y = pageTop;
+        y += centred(painter, title, text(titleText), y);
+        if (!content.source.site.isEmpty())
             y += centred(painter, siteName, content.source.site, y);
         y += line * blockGap;
         y += headerBlock(painter, y) + line * blockGap;
@@ -328,13 +376,17 @@ private:
         return y;
     }
 
+    // Centred lines, wrapped within the page.
     qreal centred(QPainter* painter, MeasuredFont& font, const QString& value, qreal top)
     {
+        const QStringList lines = font.lines(value, pageWidth);
         if (painter) {
             painter->setFont(font.font);
-            painter->drawText(QRectF(0, top, pageWidth, font.lineHeight()), Qt::AlignHCenter | Qt::AlignTop, value);
+            for (int i = 0; i < lines.size(); ++i)
+                painter->drawText(QRectF(0, top + i * font.lineHeight(), pageWidth, font.lineHeight()),
+                                  Qt::AlignHCenter | Qt::AlignTop, lines[i]);
         }
-        return font.lineHeight();
+        return font.lineHeight() * lines.size();
     }
 
     // The panel and the program on the left; where the events come from,
@@ -345,11 +397,6 @@ private:
         left.push_back({text(programVersionLabel), QString::fromUtf8(programVersion)});
 
         std::vector<DetailLine> right = archive_table::sourceLines(content.source);
-        const Period period = periodOf(content.events);
-        QString periodText = period.first.isEmpty() ? QStringLiteral("—")
-                                                    : period.first + QStringLiteral(" — ") + period.last;
-        if (counts.undated > 0)
-            periodText += QStringLiteral(", ") + text(undatedFormat).arg(counts.undated);
         right.push_back({text(periodLabel), periodText});
         right.push_back({text(filterLabel), content.filter});
         right.push_back({text(madeAtLabel), archive_table::shownTime(content.madeAt)});
@@ -392,9 +439,11 @@ private:
         y += line * blockGap / 2;
 
         std::vector<std::pair<QString, int>> events = counts.topEventTexts(topCount);
+        for (auto& event : events)
+            event.first = archive_table::readerSpelling(event.first);
         std::vector<std::pair<QString, int>> devices;
         for (const auto& [place, tally] : counts.topDevices(topCount)) {
-            const QString name = content.devices.deviceName(place);
+            const QString name = archive_table::readerSpelling(content.devices.deviceName(place));
             devices.emplace_back(place.section != 0 ? text(sectionDeviceFormat).arg(name).arg(place.section).arg(place.address)
                                                     : text(deviceFormat).arg(name).arg(place.address),
                                  tally.events);
@@ -434,10 +483,20 @@ private:
         return y - top;
     }
 
+    // Both parties side by side, each text over a line to write on.
     void signature(QPainter& painter, qreal top)
     {
+        const qreal half = pageWidth / 2;
+        const qreal textTop = top + line * signatureGap;
+        const qreal rule = textTop + line * (1 + signatureWritingSpace);
         painter.setFont(body.font);
-        painter.drawText(QPointF(0, top + body.ascent()), text(signatureText));
+        painter.save();
+        painter.setPen(QPen(Qt::black, line * 0.05));
+        for (const auto& [left, label] : {std::pair(qreal(0), technicianSignatureText), std::pair(half, siteSignatureText)}) {
+            painter.drawText(QPointF(left, textTop + body.ascent()), body.elided(text(label), half - line));
+            painter.drawLine(QPointF(left, rule), QPointF(left + half - line * 2, rule));
+        }
+        painter.restore();
     }
 
     void footer(QPainter& painter, int page, int pages)
@@ -462,11 +521,15 @@ private:
     MeasuredFont bold;
     MeasuredFont title;
     MeasuredFont siteName;
+    RowTexts headers;
+    QString periodText;
     qreal pageWidth = 0;
     qreal line = 0;
     qreal padX = 0;
     qreal padY = 0;
+    qreal pageTop = 0;
     qreal bodyBottom = 0;
+    qreal signatureHeight = 0;
     qreal tableWidth = 0;
     qreal headerHeight = 0;
     std::vector<Column> columns;

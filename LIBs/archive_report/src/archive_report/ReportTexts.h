@@ -18,6 +18,13 @@ constexpr char topDevicesTitle[] = "Устройства с наибольшим
 constexpr char sectionDeviceFormat[] = "%1 (секция %2, адрес %3)";
 constexpr char deviceFormat[] = "%1 (адрес %2)";
 constexpr char pageFormat[] = "Стр. %1 из %2";
-constexpr char signatureText[] = "Проверил: ____________ (_______________)  Дата: __________";
+// The panel in the running header: its type, firmware version and settings
+// revision, each when known.
+constexpr char runningPanelLabel[] = "Прибор";
+constexpr char runningFirmwareFormat[] = "ПО %1";
+constexpr char runningRevisionFormat[] = "ревизия настроек %1";
+// The two who sign the report, each over a line to write on.
+constexpr char technicianSignatureText[] = "Техник: ФИО, подпись, дата";
+constexpr char siteSignatureText[] = "Представитель объекта: ФИО, подпись, дата";
 
 } // namespace archive_report

@@ -1,6 +1,9 @@
 #include <archive_table/ArchiveEvent.h>
 
 #include <config_quorvel/Event.h>
+#include <config_quorvel/LCDCharset.h>
+
+#include <algorithm>
 
 namespace archive_table {
 
@@ -182,6 +185,21 @@ RowTexts rowTexts(const ArchiveEvent& event)
     RowTexts texts;
     for (int column = 0; column < columnCount; ++column)
         texts[column] = cellText(event, column);
+    return texts;
+}
+
+QString readerSpelling(const QString& text)
+{
+    // Times and numbers, most of the cells, have no Cyrillic and stay shared.
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return config_quorvel::isCyrillic(c.unicode()); }))
+        return text;
+    return QString::fromStdU16String(config_quorvel::readerSpelling(text.toStdU16String()));
+}
+
+RowTexts readerSpelling(RowTexts texts)
+{
+    for (QString& text : texts)
+        text = readerSpelling(text);
     return texts;
 }
 

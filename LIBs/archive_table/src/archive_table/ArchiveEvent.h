@@ -112,6 +112,12 @@ std::vector<ArchiveEvent> archiveEvents(const std::vector<config_quorvel::Event>
 QString cellText(const ArchiveEvent& event, int column);
 RowTexts rowTexts(const ArchiveEvent& event);
 
+// Texts in the reader's spelling (config_quorvel::readerSpelling), as the
+// CSV, the copied rows and the report write them; the table and the text
+// export keep the panel's.
+QString readerSpelling(const QString& text);
+RowTexts readerSpelling(RowTexts texts);
+
 // Shares the storage of equal texts among many events.
 class TextPool {
 public:

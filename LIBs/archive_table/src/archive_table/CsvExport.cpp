@@ -30,7 +30,7 @@ QByteArray csvLine(const RowTexts& texts)
     for (int column = 0; column < columnCount; ++column) {
         if (column > 0)
             line += QLatin1Char(';');
-        appendCsvField(line, texts[column]);
+        appendCsvField(line, readerSpelling(texts[column]));
     }
     line += QLatin1String("\r\n");
     return line.toUtf8();
@@ -41,7 +41,7 @@ void appendTabLine(QString& out, const RowTexts& texts)
     for (int column = 0; column < columnCount; ++column) {
         if (column > 0)
             out += QLatin1Char('\t');
-        QString text = texts[column];
+        QString text = readerSpelling(texts[column]);
         for (QChar& c : text)
             if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
                 c = QLatin1Char(' ');

@@ -18,7 +18,8 @@ namespace archive_table {
 // spreadsheets read the Cyrillic texts as UTF-8), ';' between fields, one
 // header line, then one line per row in the given order. A field with a ';',
 // a '"', a CR or a LF is quoted and its quotes doubled (RFC 4180). Lines end
-// with CR LF, so the device must be opened without text mode.
+// with CR LF, so the device must be opened without text mode. Texts are in
+// the reader's spelling, so that a search in a spreadsheet finds them.
 //
 // Written as the rows come: the mark and the header at once, then each row;
 // lines go to the device in large writes.
@@ -46,7 +47,8 @@ bool writeCsv(QIODevice& device, const RowTexts& headers, const EventSpan& event
 // Rows as tab-separated text for the clipboard: the header line, then one
 // line per row, each ended by '\n'. Tabs and line breaks inside a text
 // become spaces, since tab-separated text has no quoting that every
-// receiving program understands.
+// receiving program understands. Texts are in the reader's spelling, as in
+// the CSV.
 QString tabSeparatedText(const RowTexts& headers, const std::vector<RowTexts>& rows);
 QString tabSeparatedText(const RowTexts& headers, const EventSpan& events);
 

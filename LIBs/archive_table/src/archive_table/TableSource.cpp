@@ -98,16 +98,21 @@ std::vector<DetailLine> panelSettingsLines(const config_quorvel::Configuration& 
 
 std::vector<DetailLine> sourceLines(const TableSource& source)
 {
+    std::vector<DetailLine> lines;
+    if (!source.site.isEmpty() && source.kind != TableSource::Kind::History)
+        lines.push_back({QStringLiteral("Объект"), source.site});
     switch (source.kind) {
     case TableSource::Kind::Read:
-        return {{QStringLiteral("Чтение"), shownTime(source.readTime)},
-                {QStringLiteral("Порт"), source.port},
-                {QStringLiteral("Скорость"), speedText(source.turbo)}};
+        lines.insert(lines.end(), {{QStringLiteral("Чтение"), shownTime(source.readTime)},
+                                   {QStringLiteral("Порт"), source.port},
+                                   {QStringLiteral("Скорость"), speedText(source.turbo)}});
+        return lines;
     case TableSource::Kind::Dump:
-        return {{QStringLiteral("Дамп памяти"), source.dumpFile},
-                {QStringLiteral("Прочитан из прибора"), shownTime(source.readTime)},
-                {QStringLiteral("Порт"), source.port},
-                {QStringLiteral("Скорость"), speedText(source.turbo)}};
+        lines.insert(lines.end(), {{QStringLiteral("Дамп памяти"), source.dumpFile},
+                                   {QStringLiteral("Прочитан из прибора"), shownTime(source.readTime)},
+                                   {QStringLiteral("Порт"), source.port},
+                                   {QStringLiteral("Скорость"), speedText(source.turbo)}});
+        return lines;
     case TableSource::Kind::History:
         return {{QStringLiteral("Объект"), source.site},
                 {QStringLiteral("Чтений"), QString::number(source.reads)},

@@ -26,7 +26,9 @@ struct TableSource {
     bool turbo = false;
     QDateTime readTime; // UTC; of the read, or of the dump's read
     QString dumpFile;   // Dump: the file's name, without its folder
-    QString site;       // History: the site's name
+    // The site's name: a history's, or the one a read or a dump was recorded
+    // under; empty when not known.
+    QString site;
     int reads = 0;      // History: how many reads it holds
     QDateTime firstRead; // History: UTC
 };
@@ -53,7 +55,8 @@ std::vector<DetailLine> panelIdentityLines(const config_quorvel::Configuration& 
 std::vector<DetailLine> panelSettingsLines(const config_quorvel::Configuration& configuration);
 
 // Where the events come from: the read's date and time, port and speed; the
-// dump's file and read time; or the site, its reads and their span.
+// dump's file and read time; or the site, its reads and their span. A read
+// or dump recorded under a site names it first.
 std::vector<DetailLine> sourceLines(const TableSource& source);
 
 // A time as the program shows it: "18.01.2024 10:15:00", local time.

@@ -71,6 +71,25 @@ char16_t readerLetter(char16_t character)
     return character;
 }
 
+std::u16string readerSpelling(std::u16string text)
+{
+    const auto isSpace = [](char16_t c) {
+        return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == u'\u00A0';
+    };
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = start;
+        bool cyrillic = false;
+        for (; end < text.size() && !isSpace(text[end]); ++end)
+            cyrillic = cyrillic || isCyrillic(text[end]);
+        if (cyrillic)
+            for (std::size_t i = start; i < end; ++i)
+                text[i] = readerLetter(text[i]);
+        start = end + 1;
+    }
+    return text;
+}
+
 char16_t lcdToUnicode(std::uint8_t byte)
 {
     if (byte >= 0x20 && byte <= 0x7A)

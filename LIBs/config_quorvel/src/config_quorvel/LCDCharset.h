@@ -36,4 +36,21 @@ std::u16string displaySpelling(std::u16string text);
 // its Cyrillic letter; any other character stays.
 char16_t readerLetter(char16_t character);
 
+// A text as a reader of the display spells it, for what leaves the program
+// to be read or searched elsewhere (CSV, copied rows, the report): within a
+// word (a run of characters between white space) that holds at least one
+// Cyrillic character, every Latin look-alike becomes its Cyrillic letter, so
+// "HEИCПPABH." reads "НЕИСПРАВН." and "Л.c." reads "Л.с.". A word without a
+// Cyrillic character stays as it is ("CRC", "BUS", "loop2P-T2"), and so does
+// one whose letters all have look-alikes: "HOPMA" cannot be told from Latin,
+// and neither can the "A" of "Зона A". The text table keeps the panel's own
+// spelling, byte for byte.
+std::u16string readerSpelling(std::u16string text);
+
+// Whether a character is of the Cyrillic script (U+0400 to U+04FF).
+constexpr bool isCyrillic(char16_t character)
+{
+    return character >= 0x0400 && character <= 0x04FF;
+}
+
 } // namespace config_quorvel
