@@ -40,6 +40,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
+#include <QMenuBar>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QUrl>
@@ -124,6 +125,9 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     connect(ui->filterBar, &FilterBar::filterChanged, this, &MainWindow::applyFilter);
     auto* hideFilter = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(hideFilter, &QShortcut::activated, this, &MainWindow::onHideFilter);
+    // F10 opens the menus from the keyboard, as on other desktops.
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(ui->menuFile->menuAction()); });
 
     readStatus = new QLabel(statusBar());
     readStatus->setObjectName(QStringLiteral("readStatus"));
@@ -149,6 +153,8 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     connect(ui->filterBar, &FilterBar::placeCleared, ui->deviceOverview, &DeviceOverview::clearChoice);
     QAction* showOverview = ui->deviceOverview->toggleViewAction();
     showOverview->setObjectName(QStringLiteral("showDeviceOverview"));
+    showOverview->setText(tr("&Приборы"));
+    showOverview->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
     showOverview->setStatusTip(tr("Показать приборы с числом их событий"));
     ui->menuView->addAction(showOverview);
     connect(ui->showTimeline, &QAction::toggled, this, [this](bool shown) {

@@ -94,7 +94,7 @@ struct Bench {
     {
         QMenuBar* bar = window->menuBar();
         auto* menu = window->findChild<QMenu*>("menuView");
-        QCOMPARE(menu->title(), QStringLiteral("Вид"));
+        QCOMPARE(shownText(menu->title()), QStringLiteral("Вид"));
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
         QTRY_VERIFY(menu->isVisible());
         auto* action = window->findChild<QAction*>(actionName);
@@ -482,8 +482,8 @@ private slots:
         {
             Bench bench;
             shownAsChecked(bench, true);
-            QCOMPARE(bench.window->findChild<QAction*>("showDeviceOverview")->text(), QStringLiteral("Приборы"));
-            QCOMPARE(bench.window->findChild<QAction*>("showTimeline")->text(), QStringLiteral("Шкала времени"));
+            QCOMPARE(shownText(bench.window->findChild<QAction*>("showDeviceOverview")->text()), QStringLiteral("Приборы"));
+            QCOMPARE(shownText(bench.window->findChild<QAction*>("showTimeline")->text()), QStringLiteral("Шкала времени"));
             // The dock's place as well.
             auto* overview = bench.window->findChild<DeviceOverview*>("deviceOverview");
             QCOMPARE(bench.window->dockWidgetArea(overview), Qt::RightDockWidgetArea);
@@ -499,7 +499,7 @@ private slots:
     {
         Bench bench;
         auto* details = bench.window->findChild<QAction*>("panelDetails");
-        QCOMPARE(details->text(), QStringLiteral("Сведения о приборе…"));
+        QCOMPARE(shownText(details->text()), QStringLiteral("Сведения о приборе…"));
         QVERIFY(!details->isEnabled());
         bench.read();
         QVERIFY(details->isEnabled());

@@ -70,21 +70,21 @@ private slots:
         QVERIFY(load->isEnabled() && about->isEnabled() && quit->isEnabled());
         QVERIFY(!save->isEnabled());
 
-        QCOMPARE(quit->text(), QStringLiteral("Выход"));
+        QCOMPARE(shownText(quit->text()), QStringLiteral("Выход"));
         QCOMPARE(quit->toolTip(), QStringLiteral("Выход из программы"));
         QCOMPARE(quit->statusTip(), QStringLiteral("Выход из программы"));
         QCOMPARE(quit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
-        QCOMPARE(about->text(), QStringLiteral("О программе"));
+        QCOMPARE(shownText(about->text()), QStringLiteral("О программе"));
         QCOMPARE(about->toolTip(), QStringLiteral("О программе"));
         QVERIFY(about->statusTip().isEmpty());
         QVERIFY(about->shortcut().isEmpty());
         QVERIFY(about->icon().isNull());
-        QCOMPARE(load->text(), QStringLiteral("Прочитать данные"));
+        QCOMPARE(shownText(load->text()), QStringLiteral("Прочитать данные"));
         QCOMPARE(load->toolTip(), QStringLiteral("Прочитать данные из памяти прибора"));
         QCOMPARE(load->statusTip(), QStringLiteral("Прочитать данные из памяти прибора"));
         QCOMPARE(load->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
-        QCOMPARE(save->text(), QStringLiteral("Сохранить в файл"));
-        QCOMPARE(save->toolTip(), save->text());
+        QCOMPARE(shownText(save->text()), QStringLiteral("Сохранить в файл"));
+        QCOMPARE(save->toolTip(), shownText(save->text()));
         QCOMPARE(save->statusTip(), QStringLiteral("Сохранить в файл"));
         QCOMPARE(save->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
         for (const QAction* action : {quit, load, save})
@@ -92,11 +92,11 @@ private slots:
 
         auto* menuFile = window.findChild<QMenu*>("menuFile");
         auto* menuHelp = window.findChild<QMenu*>("menuHelp");
-        QCOMPARE(menuFile->title(), QStringLiteral("Программа"));
-        QCOMPARE(menuHelp->title(), QStringLiteral("Справка"));
+        QCOMPARE(shownText(menuFile->title()), QStringLiteral("Программа"));
+        QCOMPARE(shownText(menuHelp->title()), QStringLiteral("Справка"));
         auto* menuHistory = window.findChild<QMenu*>("menuHistory");
         auto* menuView = window.findChild<QMenu*>("menuView");
-        QCOMPARE(menuHistory->title(), QStringLiteral("История"));
+        QCOMPARE(shownText(menuHistory->title()), QStringLiteral("История"));
         QCOMPARE(window.menuBar()->actions(), (QList<QAction*>{menuFile->menuAction(), menuView->menuAction(),
                                                                 menuHistory->menuAction(), menuHelp->menuAction()}));
         QCOMPARE(actionNames(menuHistory->actions()),

@@ -123,9 +123,9 @@ private slots:
         Bench bench(false);
         auto* open = bench.window->findChild<QAction*>("openDump");
         auto* save = bench.window->findChild<QAction*>("saveDump");
-        QCOMPARE(open->text(), QStringLiteral("Открыть дамп памяти…"));
+        QCOMPARE(shownText(open->text()), QStringLiteral("Открыть дамп памяти…"));
         QCOMPARE(open->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-        QCOMPARE(save->text(), QStringLiteral("Сохранить дамп памяти…"));
+        QCOMPARE(shownText(save->text()), QStringLiteral("Сохранить дамп памяти…"));
         QVERIFY(open->isEnabled());
         QVERIFY(!save->isEnabled());
         auto* menu = bench.window->findChild<QMenu*>("menuFile");

@@ -120,6 +120,12 @@ using config_quorvel::testing::RecordBuilder;
 
 // The texts of every row of the table, those the filter hides included, top
 // row first.
+// A menu's or item's text as shown, without the mark of its Alt letter.
+inline QString shownText(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
 inline std::vector<archive_table::RowTexts> tableRows(const EventsView& table)
 {
     std::vector<archive_table::RowTexts> rows;
