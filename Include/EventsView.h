@@ -62,11 +62,15 @@ signals:
 protected:
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     archive_table::RowTexts headerTexts() const;
     void showDateSorted();
     void fitColumns();
+    void placeEventColumn();
 
     EventTableModel* tableModel;
+    // The width the event column's texts ask for, up to its maximum.
+    int fittedEventWidth;
 };

@@ -31,6 +31,8 @@ constexpr int dateTimeColumnWidth = 120;
 constexpr int numberColumnWidth = 60;
 constexpr int eventColumnWidth = 220;
 constexpr int eventColumnMaximumWidth = 360;
+// On a narrow screen the event column gives way to the source, down to this.
+constexpr int eventColumnNarrowWidth = 120;
 
 // The form of every date-and-time text, measured with zeros: digits share
 // one width in the usual fonts.
@@ -63,7 +65,8 @@ public:
 
 } // namespace
 
-EventsView::EventsView(QWidget* parent) : QTableView(parent), tableModel(new EventTableModel(this))
+EventsView::EventsView(QWidget* parent)
+    : QTableView(parent), tableModel(new EventTableModel(this)), fittedEventWidth(eventColumnWidth)
 {
     setModel(tableModel);
     connect(tableModel, &QAbstractItemModel::modelReset, this, &EventsView::shownRowsChanged);
@@ -142,7 +145,31 @@ void EventsView::fitColumns()
     widen(tableModel->events().eventTexts(), false);
     if (bold)
         widen(tableModel->events().eventTexts(true), true);
-    setColumnWidth(archive_table::eventColumn, eventWidth);
+    fittedEventWidth = eventWidth;
+    placeEventColumn();
+}
+
+void EventsView::placeEventColumn()
+{
+    // Shown on a narrow screen (a laptop's 1024 pixels with the devices'
+    // dock open), the event and source columns share what the others leave
+    // half and half, so that neither is squeezed to a few letters; their
+    // cells elide with the whole text as tool tip.
+    int width = fittedEventWidth;
+    if (isVisible()) {
+        int others = 0;
+        for (int column = 0; column < archive_table::columnCount; ++column)
+            if (column != archive_table::eventColumn && column != archive_table::objectColumn)
+                others += columnWidth(column);
+        width = std::min(width, std::max(eventColumnNarrowWidth, (viewport()->width() - others) / 2));
+    }
+    setColumnWidth(archive_table::eventColumn, width);
+}
+
+void EventsView::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    placeEventColumn();
 }
 
 void EventsView::changeEvent(QEvent* event)

@@ -104,6 +104,26 @@ private slots:
         QCOMPARE(table.columnWidth(1), std::max(120, table.fittingWidth("0000/00/00 00:00:00")));
     }
 
+    // On a narrow screen the event column gives way, so that the source
+    // keeps half of what the other columns leave; wide again, it fits its
+    // texts once more.
+    void theEventColumnGivesWayOnANarrowScreen()
+    {
+        EventsView table;
+        table.showListedEvents(typed(mixedEvents()));
+        table.resize(1400, 300);
+        table.show();
+        const int wide = table.columnWidth(archive_table::eventColumn);
+        QVERIFY(wide >= 220);
+        table.resize(600, 300);
+        const int others = 17 + table.columnWidth(archive_table::dateTimeColumn) + 3 * 60;
+        const int half = (table.viewport()->width() - others) / 2;
+        QVERIFY(half < wide);
+        QCOMPARE(table.columnWidth(archive_table::eventColumn), std::max(120, half));
+        table.resize(1400, 300);
+        QCOMPARE(table.columnWidth(archive_table::eventColumn), wide);
+    }
+
     // Texts, the pink, the bold of new events and the alignment, as roles.
     void cellsShowTheirEventThroughRoles()
     {

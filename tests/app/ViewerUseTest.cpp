@@ -369,6 +369,8 @@ private slots:
     void aCutCellShowsItsWholeTextAsToolTip()
     {
         Bench bench(false);
+        // Wide enough that the event column need not give way to the source.
+        bench.window->resize(1600, 700);
         QVERIFY(QTest::qWaitForWindowExposed(bench.window.get()));
         EventsView& table = bench.table();
         config_quorvel::Configuration configuration;
