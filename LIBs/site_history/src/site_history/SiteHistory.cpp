@@ -544,6 +544,35 @@ void SiteHistory::eachEvent(const QString& siteName,
         [&] { return !taken; });
 }
 
+site_statistics::Tallies SiteHistory::tallies(const QString& siteName) const
+{
+    const StoreConnection& c = *connection;
+    return c.read([&] {
+        const SiteRow site = siteRow(c, siteName);
+        // The month of a calendar time is the leading digits of its YYYYMMDDhhmmss.
+        QSqlQuery query = c.prepare(QStringLiteral(
+            "SELECT CASE WHEN time_kind = %1 THEN panel_time / 100000000 ELSE 0 END AS month,"
+            " section, device_address, event_class, emergency, COUNT(*)"
+            " FROM events WHERE site_id = ?"
+            " GROUP BY 1, 2, 3, 4, 5 ORDER BY 1, 2, 3, 4, 5")
+                                        .arg(int(archive_table::PanelTime::Kind::Calendar)));
+        query.addBindValue(qint64(site.id));
+        c.run(query, Fault::CannotOpen);
+        site_statistics::Tallies tallies;
+        std::int64_t count = 0;
+        c.eachRow(query, [&](const QSqlQuery& row) {
+            tallies.push_back({row.value(0).toInt(), row.value(1).toInt(), row.value(2).toInt(), row.value(3).toInt(),
+                               row.value(4).toInt() != 0, row.value(5).toLongLong()});
+            count += tallies.back().events;
+        });
+        if (count != site.info.events)
+            throw HistoryError(Fault::Damaged, "История повреждена: у объекта «" + utf8(site.info.name) + "» учтено "
+                                                   + std::to_string(site.info.events) + " событий, а сосчитано "
+                                                   + std::to_string(count) + " — " + utf8(c.location()));
+        return tallies;
+    });
+}
+
 std::vector<ReadInfo> SiteHistory::reads(const QString& siteName) const
 {
     return connection->read([&] {
