@@ -297,6 +297,8 @@ int main(int argc, char* argv[])
             return listSites(options);
         case ArchiveOptions::Action::HistoryTable:
             return writeHistoryTable(options);
+        case ArchiveOptions::Action::HistoryStats:
+            return writeHistoryStats(options);
         case ArchiveOptions::Action::CheckHistory:
             return checkHistory(options);
         case ArchiveOptions::Action::SendPending:
