@@ -4,7 +4,8 @@
 // reads are recorded. For each: importing one more full read (opening the
 // store included, as --import does), reading the whole site's events out,
 // --history-table of the reader with its peak memory, telling the site of
-// an unknown read, and the store's bytes per event. Also recording a full
+// an unknown read, the site's statistics (target ≤ 1 s at a million, also on
+// a server), and the store's bytes per event. Also recording a full
 // read into an empty store, and the window opening the 60 000-event
 // history. On a PostgreSQL server: a full read recorded, eight importers at
 // once, and import and read-out at 250 000 events. Run by hand, offscreen,
@@ -23,6 +24,8 @@
 #include <memory_dump/DumpDecode.h>
 #include <panel_sim/PanelDump.h>
 #include <site_history/SiteHistory.h>
+#include <site_statistics/DeviceRanking.h>
+#include <site_statistics/MonthTable.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -325,6 +328,38 @@ void readOutSiteOnServer(benchmark::State& state)
     state.counters["events"] = made->events;
 }
 
+// The site's month table and device ranking from a store just opened, as
+// --history-stats makes them: the store tallies, the tables come from the
+// tallies.
+void statisticsOf(benchmark::State& state, const QString& location)
+{
+    for (auto _ : state) {
+        site_history::SiteHistory store(location);
+        const site_statistics::Tallies tallies = store.tallies(site);
+        benchmark::DoNotOptimize(site_statistics::monthTable(tallies));
+        benchmark::DoNotOptimize(site_statistics::deviceRanking(tallies, {}));
+        state.counters["tallies"] = double(tallies.size());
+    }
+}
+
+void siteStatistics(benchmark::State& state)
+{
+    const SiteStore& made = fileStore(int(state.range(0)));
+    statisticsOf(state, made.location);
+    state.counters["events"] = made.events;
+}
+
+void siteStatisticsOnServer(benchmark::State& state)
+{
+    const SiteStore* made = serverStore(int(state.range(0)));
+    if (!made) {
+        state.SkipWithError("no server: QUORVEL_TEST_POSTGRES is not set");
+        return;
+    }
+    statisticsOf(state, made->location);
+    state.counters["events"] = made->events;
+}
+
 } // namespace
 
 BENCHMARK(recordFullRead)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -332,11 +367,13 @@ BENCHMARK(importOneMoreRead)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(benchm
 BENCHMARK(readOutSite)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(historyTableOfReader)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(matchUnknownRead)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(siteStatistics)->Arg(60000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(openSiteHistoryInWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(recordFullReadOnServer)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(eightImportersOnServer)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(importOneMoreReadOnServer)->Arg(250000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(readOutSiteOnServer)->Arg(250000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(siteStatisticsOnServer)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {

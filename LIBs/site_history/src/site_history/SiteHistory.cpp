@@ -544,18 +544,18 @@ void SiteHistory::eachEvent(const QString& siteName,
         [&] { return !taken; });
 }
 
+static_assert(int(archive_table::PanelTime::Kind::Calendar) == 1, "tallyMonth takes time_kind 1 for a calendar time");
+
 site_statistics::Tallies SiteHistory::tallies(const QString& siteName) const
 {
     const StoreConnection& c = *connection;
     return c.read([&] {
         const SiteRow site = siteRow(c, siteName);
-        // The month of a calendar time is the leading digits of its YYYYMMDDhhmmss.
         QSqlQuery query = c.prepare(QStringLiteral(
-            "SELECT CASE WHEN time_kind = %1 THEN panel_time / 100000000 ELSE 0 END AS month,"
-            " section, device_address, event_class, emergency, COUNT(*)"
+            "SELECT %1 AS month, section, device_address, event_class, emergency, COUNT(*)"
             " FROM events WHERE site_id = ?"
             " GROUP BY 1, 2, 3, 4, 5 ORDER BY 1, 2, 3, 4, 5")
-                                        .arg(int(archive_table::PanelTime::Kind::Calendar)));
+                                        .arg(QLatin1String(tallyMonth)));
         query.addBindValue(qint64(site.id));
         c.run(query, Fault::CannotOpen);
         site_statistics::Tallies tallies;
@@ -666,8 +666,11 @@ HistoryCheck SiteHistory::check() const
                     problems << QStringLiteral("файл: %1").arg(row.value(0).toString().simplified());
             }, Fault::Damaged);
         }
+        // Counted in the table itself: COUNT(*) would walk the narrowest
+        // index, which may hold rows that the table lost.
         QSqlQuery counts = c.run(QStringLiteral(
-            "SELECT s.name, s.event_count, (SELECT COUNT(*) FROM events e WHERE e.site_id = s.id) FROM sites s ORDER BY s.name"),
+            "SELECT s.name, s.event_count, (SELECT COUNT(e.event_text_id) FROM events e WHERE e.site_id = s.id)"
+            " FROM sites s ORDER BY s.name"),
             Fault::Damaged);
         c.eachRow(counts, [&](const QSqlQuery& row) {
             ++siteCount;
