@@ -109,6 +109,9 @@ TEST(ArchiveOptionsTest, HistoryStatsTakeTheirTableAsAnOptionalWord)
                                                 {"--history-stats", "--history-table"}})
         EXPECT_THROW(parsed(bad), quorvel_archive::CommandLineError) << ::testing::PrintToString(bad);
     EXPECT_THROW(parseArchiveOptions({"--history", "h.sqlite", "--history-stats"}), quorvel_archive::CommandLineError);
+    EXPECT_EQ(parseArchiveOptions({"--history", "h", "--overview", "--format", "csv"}).action,
+              ArchiveOptions::Action::Overview);
+    EXPECT_THROW(parseArchiveOptions({"--history", "h", "--overview", "--site", "Склад"}), quorvel_archive::CommandLineError);
 }
 
 // A fault of the program itself is told apart from a failed read: its own

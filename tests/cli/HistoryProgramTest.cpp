@@ -127,6 +127,18 @@ TEST(HistoryProgramTest, SiteStatisticsAreWrittenAsTextAndCsvTables)
                         .toUtf8());
 
     EXPECT_EQ(runProgram(archiveProgram(), {"--history", store, "--site", "Нет такого", "--history-stats"}).exitCode, 6);
+
+    // Read in November 2023, long due; the later read saw two events first,
+    // one an emergency; November's fault is the one dated before it.
+    const ProgramResult overview = runProgram(archiveProgram(), {"--history", store, "--overview", "--format", "csv"});
+    EXPECT_EQ(overview.exitCode, 0) << overview.err.toStdString();
+    const QList<QByteArray> lines = overview.out.split('\n');
+    ASSERT_EQ(lines.size(), 3) << overview.out.toStdString();
+    EXPECT_EQ(lines[0], "\xEF\xBB\xBF" + QStringLiteral("Объект;Последнее чтение;Дней назад;Новых событий;Новых экстренных;"
+                                                        "Неисправностей за 12 месяцев;Пора обслуживать\r")
+                                          .toUtf8());
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Склад;2023/11/1").toUtf8())) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(";2;1;1;да\r").toUtf8())) << lines[1].toStdString();
 }
 
 // Standard error holds the outcome and nothing else, even where the user's

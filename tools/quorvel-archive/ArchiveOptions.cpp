@@ -34,8 +34,8 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
     const auto setAction = [&](ArchiveOptions::Action a, const std::string& name) {
         if (action)
             throw CommandLineError("only one of --list-ports, --port, --simulate, --from-dump, --import, --list-sites, "
-                                   "--history-table, --history-stats, --check-history, --send-pending, --help and "
-                                   "--version may be given (" + name + ")");
+                                   "--history-table, --history-stats, --overview, --check-history, --send-pending, "
+                                   "--help and --version may be given (" + name + ")");
         action = a;
     };
 
@@ -114,6 +114,9 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
                 options.statistic = ArchiveOptions::Statistic::Devices;
             else if (value && *value != "months")
                 throw CommandLineError("--history-stats is months or devices, not " + *value);
+        } else if (name == "--overview") {
+            noValue();
+            setAction(ArchiveOptions::Action::Overview, name);
         } else if (name == "--check-history") {
             noValue();
             setAction(ArchiveOptions::Action::CheckHistory, name);
@@ -156,32 +159,34 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
     // Writes a table of one site's history.
     const bool siteTable = options.action == ArchiveOptions::Action::HistoryTable
         || options.action == ArchiveOptions::Action::HistoryStats;
+    const bool overview = options.action == ArchiveOptions::Action::Overview;
     const bool wholeStore = options.action == ArchiveOptions::Action::ListSites
-        || options.action == ArchiveOptions::Action::CheckHistory || options.action == ArchiveOptions::Action::SendPending;
+        || options.action == ArchiveOptions::Action::CheckHistory || options.action == ArchiveOptions::Action::SendPending
+        || overview;
     const bool historyAction = siteTable || wholeStore || options.action == ArchiveOptions::Action::Import;
     if (!reads && (noTurbo || options.saveDump))
         throw CommandLineError("--no-turbo and --save-dump go only with --port or --simulate");
-    if (!reads && !decodes && !siteTable && (options.output || formatGiven))
-        throw CommandLineError("--output and --format go only with --port, --simulate, --from-dump, --history-table or "
-                               "--history-stats");
+    if (!reads && !decodes && !siteTable && !overview && (options.output || formatGiven))
+        throw CommandLineError("--output and --format go only with --port, --simulate, --from-dump, --history-table, "
+                               "--history-stats or --overview");
     if (historyAction && !options.history)
-        throw CommandLineError("--import, --list-sites, --history-table, --history-stats, --check-history and "
-                               "--send-pending need --history STORE");
+        throw CommandLineError("--import, --list-sites, --history-table, --history-stats, --overview, --check-history "
+                               "and --send-pending need --history STORE");
     if (options.history && !reads && !decodes && !historyAction)
         throw CommandLineError("--history goes with a read, --from-dump, --import, --list-sites, --history-table, "
-                               "--history-stats, --check-history or --send-pending");
+                               "--history-stats, --overview, --check-history or --send-pending");
     if (options.site && !options.history)
         throw CommandLineError("--site goes only with --history");
     if (options.site && wholeStore)
-        throw CommandLineError("--list-sites, --check-history and --send-pending take the whole history; --site does "
-                               "not go with them");
+        throw CommandLineError("--list-sites, --overview, --check-history and --send-pending take the whole history; "
+                               "--site does not go with them");
     if (options.keepPending && (!options.history || !(reads || decodes || options.action == ArchiveOptions::Action::Import)))
         throw CommandLineError("--keep-pending goes with --history and a read, --from-dump or --import");
     if (siteTable && !options.site)
         throw CommandLineError(options.action == ArchiveOptions::Action::HistoryStats ? "--history-stats needs --site NAME"
                                                                                      : "--history-table needs --site NAME");
-    if (options.action == ArchiveOptions::Action::HistoryStats && options.format == ArchiveOptions::Format::Pdf)
-        throw CommandLineError("--history-stats writes text or csv, not pdf");
+    if ((options.action == ArchiveOptions::Action::HistoryStats || overview) && options.format == ArchiveOptions::Format::Pdf)
+        throw CommandLineError("--history-stats and --overview write text or csv, not pdf");
     // A name that may make a new site follows the store's rule; the site
     // whose history to write is looked up as named, whatever an older
     // program let in.
@@ -213,6 +218,7 @@ std::string usageText()
            "                  [--format text|csv|pdf] [--output FILE]\n"
            "  quorvel-archive --history STORE --site NAME --history-stats [months|devices]\n"
            "                  [--format text|csv] [--output FILE]\n"
+           "  quorvel-archive --history STORE --overview [--format text|csv] [--output FILE]\n"
            "  quorvel-archive --help | --version\n"
            "\n"
            "Reads the event archive of a Quorvel panel and writes it as the viewer's\n"
@@ -264,6 +270,11 @@ std::string usageText()
            "                   emergencies, faults and months with faults in the 12\n"
            "                   months ending with that of the latest dated event, most\n"
            "                   faults first, then most emergencies\n"
+           "  --overview       one row per site: its last read (local time), days since\n"
+           "                   it, the events and emergencies it saw first, the device\n"
+           "                   faults dated in the 12 months before it, and \"да\" when\n"
+           "                   the site is due: its last read more than its service\n"
+           "                   interval ago (31 days unless the site has its own)\n"
            "  --check-history  check the whole history (every page of a file, each\n"
            "                   site's count of events, every read's dump) and say what\n"
            "                   was found; exit status 6 when it is damaged\n"

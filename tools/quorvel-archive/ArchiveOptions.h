@@ -20,6 +20,7 @@ struct ArchiveOptions {
         ListSites,
         HistoryTable,
         HistoryStats,
+        Overview,
         CheckHistory,
         SendPending,
     };

@@ -18,6 +18,7 @@
 #include <site_history/SiteName.h>
 #include <site_statistics/DeviceRanking.h>
 #include <site_statistics/MonthTable.h>
+#include <site_statistics/SiteOverview.h>
 
 namespace quorvel_archive {
 
@@ -188,6 +189,26 @@ int writeHistoryTable(const ArchiveOptions& options)
     return writeTable(options, table);
 }
 
+namespace {
+
+// A statistic's table as --format asks, to --output or standard output.
+int writeStatistics(const ArchiveOptions& options, const site_statistics::StatisticsTable& table)
+{
+    const bool textMode = options.format == ArchiveOptions::Format::Text;
+    const std::optional<std::string> failure =
+        writeExport(options.output ? fromUtf8(*options.output) : QString(), textMode, [&](QIODevice& device) {
+            return textMode ? archive_table::writeText(device, table.headers, table.rows)
+                            : archive_table::writeCsv(device, table.headers, table.rows);
+        });
+    if (failure) {
+        printError(*failure);
+        return ExitCode::OutputError;
+    }
+    return ExitCode::Success;
+}
+
+} // namespace
+
 int writeHistoryStats(const ArchiveOptions& options)
 {
     if (options.output && !file_output::canWrite(fromUtf8(*options.output))) {
@@ -221,17 +242,26 @@ int writeHistoryStats(const ArchiveOptions& options)
         printError(error.what());
         return ExitCode::StoreError;
     }
-    const bool textMode = options.format == ArchiveOptions::Format::Text;
-    const std::optional<std::string> failure =
-        writeExport(options.output ? fromUtf8(*options.output) : QString(), textMode, [&](QIODevice& device) {
-            return textMode ? archive_table::writeText(device, table.headers, table.rows)
-                            : archive_table::writeCsv(device, table.headers, table.rows);
-        });
-    if (failure) {
-        printError(*failure);
+    return writeStatistics(options, table);
+}
+
+int writeOverview(const ArchiveOptions& options)
+{
+    if (options.output && !file_output::canWrite(fromUtf8(*options.output))) {
+        printError(cannotOpenText);
         return ExitCode::OutputError;
     }
-    return ExitCode::Success;
+    const std::unique_ptr<site_history::SiteHistory> store = openStore(options);
+    if (!store)
+        return ExitCode::StoreError;
+    site_statistics::StatisticsTable table;
+    try {
+        table = site_statistics::overviewTableTexts(store->overview(), QDate::currentDate());
+    } catch (const site_history::HistoryError& error) {
+        printError(error.what());
+        return ExitCode::StoreError;
+    }
+    return writeStatistics(options, table);
 }
 
 int checkHistory(const ArchiveOptions& options)

@@ -299,6 +299,8 @@ int main(int argc, char* argv[])
             return writeHistoryTable(options);
         case ArchiveOptions::Action::HistoryStats:
             return writeHistoryStats(options);
+        case ArchiveOptions::Action::Overview:
+            return writeOverview(options);
         case ArchiveOptions::Action::CheckHistory:
             return checkHistory(options);
         case ArchiveOptions::Action::SendPending:

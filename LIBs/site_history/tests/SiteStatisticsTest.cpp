@@ -5,6 +5,7 @@
 
 #include <site_history/SiteHistory.h>
 #include <site_statistics/MonthTable.h>
+#include <site_statistics/SiteOverview.h>
 
 #include <archive_table/ArchiveEvent.h>
 
@@ -39,4 +40,39 @@ TEST_P(SiteStatisticsTest, TheStoreTalliesEachEventOnceAsTheReadsEventsTallyInMe
         {"без даты", "2", "1", "2", "0", "0", "0", "0"},
     };
     EXPECT_EQ(site_statistics::monthTableTexts(site_statistics::monthTable(tallies)).rows, expected);
+}
+
+// The last read of each site, what it brought new, the device faults dated
+// in the twelve months before it, and when the site is due: after 31 whole
+// days, or after its own interval.
+TEST_P(SiteStatisticsTest, TheOverviewTellsWhatTheLastReadBroughtAndWhenASiteIsDue)
+{
+    SiteHistory store(newStore());
+    const std::int64_t march2024 = 1'709'294'400'000; // 2024-03-01 12:00 UTC
+    store.record("Склад", readDump(statisticsPanel(false), march2024 - 3'600'000));
+    store.record("Склад", readDump(statisticsPanel(true), march2024));
+    store.record("Офис", readDump(ringPanel(20), march2024 - 86'400'000));
+    store.setServiceDays("Офис", 7);
+
+    const std::vector<site_statistics::SiteOverview> sites = store.overview();
+    ASSERT_EQ(sites.size(), 2u);
+    const site_statistics::SiteOverview& office = sites[0];
+    const site_statistics::SiteOverview& store1 = sites[1];
+    EXPECT_EQ(store1.name, QStringLiteral("Склад"));
+    EXPECT_EQ(store1.lastRead, QDateTime::fromMSecsSinceEpoch(march2024, Qt::UTC));
+    EXPECT_EQ(store1.newEvents, 2);
+    EXPECT_EQ(store1.newEmergencies, 1);
+    EXPECT_EQ(store1.deviceFaults, 1); // November's; the undated and the impossible one are no month's
+    EXPECT_EQ(store1.serviceDays, 0);
+    EXPECT_EQ(office.newEvents, 20);
+    EXPECT_EQ(office.serviceDays, 7);
+
+    const QDate readDay = store1.lastRead.toLocalTime().date();
+    EXPECT_FALSE(site_statistics::isDue(store1, readDay.addDays(31)));
+    EXPECT_TRUE(site_statistics::isDue(store1, readDay.addDays(32)));
+    const QDate officeDay = office.lastRead.toLocalTime().date();
+    EXPECT_FALSE(site_statistics::isDue(office, officeDay.addDays(7)));
+    EXPECT_TRUE(site_statistics::isDue(office, officeDay.addDays(8)));
+    store.setServiceDays("Офис", 0);
+    EXPECT_FALSE(site_statistics::isDue(store.overview()[0], officeDay.addDays(31)));
 }

@@ -94,8 +94,11 @@ const Action version2[] = {
 // Version 3: an index that keeps each site's events in the order of their
 // tallies (month, section, device, class, emergency) and holds every column
 // they are made of, so that a site's statistics are counted by walking it,
-// without a sort of its million events and without reading the table.
+// without a sort of its million events and without reading the table; and
+// a site's own service interval in days, where it differs from the
+// program's (NULL).
 const Action version3[] = {
+    {"ALTER TABLE sites ADD COLUMN service_days INTEGER"},
     {"CREATE INDEX events_by_tally ON events (site_id, (@TALLY_MONTH@), section, device_address, event_class,"
      " emergency, time_kind, panel_time)"},
 };

@@ -6,6 +6,7 @@
 #include <archive_table/ArchiveEvent.h>
 #include <memory_dump/MemoryDump.h>
 #include <site_statistics/EventTally.h>
+#include <site_statistics/SiteOverview.h>
 
 #include <QDateTime>
 #include <QString>
@@ -129,6 +130,11 @@ public:
     // come over. Throws HistoryError (Damaged) when they do not add up to
     // the site's count of its events.
     site_statistics::Tallies tallies(const QString& siteName) const;
+
+    // Every site in name order, as the overview shows it.
+    std::vector<site_statistics::SiteOverview> overview() const;
+    // The site's own service interval in days; 0 gives it the program's.
+    void setServiceDays(const QString& siteName, int days);
 
     std::vector<ReadInfo> reads(const QString& siteName) const;
     memory_dump::MemoryDump readDump(std::int64_t readId) const;
