@@ -4,7 +4,9 @@
 // reads are recorded. For each: importing one more full read (opening the
 // store included, as --import does), reading the whole site's events out,
 // --history-table of the reader with its peak memory, telling the site of
-// an unknown read, and the store's bytes per event. Also recording a full
+// an unknown read, the site's statistics (target ≤ 1 s at a million, also on
+// a server), and the store's bytes per event. The overview of 1 000 sites
+// read three times each (target ≤ 1 s, also on a server). Also recording a full
 // read into an empty store, and the window opening the 60 000-event
 // history. On a PostgreSQL server: a full read recorded, eight importers at
 // once, and import and read-out at 250 000 events. Run by hand, offscreen,
@@ -23,6 +25,9 @@
 #include <memory_dump/DumpDecode.h>
 #include <panel_sim/PanelDump.h>
 #include <site_history/SiteHistory.h>
+#include <site_statistics/DeviceRanking.h>
+#include <site_statistics/MonthTable.h>
+#include <site_statistics/SiteOverview.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -333,6 +338,81 @@ void readOutSiteOnServer(benchmark::State& state)
     state.counters["events"] = made->events;
 }
 
+// The site's month table and device ranking from a store just opened, as
+// --history-stats makes them: the store tallies, the tables come from the
+// tallies.
+void statisticsOf(benchmark::State& state, const QString& location)
+{
+    for (auto _ : state) {
+        site_history::SiteHistory store(location);
+        const site_statistics::Tallies tallies = store.tallies(site);
+        benchmark::DoNotOptimize(site_statistics::monthTable(tallies));
+        benchmark::DoNotOptimize(site_statistics::deviceRanking(tallies, {}));
+        state.counters["tallies"] = double(tallies.size());
+    }
+}
+
+void siteStatistics(benchmark::State& state)
+{
+    const SiteStore& made = fileStore(int(state.range(0)));
+    statisticsOf(state, made.location);
+    state.counters["events"] = made.events;
+}
+
+void siteStatisticsOnServer(benchmark::State& state)
+{
+    const SiteStore* made = serverStore(int(state.range(0)));
+    if (!made) {
+        state.SkipWithError("no server: QUORVEL_TEST_POSTGRES is not set");
+        return;
+    }
+    statisticsOf(state, made->location);
+    state.counters["events"] = made->events;
+}
+
+// A store of 1 000 sites read three times each, a day apart, made on first
+// use in this run: the overview of an office's sites.
+QString manySitesStore(const QString& location)
+{
+    QElapsedTimer took;
+    took.start();
+    site_history::SiteHistory store(location);
+    for (int site = 0; site < 1000; ++site)
+        for (int read = 0; read < 3; ++read)
+            store.record(QStringLiteral("Объект %1").arg(site),
+                         dumpOf(ringPanel(20 + site * 3 + read), 1'700'000'000'000 + 86'400'000LL * read + site));
+    std::fprintf(stderr, "made a store of 1000 sites in %.1f s\n", double(took.elapsed()) / 1000);
+    return location;
+}
+
+void overviewOf(benchmark::State& state, const QString& location)
+{
+    for (auto _ : state) {
+        site_history::SiteHistory store(location);
+        const auto sites = store.overview();
+        if (sites.size() != 1000)
+            state.SkipWithError("the overview is not of the store's sites");
+        benchmark::DoNotOptimize(site_statistics::overviewTableTexts(sites, QDate::currentDate()));
+    }
+}
+
+void overviewOfSites(benchmark::State& state)
+{
+    static const QString location = manySitesStore(folder().filePath(QStringLiteral("sites.sqlite")));
+    overviewOf(state, location);
+}
+
+void overviewOfSitesOnServer(benchmark::State& state)
+{
+    const TestServer* server = TestServer::get();
+    if (!server) {
+        state.SkipWithError("no server: QUORVEL_TEST_POSTGRES is not set");
+        return;
+    }
+    static const QString location = manySitesStore(server->newDatabase());
+    overviewOf(state, location);
+}
+
 } // namespace
 
 BENCHMARK(recordFullRead)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -340,11 +420,15 @@ BENCHMARK(importOneMoreRead)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(benchm
 BENCHMARK(readOutSite)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(historyTableOfReader)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(matchUnknownRead)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(siteStatistics)->Arg(60000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(overviewOfSites)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(openSiteHistoryInWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(recordFullReadOnServer)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(eightImportersOnServer)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(importOneMoreReadOnServer)->Arg(250000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(readOutSiteOnServer)->Arg(250000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(siteStatisticsOnServer)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(overviewOfSitesOnServer)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {

@@ -86,6 +86,34 @@ TEST(ArchiveOptionsTest, RejectsCommandLinesThatMakeNoSense)
             << ::testing::PrintToString(args);
 }
 
+// The table by month unless devices are asked for, by the next argument or
+// after "="; a word that names neither, a PDF or no site is refused.
+TEST(ArchiveOptionsTest, HistoryStatsTakeTheirTableAsAnOptionalWord)
+{
+    const std::vector<std::string> site = {"--history", "h.sqlite", "--site", "Склад"};
+    const auto parsed = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), site.begin(), site.end());
+        return parseArchiveOptions(args);
+    };
+    const ArchiveOptions months = parsed({"--history-stats", "--format", "csv"});
+    EXPECT_EQ(months.action, ArchiveOptions::Action::HistoryStats);
+    EXPECT_EQ(months.statistic, ArchiveOptions::Statistic::Months);
+    EXPECT_EQ(months.format, ArchiveOptions::Format::Csv);
+    EXPECT_EQ(parsed({"--history-stats", "devices", "-o", "d.txt"}).statistic, ArchiveOptions::Statistic::Devices);
+    EXPECT_EQ(parsed({"--history-stats=devices"}).statistic, ArchiveOptions::Statistic::Devices);
+    EXPECT_EQ(parsed({"--history-stats", "months"}).statistic, ArchiveOptions::Statistic::Months);
+
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--history-stats", "weeks"},
+                                                {"--history-stats=weeks"},
+                                                {"--history-stats", "--format", "pdf", "-o", "s.pdf"},
+                                                {"--history-stats", "--history-table"}})
+        EXPECT_THROW(parsed(bad), quorvel_archive::CommandLineError) << ::testing::PrintToString(bad);
+    EXPECT_THROW(parseArchiveOptions({"--history", "h.sqlite", "--history-stats"}), quorvel_archive::CommandLineError);
+    EXPECT_EQ(parseArchiveOptions({"--history", "h", "--overview", "--format", "csv"}).action,
+              ArchiveOptions::Action::Overview);
+    EXPECT_THROW(parseArchiveOptions({"--history", "h", "--overview", "--site", "Склад"}), quorvel_archive::CommandLineError);
+}
+
 // A fault of the program itself is told apart from a failed read: its own
 // message and exit status 70, whatever was thrown.
 TEST(InternalErrorTest, AnExceptionNothingCaughtIsTheProgramsOwnFault)

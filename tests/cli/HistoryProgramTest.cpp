@@ -90,6 +90,58 @@ TEST(HistoryProgramTest, ReadsAreRecordedUnderTheirSiteAndWrittenAsOneTable)
     EXPECT_EQ(lines[title + 1], QStringLiteral("Главный корпус"));
 }
 
+// The month table and the device ranking of a site read twice, each event
+// counted once; the device named as the latest read names it.
+TEST(HistoryProgramTest, SiteStatisticsAreWrittenAsTextAndCsvTables)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("history.sqlite");
+    const QString first = dir.filePath("first.qrvdump");
+    const QString later = dir.filePath("later.qrvdump");
+    memory_dump::saveDumpFile(first, readDump(statisticsPanel(false), 1'700'000'000'000));
+    memory_dump::saveDumpFile(later, readDump(statisticsPanel(true), 1'700'003'600'000));
+    ASSERT_EQ(runProgram(archiveProgram(), importArgs(store, {first, later})).exitCode, 0);
+
+    const ProgramResult months = runProgram(archiveProgram(), {"--history", store, "--site", "Склад", "--history-stats"});
+    EXPECT_EQ(months.exitCode, 0) << months.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(months.out),
+              QStringLiteral("|----------|---------|------------|----------------|-------------------|--------|---------|--------|\n"
+                             "| Месяц    | Событий | Экстренных | Неисправностей | Состояний шлейфов | Команд | Сбросов | Прочих |\n"
+                             "|----------|---------|------------|----------------|-------------------|--------|---------|--------|\n"
+                             "| 2023-11  | 2       | 1          | 1              | 1                 | 0      | 0       | 0      |\n"
+                             "| 2023-12  | 0       | 0          | 0              | 0                 | 0      | 0       | 0      |\n"
+                             "| 2024-01  | 2       | 0          | 0              | 0                 | 1      | 1       | 0      |\n"
+                             "| 2024-02  | 1       | 0          | 0              | 0                 | 0      | 0       | 1      |\n"
+                             "| без даты | 2       | 1          | 2              | 0                 | 0      | 0       | 0      |\n"
+                             "|----------|---------|------------|----------------|-------------------|--------|---------|--------|\n"));
+
+    const QString csv = dir.filePath("devices.csv");
+    const ProgramResult devices = runProgram(archiveProgram(), {"--history", store, "--site", "Склад", "--history-stats",
+                                                                "devices", "--format", "csv", "--output", csv});
+    EXPECT_EQ(devices.exitCode, 0) << devices.err.toStdString();
+    QFile written(csv);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(),
+              "\xEF\xBB\xBF"
+                  + QStringLiteral("Секция;Адрес;Прибор;Событий;Экстренных;Неисправностей;Месяцев с неисправностями\r\n"
+                                   ";3;Bxoд;4;1;1;1\r\n")
+                        .toUtf8());
+
+    EXPECT_EQ(runProgram(archiveProgram(), {"--history", store, "--site", "Нет такого", "--history-stats"}).exitCode, 6);
+
+    // Read in November 2023, long due; the later read saw two events first,
+    // one an emergency; November's fault is the one dated before it.
+    const ProgramResult overview = runProgram(archiveProgram(), {"--history", store, "--overview", "--format", "csv"});
+    EXPECT_EQ(overview.exitCode, 0) << overview.err.toStdString();
+    const QList<QByteArray> lines = overview.out.split('\n');
+    ASSERT_EQ(lines.size(), 3) << overview.out.toStdString();
+    EXPECT_EQ(lines[0], "\xEF\xBB\xBF" + QStringLiteral("Объект;Последнее чтение;Дней назад;Новых событий;Новых экстренных;"
+                                                        "Неисправностей за 12 месяцев;Пора обслуживать\r")
+                                          .toUtf8());
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Склад;2023/11/1").toUtf8())) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(";2;1;1;да\r").toUtf8())) << lines[1].toStdString();
+}
+
 // Standard error holds the outcome and nothing else, even where the user's
 // logging rules ask for every debug message: no library traces its work.
 TEST(HistoryProgramTest, StandardErrorHoldsTheOutcomeOnly)

@@ -152,7 +152,7 @@ TEST(HistoryStoreTest, AnOlderStoreThisUserMayNotWriteIsNamedSoUntouched)
     const QByteArray before = fileContent(store);
     const ProgramResult listed = archiveAsUser({"--history", store, "--list-sites"});
     EXPECT_EQ(listed.exitCode, 6);
-    EXPECT_TRUE(listed.err.contains("История версии 1 должна быть переведена в версию 2")) << listed.err.toStdString();
+    EXPECT_TRUE(listed.err.contains("История версии 1 должна быть переведена в версию 3")) << listed.err.toStdString();
     EXPECT_EQ(fileContent(store), before);
     EXPECT_EQ(filesBeside(store), QStringList());
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

@@ -34,8 +34,8 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
     const auto setAction = [&](ArchiveOptions::Action a, const std::string& name) {
         if (action)
             throw CommandLineError("only one of --list-ports, --port, --simulate, --from-dump, --import, --list-sites, "
-                                   "--history-table, --check-history, --send-pending, --help and --version may be "
-                                   "given (" + name + ")");
+                                   "--history-table, --history-stats, --overview, --check-history, --send-pending, "
+                                   "--help and --version may be given (" + name + ")");
         action = a;
     };
 
@@ -105,6 +105,18 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
         } else if (name == "--history-table") {
             noValue();
             setAction(ArchiveOptions::Action::HistoryTable, name);
+        } else if (name == "--history-stats") {
+            setAction(ArchiveOptions::Action::HistoryStats, name);
+            // Its table is named by the next argument when that is one of them.
+            if (!inlineValue && i + 1 < args.size() && (args[i + 1] == "months" || args[i + 1] == "devices"))
+                value = args[++i];
+            if (value && *value == "devices")
+                options.statistic = ArchiveOptions::Statistic::Devices;
+            else if (value && *value != "months")
+                throw CommandLineError("--history-stats is months or devices, not " + *value);
+        } else if (name == "--overview") {
+            noValue();
+            setAction(ArchiveOptions::Action::Overview, name);
         } else if (name == "--check-history") {
             noValue();
             setAction(ArchiveOptions::Action::CheckHistory, name);
@@ -144,33 +156,41 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
     const bool reads = options.action == ArchiveOptions::Action::ReadPort
         || options.action == ArchiveOptions::Action::ReadSimulated;
     const bool decodes = options.action == ArchiveOptions::Action::ReadDump;
-    const bool historyTable = options.action == ArchiveOptions::Action::HistoryTable;
+    // Writes a table of one site's history.
+    const bool siteTable = options.action == ArchiveOptions::Action::HistoryTable
+        || options.action == ArchiveOptions::Action::HistoryStats;
+    const bool overview = options.action == ArchiveOptions::Action::Overview;
     const bool wholeStore = options.action == ArchiveOptions::Action::ListSites
-        || options.action == ArchiveOptions::Action::CheckHistory || options.action == ArchiveOptions::Action::SendPending;
-    const bool historyAction = historyTable || wholeStore || options.action == ArchiveOptions::Action::Import;
+        || options.action == ArchiveOptions::Action::CheckHistory || options.action == ArchiveOptions::Action::SendPending
+        || overview;
+    const bool historyAction = siteTable || wholeStore || options.action == ArchiveOptions::Action::Import;
     if (!reads && (noTurbo || options.saveDump))
         throw CommandLineError("--no-turbo and --save-dump go only with --port or --simulate");
-    if (!reads && !decodes && !historyTable && (options.output || formatGiven))
-        throw CommandLineError("--output and --format go only with --port, --simulate, --from-dump or --history-table");
+    if (!reads && !decodes && !siteTable && !overview && (options.output || formatGiven))
+        throw CommandLineError("--output and --format go only with --port, --simulate, --from-dump, --history-table, "
+                               "--history-stats or --overview");
     if (historyAction && !options.history)
-        throw CommandLineError("--import, --list-sites, --history-table, --check-history and --send-pending need "
-                               "--history STORE");
+        throw CommandLineError("--import, --list-sites, --history-table, --history-stats, --overview, --check-history "
+                               "and --send-pending need --history STORE");
     if (options.history && !reads && !decodes && !historyAction)
         throw CommandLineError("--history goes with a read, --from-dump, --import, --list-sites, --history-table, "
-                               "--check-history or --send-pending");
+                               "--history-stats, --overview, --check-history or --send-pending");
     if (options.site && !options.history)
         throw CommandLineError("--site goes only with --history");
     if (options.site && wholeStore)
-        throw CommandLineError("--list-sites, --check-history and --send-pending take the whole history; --site does "
-                               "not go with them");
+        throw CommandLineError("--list-sites, --overview, --check-history and --send-pending take the whole history; "
+                               "--site does not go with them");
     if (options.keepPending && (!options.history || !(reads || decodes || options.action == ArchiveOptions::Action::Import)))
         throw CommandLineError("--keep-pending goes with --history and a read, --from-dump or --import");
-    if (historyTable && !options.site)
-        throw CommandLineError("--history-table needs --site NAME");
+    if (siteTable && !options.site)
+        throw CommandLineError(options.action == ArchiveOptions::Action::HistoryStats ? "--history-stats needs --site NAME"
+                                                                                     : "--history-table needs --site NAME");
+    if ((options.action == ArchiveOptions::Action::HistoryStats || overview) && options.format == ArchiveOptions::Format::Pdf)
+        throw CommandLineError("--history-stats and --overview write text or csv, not pdf");
     // A name that may make a new site follows the store's rule; the site
     // whose history to write is looked up as named, whatever an older
     // program let in.
-    if (options.site && !historyTable)
+    if (options.site && !siteTable)
         if (const QString problem = site_history::siteNameProblem(QString::fromUtf8(options.site->c_str()));
             !problem.isEmpty())
             throw CommandLineError("--site: " + problem.toStdString());
@@ -196,6 +216,9 @@ std::string usageText()
            "  quorvel-archive --history STORE --list-sites | --check-history | --send-pending\n"
            "  quorvel-archive --history STORE --site NAME --history-table\n"
            "                  [--format text|csv|pdf] [--output FILE]\n"
+           "  quorvel-archive --history STORE --site NAME --history-stats [months|devices]\n"
+           "                  [--format text|csv] [--output FILE]\n"
+           "  quorvel-archive --history STORE --overview [--format text|csv] [--output FILE]\n"
            "  quorvel-archive --help | --version\n"
            "\n"
            "Reads the event archive of a Quorvel panel and writes it as the viewer's\n"
@@ -237,6 +260,21 @@ std::string usageText()
            "                   and \\r, other control characters \\uXXXX\n"
            "  --history-table  write the site's history, every event of all its reads,\n"
            "                   as the table of one read\n"
+           "  --history-stats [months|devices]\n"
+           "                   write the site's statistics. months (the default): one\n"
+           "                   row per calendar month from the earliest dated event to\n"
+           "                   the latest, empty months as zeros, then the events\n"
+           "                   without a date; its events, emergencies, faults (class\n"
+           "                   1), loop states (2), commands (3-5), resets (0) and\n"
+           "                   others (6, 7). devices: each device's events,\n"
+           "                   emergencies, faults and months with faults in the 12\n"
+           "                   months ending with that of the latest dated event, most\n"
+           "                   faults first, then most emergencies\n"
+           "  --overview       one row per site: its last read (local time), days since\n"
+           "                   it, the events and emergencies it saw first, the device\n"
+           "                   faults dated in the 12 months before it, and \"да\" when\n"
+           "                   the site is due: its last read more than its service\n"
+           "                   interval ago (31 days unless the site has its own)\n"
            "  --check-history  check the whole history (every page of a file, each\n"
            "                   site's count of events, every read's dump) and say what\n"
            "                   was found; exit status 6 when it is damaged\n"

@@ -19,10 +19,13 @@ struct ArchiveOptions {
         Import,
         ListSites,
         HistoryTable,
+        HistoryStats,
+        Overview,
         CheckHistory,
         SendPending,
     };
     enum class Format { Text, Csv, Pdf };
+    enum class Statistic { Months, Devices };
 
     Action action = Action::Help;
     std::string port;                  // ReadPort: passed to the port driver unchanged
@@ -33,6 +36,7 @@ struct ArchiveOptions {
     std::string dumpFile;                // ReadDump: the dump to decode instead of a panel
     std::optional<std::string> history;  // the site history's store: reads and dumps are recorded in it
     std::optional<std::string> site;     // the site a read belongs to, or whose history to write
+    Statistic statistic = Statistic::Months; // HistoryStats: the table by month, or the device ranking
     std::vector<std::string> importDumps; // Import: the dumps to record
     bool keepPending = false;             // a read or dump the history's server cannot take is kept for SendPending
 };

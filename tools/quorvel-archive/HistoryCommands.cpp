@@ -5,7 +5,9 @@
 #include <ExportOutput.h>
 #include <ReportOutput.h>
 
+#include <archive_table/CsvExport.h>
 #include <archive_table/EventRows.h>
+#include <archive_table/TextExport.h>
 #include <config_quorvel/ConfiguratorError.h>
 #include <file_output/OutputFile.h>
 #include <memory_dump/DumpDecode.h>
@@ -14,6 +16,9 @@
 #include <site_history/PendingReads.h>
 #include <site_history/SiteHistory.h>
 #include <site_history/SiteName.h>
+#include <site_statistics/DeviceRanking.h>
+#include <site_statistics/MonthTable.h>
+#include <site_statistics/SiteOverview.h>
 
 namespace quorvel_archive {
 
@@ -196,6 +201,81 @@ int writeHistoryTable(const ArchiveOptions& options)
         return ExitCode::StoreError;
     }
     return writeTable(options, table);
+}
+
+namespace {
+
+// A statistic's table as --format asks, to --output or standard output.
+int writeStatistics(const ArchiveOptions& options, const site_statistics::StatisticsTable& table)
+{
+    const bool textMode = options.format == ArchiveOptions::Format::Text;
+    const std::optional<std::string> failure =
+        writeExport(options.output ? fromUtf8(*options.output) : QString(), textMode, [&](QIODevice& device) {
+            return textMode ? archive_table::writeText(device, table.headers, table.rows)
+                            : archive_table::writeCsv(device, table.headers, table.rows);
+        });
+    if (failure) {
+        printError(*failure);
+        return ExitCode::OutputError;
+    }
+    return ExitCode::Success;
+}
+
+} // namespace
+
+int writeHistoryStats(const ArchiveOptions& options)
+{
+    if (options.output && !file_output::canWrite(fromUtf8(*options.output))) {
+        printError(cannotOpenText);
+        return ExitCode::OutputError;
+    }
+    const std::unique_ptr<site_history::SiteHistory> store = openStore(options);
+    if (!store)
+        return ExitCode::StoreError;
+    site_statistics::StatisticsTable table;
+    try {
+        const QString site = fromUtf8(*options.site);
+        const site_statistics::Tallies tallies = store->tallies(site);
+        if (options.statistic == ArchiveOptions::Statistic::Months) {
+            table = site_statistics::monthTableTexts(site_statistics::monthTable(tallies));
+        } else {
+            // The devices are named as the site's latest read names them.
+            config_quorvel::Configuration configuration;
+            if (!tallies.empty())
+                memory_dump::decodeDump(store->latestDump(site), configuration);
+            table = site_statistics::deviceRankingTexts(
+                site_statistics::deviceRanking(tallies, archive_table::DeviceDirectory(configuration)));
+        }
+    } catch (const site_history::HistoryError& error) {
+        printError(error.what());
+        return ExitCode::StoreError;
+    } catch (const memory_dump::DumpError& error) {
+        printError(error.what());
+        return ExitCode::StoreError;
+    } catch (const config_quorvel::ConfiguratorError& error) {
+        printError(error.what());
+        return ExitCode::StoreError;
+    }
+    return writeStatistics(options, table);
+}
+
+int writeOverview(const ArchiveOptions& options)
+{
+    if (options.output && !file_output::canWrite(fromUtf8(*options.output))) {
+        printError(cannotOpenText);
+        return ExitCode::OutputError;
+    }
+    const std::unique_ptr<site_history::SiteHistory> store = openStore(options);
+    if (!store)
+        return ExitCode::StoreError;
+    site_statistics::StatisticsTable table;
+    try {
+        table = site_statistics::overviewTableTexts(store->overview(), QDate::currentDate());
+    } catch (const site_history::HistoryError& error) {
+        printError(error.what());
+        return ExitCode::StoreError;
+    }
+    return writeStatistics(options, table);
 }
 
 int checkHistory(const ArchiveOptions& options)

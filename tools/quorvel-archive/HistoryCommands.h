@@ -41,10 +41,13 @@ int recordInHistory(site_history::SiteHistory& store, const ArchiveOptions& opti
 QString siteToRecordUnder(site_history::SiteHistory& store, const ArchiveOptions& options,
                           const memory_dump::MemoryDump& dump);
 
-// --import, --list-sites, --history-table, --check-history and --send-pending.
+// --import, --list-sites, --history-table, --history-stats, --overview,
+// --check-history and --send-pending.
 int importDumps(const ArchiveOptions& options);
 int listSites(const ArchiveOptions& options);
 int writeHistoryTable(const ArchiveOptions& options);
+int writeHistoryStats(const ArchiveOptions& options);
+int writeOverview(const ArchiveOptions& options);
 int checkHistory(const ArchiveOptions& options);
 int sendPending(const ArchiveOptions& options);
 

@@ -301,6 +301,10 @@ int main(int argc, char* argv[])
             return listSites(options);
         case ArchiveOptions::Action::HistoryTable:
             return writeHistoryTable(options);
+        case ArchiveOptions::Action::HistoryStats:
+            return writeHistoryStats(options);
+        case ArchiveOptions::Action::Overview:
+            return writeOverview(options);
         case ArchiveOptions::Action::CheckHistory:
             return checkHistory(options);
         case ArchiveOptions::Action::SendPending:

@@ -62,6 +62,23 @@ inline panel_sim::PanelDescription ringPanel(int total, const std::u16string& de
     return d;
 }
 
+// A panel for counting, read twice, the later read with two records more:
+// events of device 3 and of the panel itself across a year's end with an
+// empty December, one without a time and one with a date no calendar has.
+inline panel_sim::PanelDescription statisticsPanel(bool later)
+{
+    panel_sim::PanelDescription d = ringPanel(0);
+    const auto at = panel_sim::packDateTime;
+    d.records = {
+        {at(2023, 11, 5, 10, 0, 0), false, 0, 3, 1},  {at(2023, 11, 30, 23, 59, 59), true, 0, 3, 2},
+        {at(2024, 1, 1, 0, 0, 0), false, 0, 0, 0},    {at(2024, 1, 31, 12, 0, 0), false, 0, 3, 4},
+        {0, false, 0, 3, 1},
+    };
+    if (later)
+        d.records.insert(d.records.end(), {{at(2024, 2, 30, 12, 0, 0), true, 0, 3, 1}, {at(2024, 2, 1, 8, 0, 0), false, 0, 3, 7}});
+    return d;
+}
+
 // Dump files in `dir` of one panel read `count` times an hour apart, its
 // ring moving on by `step` records a read.
 inline QStringList writeRingDumps(const QTemporaryDir& dir, int count, int step = 300)

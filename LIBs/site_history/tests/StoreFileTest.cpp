@@ -72,7 +72,7 @@ TEST(StoreFileTest, AnEmptyDatabaseIsMigratedToTheCurrentVersion)
         SiteHistory store(path);
         store.record("Склад", readDump(ringPanel(20), 1'700'000'000'000));
     }
-    EXPECT_EQ(onFile(path, {QStringLiteral("PRAGMA user_version")}).toInt(), 2);
+    EXPECT_EQ(onFile(path, {QStringLiteral("PRAGMA user_version")}).toInt(), 3);
     EXPECT_EQ(onFile(path, {QStringLiteral("PRAGMA application_id")}).toInt(), 0x51525648);
     EXPECT_EQ(onFile(path, {QStringLiteral("SELECT COUNT(*) FROM events")}).toInt(), 20);
     SiteHistory reopened(path);
@@ -84,7 +84,7 @@ TEST(StoreFileTest, FilesThatAreNoStoreOfThisProgramAreRefusedAndLeftAlone)
     QTemporaryDir dir;
     const QString newer = dir.filePath("newer.sqlite");
     { SiteHistory store(newer); }
-    onFile(newer, {QStringLiteral("PRAGMA user_version=3")});
+    onFile(newer, {QStringLiteral("PRAGMA user_version=4")});
     const QString text = dir.filePath("archive.txt");
     ASSERT_TRUE(put(text, "| Дата и время | Событие |\n"));
     // Another program's databases: with tables and version 0, with a
@@ -109,8 +109,8 @@ TEST(StoreFileTest, FilesThatAreNoStoreOfThisProgramAreRefusedAndLeftAlone)
 
     std::string message;
     EXPECT_EQ(refusal(newer, &message), HistoryError::Fault::NewerVersion);
-    EXPECT_NE(message.find("версия истории 3"), std::string::npos) << message;
-    EXPECT_NE(message.find("до 2"), std::string::npos) << message;
+    EXPECT_NE(message.find("версия истории 4"), std::string::npos) << message;
+    EXPECT_NE(message.find("до 3"), std::string::npos) << message;
     EXPECT_EQ(refusal(text), HistoryError::Fault::NotAStore);
     for (const QString& file : foreign) {
         EXPECT_EQ(refusal(file, &message), HistoryError::Fault::NotAStore) << file.toStdString();
@@ -122,7 +122,7 @@ TEST(StoreFileTest, FilesThatAreNoStoreOfThisProgramAreRefusedAndLeftAlone)
     EXPECT_EQ(refusal(dir.path()), HistoryError::Fault::CannotOpen);
 
     // Not a byte changed, and nothing left beside them.
-    EXPECT_EQ(onFile(newer, {QStringLiteral("PRAGMA user_version")}).toInt(), 3);
+    EXPECT_EQ(onFile(newer, {QStringLiteral("PRAGMA user_version")}).toInt(), 4);
     EXPECT_EQ(content(text), QByteArray("| Дата и время | Событие |\n"));
     EXPECT_EQ(filesBeside(text), QStringList());
     for (std::size_t i = 0; i < foreignBytes.size(); ++i) {

@@ -49,16 +49,16 @@ TEST_F(StoreServerTest, TheStoreLivesInASchemaOfItsOwnBesideOtherTables)
     EXPECT_EQ(SiteHistory(uri).table("Склад").events.size(), 20u);
     server->admin(database, {QStringLiteral("DO $$ BEGIN"
                                             " IF (SELECT COUNT(*) FROM public.sites) <> 1"
-                                            " OR (SELECT version FROM quorvel.store_version) <> 2"
+                                            " OR (SELECT version FROM quorvel.store_version) <> 3"
                                             " OR (SELECT COUNT(*) FROM quorvel.events) <> 20"
                                             " THEN RAISE EXCEPTION 'not as made'; END IF; END $$")});
 
     // A newer program's store, and a schema of that name holding something
     // else, are refused and left as they are.
-    server->admin(database, {QStringLiteral("UPDATE quorvel.store_version SET version = 3")});
+    server->admin(database, {QStringLiteral("UPDATE quorvel.store_version SET version = 4")});
     std::string message;
     EXPECT_EQ(refusal(uri, &message), HistoryError::Fault::NewerVersion);
-    EXPECT_NE(message.find("версия истории 3"), std::string::npos) << message;
+    EXPECT_NE(message.find("версия истории 4"), std::string::npos) << message;
     const QString foreign = server->newDatabase();
     server->admin(TestServer::databaseOf(foreign), {QStringLiteral("CREATE SCHEMA quorvel"),
                                                     QStringLiteral("CREATE TABLE quorvel.notes (line TEXT)")});

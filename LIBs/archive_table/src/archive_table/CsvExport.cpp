@@ -24,10 +24,10 @@ void appendCsvField(QString& out, const QString& text)
     out += QLatin1Char('"');
 }
 
-QByteArray csvLine(const RowTexts& texts)
+QByteArray csvLine(const QString* texts, std::size_t columns)
 {
     QString line;
-    for (int column = 0; column < columnCount; ++column) {
+    for (std::size_t column = 0; column < columns; ++column) {
         if (column > 0)
             line += QLatin1Char(';');
         appendCsvField(line, readerSpelling(texts[column]));
@@ -68,15 +68,31 @@ QByteArray wholeCsv(const RowTexts& headers, const Table& rows)
 CsvWriter::CsvWriter(QIODevice& device, const RowTexts& headers) : out(device)
 {
     out.lines() += "\xEF\xBB\xBF";
-    out.lines() += csvLine(headers);
+    out.lines() += csvLine(headers.data(), headers.size());
+}
+
+CsvWriter::CsvWriter(QIODevice& device, const CellTexts& headers) : out(device)
+{
+    out.lines() += "\xEF\xBB\xBF";
+    out.lines() += csvLine(headers.data(), headers.size());
+}
+
+bool CsvWriter::writeLine(const QByteArray& line)
+{
+    if (out.hasFailed())
+        return false;
+    out.lines() += line;
+    return out.pass();
 }
 
 bool CsvWriter::write(const RowTexts& row)
 {
-    if (out.hasFailed())
-        return false;
-    out.lines() += csvLine(row);
-    return out.pass();
+    return writeLine(csvLine(row.data(), row.size()));
+}
+
+bool CsvWriter::write(const CellTexts& row)
+{
+    return writeLine(csvLine(row.data(), row.size()));
 }
 
 bool CsvWriter::write(const ArchiveEvent& event)
@@ -104,6 +120,15 @@ bool writeCsv(QIODevice& device, const RowTexts& headers, const EventSpan& event
     CsvWriter writer(device, headers);
     for (const ArchiveEvent& event : events)
         if (!writer.write(event))
+            return false;
+    return writer.finish();
+}
+
+bool writeCsv(QIODevice& device, const CellTexts& headers, const std::vector<CellTexts>& rows)
+{
+    CsvWriter writer(device, headers);
+    for (const CellTexts& row : rows)
+        if (!writer.write(row))
             return false;
     return writer.finish();
 }

@@ -4,6 +4,7 @@
 #include <archive_table/BufferedLines.h>
 #include <archive_table/EventColumns.h>
 #include <archive_table/EventSpan.h>
+#include <archive_table/TextExport.h>
 
 #include <QByteArray>
 #include <QString>
@@ -26,14 +27,18 @@ namespace archive_table {
 class CsvWriter {
 public:
     CsvWriter(QIODevice& device, const RowTexts& headers);
+    CsvWriter(QIODevice& device, const CellTexts& headers);
 
     // False once the device has refused a write; the rest is not written.
     bool write(const RowTexts& row);
     bool write(const ArchiveEvent& event);
+    bool write(const CellTexts& row);
     // True when the device took every byte.
     bool finish();
 
 private:
+    bool writeLine(const QByteArray& line);
+
     BufferedLines out;
 };
 
@@ -43,6 +48,7 @@ QByteArray exportCsv(const RowTexts& headers, const EventSpan& events);
 // The same written to the device as the events come; false when the device
 // did not take every byte.
 bool writeCsv(QIODevice& device, const RowTexts& headers, const EventSpan& events);
+bool writeCsv(QIODevice& device, const CellTexts& headers, const std::vector<CellTexts>& rows);
 
 // Rows as tab-separated text for the clipboard: the header line, then one
 // line per row, each ended by '\n'. Tabs and line breaks inside a text

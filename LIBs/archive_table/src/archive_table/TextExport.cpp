@@ -24,8 +24,8 @@ int numberLength(int value)
     return value == 0 ? 0 : value < 10 ? 1 : value < 100 ? 2 : 3;
 }
 
-template <typename Table>
-bool writeWholeTable(QIODevice& device, const RowTexts& headers, const Table& rows)
+template <typename Headers, typename Table>
+bool writeWholeTable(QIODevice& device, const Headers& headers, const Table& rows)
 {
     TextTableWidths widths;
     for (const auto& row : rows)
@@ -55,6 +55,14 @@ void TextTableWidths::add(const RowTexts& row)
         widths[std::size_t(column)] = std::max(widths[std::size_t(column)], int(row[column].size()));
 }
 
+void TextTableWidths::add(const CellTexts& row)
+{
+    if (widths.size() < row.size())
+        widths.resize(row.size());
+    for (std::size_t column = 0; column < row.size(); ++column)
+        widths[column] = std::max(widths[column], int(row[column].size()));
+}
+
 void TextTableWidths::add(const ArchiveEvent& event)
 {
     const std::array<int, columnCount> cells = {
@@ -71,13 +79,23 @@ void TextTableWidths::add(const ArchiveEvent& event)
 }
 
 TextTableWriter::TextTableWriter(QIODevice& device, const RowTexts& headers, const TextTableWidths& cells)
-    : out(device)
+    : out(device), widths(columnCount), included(columnCount, true)
 {
     // Decided from the cells alone: the header would always make it non-empty.
-    included.fill(true);
     included[sectionColumn] = cells.width(sectionColumn) > 0;
-    for (int column = 0; column < columnCount; ++column)
-        widths[std::size_t(column)] = std::max(cells.width(column), int(headers[column].size())) + 1;
+    start(headers.data(), cells);
+}
+
+TextTableWriter::TextTableWriter(QIODevice& device, const CellTexts& headers, const TextTableWidths& cells)
+    : out(device), widths(headers.size()), included(headers.size(), true)
+{
+    start(headers.data(), cells);
+}
+
+void TextTableWriter::start(const QString* headers, const TextTableWidths& cells)
+{
+    for (std::size_t column = 0; column < widths.size(); ++column)
+        widths[column] = std::max(cells.width(int(column)), int(headers[column].size())) + 1;
     writeRule();
     writeLine(headers);
     writeRule();
@@ -85,29 +103,45 @@ TextTableWriter::TextTableWriter(QIODevice& device, const RowTexts& headers, con
 
 void TextTableWriter::writeRule()
 {
-    for (int column = 0; column < columnCount; ++column)
-        if (included[std::size_t(column)])
-            writePadded(out.lines(), QStringLiteral("|"), widths[std::size_t(column)] + 2, '-');
+    for (std::size_t column = 0; column < widths.size(); ++column)
+        if (included[column])
+            writePadded(out.lines(), QStringLiteral("|"), widths[column] + 2, '-');
     out.lines() += "|\n";
 }
 
-void TextTableWriter::writeLine(const RowTexts& texts)
+void TextTableWriter::writeLine(const QString* texts)
 {
-    for (int column = 0; column < columnCount; ++column) {
-        if (!included[std::size_t(column)])
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        if (!included[column])
             continue;
         out.lines() += "| ";
-        writePadded(out.lines(), texts[column], widths[std::size_t(column)]);
+        writePadded(out.lines(), texts[column], widths[column]);
     }
     out.lines() += "|\n";
 }
 
-bool TextTableWriter::write(const RowTexts& row)
+bool TextTableWriter::writeRow(const QString* texts)
 {
     if (out.hasFailed())
         return false;
-    writeLine(row);
+    writeLine(texts);
     return out.pass();
+}
+
+bool TextTableWriter::write(const RowTexts& row)
+{
+    return writeRow(row.data());
+}
+
+bool TextTableWriter::write(const CellTexts& row)
+{
+    // A short row leaves its last cells empty rather than reading past it.
+    if (row.size() < widths.size()) {
+        CellTexts whole = row;
+        whole.resize(widths.size());
+        return writeRow(whole.data());
+    }
+    return writeRow(row.data());
 }
 
 bool TextTableWriter::write(const ArchiveEvent& event)
@@ -136,6 +170,11 @@ QByteArray exportText(const RowTexts& headers, const EventSpan& events)
 bool writeText(QIODevice& device, const RowTexts& headers, const EventSpan& events)
 {
     return writeWholeTable(device, headers, events);
+}
+
+bool writeText(QIODevice& device, const CellTexts& headers, const std::vector<CellTexts>& rows)
+{
+    return writeWholeTable(device, headers, rows);
 }
 
 } // namespace archive_table

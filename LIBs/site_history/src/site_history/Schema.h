@@ -14,7 +14,7 @@ enum class Dialect { Sqlite, Postgres };
 // The version of the store this program writes. A store records its
 // version; schemaStep(v) takes a store of version v to v + 1, and a new
 // store is made by every step from version 0 on.
-constexpr int schemaVersion = 2;
+constexpr int schemaVersion = 3;
 
 // Where a step needs more than a statement can do: decoding records is the
 // decoder's work, not SQL's.
@@ -34,6 +34,11 @@ struct StepAction {
 
 // The actions of one step, in order: from `fromVersion` to fromVersion + 1.
 std::vector<StepAction> schemaStep(int fromVersion, Dialect dialect);
+
+// The month an event is tallied in (YYYYMM of a calendar time, else 0),
+// spelled as the index events_by_tally keeps it: SQLite walks that index
+// only for a query that spells the expression the same way.
+constexpr const char* tallyMonth = "CASE WHEN time_kind = 1 THEN panel_time / 100000000 ELSE 0 END";
 
 // Marks a store as this program's ("QRVH").
 constexpr int applicationId = 0x51525648;

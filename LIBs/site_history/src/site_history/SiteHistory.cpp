@@ -544,6 +544,94 @@ void SiteHistory::eachEvent(const QString& siteName,
         [&] { return !taken; });
 }
 
+static_assert(int(archive_table::PanelTime::Kind::Calendar) == 1, "tallyMonth takes time_kind 1 for a calendar time");
+
+site_statistics::Tallies SiteHistory::tallies(const QString& siteName) const
+{
+    const StoreConnection& c = *connection;
+    return c.read([&] {
+        const SiteRow site = siteRow(c, siteName);
+        QSqlQuery query = c.prepare(QStringLiteral(
+            "SELECT %1 AS month, section, device_address, event_class, emergency, COUNT(*)"
+            " FROM events WHERE site_id = ?"
+            " GROUP BY 1, 2, 3, 4, 5 ORDER BY 1, 2, 3, 4, 5")
+                                        .arg(QLatin1String(tallyMonth)));
+        query.addBindValue(qint64(site.id));
+        c.run(query, Fault::CannotOpen);
+        site_statistics::Tallies tallies;
+        std::int64_t count = 0;
+        c.eachRow(query, [&](const QSqlQuery& row) {
+            tallies.push_back({row.value(0).toInt(), row.value(1).toInt(), row.value(2).toInt(), row.value(3).toInt(),
+                               row.value(4).toInt() != 0, row.value(5).toLongLong()});
+            count += tallies.back().events;
+        });
+        if (count != site.info.events)
+            throw HistoryError(Fault::Damaged, "История повреждена: у объекта «" + utf8(site.info.name) + "» учтено "
+                                                   + std::to_string(site.info.events) + " событий, а сосчитано "
+                                                   + std::to_string(count) + " — " + utf8(c.location()));
+        return tallies;
+    });
+}
+
+std::vector<site_statistics::SiteOverview> SiteHistory::overview() const
+{
+    const StoreConnection& c = *connection;
+    return c.read([&] {
+        QSqlQuery latest = c.run(QStringLiteral(
+            "SELECT s.name, s.service_days, r.id, r.read_ms,"
+            " (SELECT COUNT(*) FROM events e WHERE e.first_read_id = r.id),"
+            " (SELECT COUNT(*) FROM events e WHERE e.first_read_id = r.id AND e.emergency = 1), s.id"
+            " FROM sites s LEFT JOIN reads r ON r.id = (SELECT l.id FROM reads l WHERE l.site_id = s.id"
+            " ORDER BY l.read_ms DESC, l.dump_sha256 DESC LIMIT 1)"
+            " ORDER BY s.name"),
+            Fault::CannotOpen);
+        std::vector<site_statistics::SiteOverview> sites;
+        std::vector<qint64> ids;
+        c.eachRow(latest, [&](const QSqlQuery& row) {
+            site_statistics::SiteOverview site;
+            site.name = row.value(0).toString();
+            site.serviceDays = row.value(1).toInt();
+            site.lastRead = utcTime(row.value(3));
+            site.newEvents = row.value(4).toInt();
+            site.newEmergencies = row.value(5).toInt();
+            sites.push_back(site);
+            ids.push_back(row.value(6).toLongLong());
+        });
+        // The panel's clock shows local time: the twelve months before the
+        // read end with the read's local time.
+        QSqlQuery faults = c.prepare(QStringLiteral(
+            "SELECT COUNT(*) FROM events WHERE site_id = ? AND panel_time > ? AND panel_time <= ?"
+            " AND time_kind = 1 AND event_class = 1 AND device_address <> 0"));
+        const auto digits = [](const QDateTime& t) {
+            return qint64(t.date().year()) * 10000000000LL + qint64(t.date().month()) * 100000000LL
+                + qint64(t.date().day()) * 1000000LL + qint64(t.time().hour()) * 10000 + t.time().minute() * 100
+                + t.time().second();
+        };
+        for (std::size_t i = 0; i < sites.size(); ++i) {
+            if (!sites[i].lastRead.isValid())
+                continue;
+            const QDateTime read = sites[i].lastRead.toLocalTime();
+            faults.bindValue(0, ids[i]);
+            faults.bindValue(1, digits(read.addMonths(-12)));
+            faults.bindValue(2, digits(read));
+            sites[i].deviceFaults = c.value(faults, Fault::CannotOpen).toInt();
+        }
+        return sites;
+    });
+}
+
+void SiteHistory::setServiceDays(const QString& siteName, int days)
+{
+    const StoreConnection& c = *connection;
+    c.write([&] {
+        QSqlQuery set = c.prepare(QStringLiteral("UPDATE sites SET service_days = ? WHERE id = ?"));
+        set.addBindValue(days > 0 ? QVariant(days) : QVariant(QVariant::Int));
+        set.addBindValue(qint64(siteId(siteName)));
+        c.run(set);
+        return 0;
+    });
+}
+
 std::vector<ReadInfo> SiteHistory::reads(const QString& siteName) const
 {
     return connection->read([&] {
@@ -637,8 +725,11 @@ HistoryCheck SiteHistory::check() const
                     problems << QStringLiteral("файл: %1").arg(row.value(0).toString().simplified());
             }, Fault::Damaged);
         }
+        // Counted in the table itself: COUNT(*) would walk the narrowest
+        // index, which may hold rows that the table lost.
         QSqlQuery counts = c.run(QStringLiteral(
-            "SELECT s.name, s.event_count, (SELECT COUNT(*) FROM events e WHERE e.site_id = s.id) FROM sites s ORDER BY s.name"),
+            "SELECT s.name, s.event_count, (SELECT COUNT(e.event_text_id) FROM events e WHERE e.site_id = s.id)"
+            " FROM sites s ORDER BY s.name"),
             Fault::Damaged);
         c.eachRow(counts, [&](const QSqlQuery& row) {
             ++siteCount;

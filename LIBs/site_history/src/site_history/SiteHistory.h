@@ -5,6 +5,8 @@
 
 #include <archive_table/ArchiveEvent.h>
 #include <memory_dump/MemoryDump.h>
+#include <site_statistics/EventTally.h>
+#include <site_statistics/SiteOverview.h>
 
 #include <QDateTime>
 #include <QString>
@@ -122,6 +124,17 @@ public:
     // them: take returns false to stop. The count is checked at the end, so
     // a damaged store throws after the events it could read were taken.
     void eachEvent(const QString& siteName, const std::function<bool(const archive_table::ArchiveEvent&)>& take) const;
+
+    // The site's events tallied by the store (site_statistics makes its
+    // tables of them): on a server the server counts, and only the tallies
+    // come over. Throws HistoryError (Damaged) when they do not add up to
+    // the site's count of its events.
+    site_statistics::Tallies tallies(const QString& siteName) const;
+
+    // Every site in name order, as the overview shows it.
+    std::vector<site_statistics::SiteOverview> overview() const;
+    // The site's own service interval in days; 0 gives it the program's.
+    void setServiceDays(const QString& siteName, int days);
 
     std::vector<ReadInfo> reads(const QString& siteName) const;
     memory_dump::MemoryDump readDump(std::int64_t readId) const;
