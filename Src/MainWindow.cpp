@@ -16,6 +16,7 @@
 #include <ProgramFiles.h>
 #include <ProgressDialog.h>
 #include <QAboutDialog.h>
+#include <SourceNames.h>
 
 #include <archive_report/PdfReport.h>
 #include <archive_report/ReportContent.h>
@@ -42,6 +43,7 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -105,12 +107,13 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), platform(platform), device(platform)
 {
     ui->setupUi(this);
-    setWindowTitle(QString::fromUtf8(programCaption) + QStringLiteral(" - ")
-                   + QString::fromUtf8(programVersion));
+    setWindowTitle(windowTitleFor(shownSource));
 
     connect(ui->loadFromDevice, &QAction::triggered, this, &MainWindow::onLoadFromDevice);
     connect(ui->saveToFile, &QAction::triggered, this, &MainWindow::onSaveToFile);
     connect(ui->quit, &QAction::triggered, this, &MainWindow::close);
+    // Also while a read disables the menus.
+    addAction(ui->quit);
     connect(ui->about, &QAction::triggered, this, &MainWindow::onAbout);
 
     connect(ui->exportToCsv, &QAction::triggered, this, &MainWindow::onExportToCsv);
@@ -196,11 +199,33 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     connect(ui->print, &QAction::triggered, this, &MainWindow::onPrint);
     connect(ui->printPreview, &QAction::triggered, this, &MainWindow::onPrintPreview);
     connect(ui->saveReport, &QAction::triggered, this, &MainWindow::onSaveReport);
+    connect(ui->eventsView, &EventsView::shownRowsChanged, this, &MainWindow::enableActions);
+    enableActions();
+}
+
+void MainWindow::enableActions()
+{
+    const bool reading = progressDialog != nullptr;
+    // The read runs inside this window's event handling: nothing else may
+    // start meanwhile, but the window can still be asked to close.
+    for (QWidget* part : {ui->centralwidget, static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(ui->toolBar),
+                          static_cast<QWidget*>(ui->deviceOverview)})
+        part->setEnabled(!reading);
+    setAcceptDrops(!reading);
+    for (QAction* action : {ui->loadFromDevice, ui->openDump, ui->showSites, ui->chooseHistoryFile,
+                            ui->chooseHistoryServer})
+        action->setEnabled(!reading);
+
+    using Kind = archive_table::TableSource::Kind;
+    const bool shown = !reading && shownSource.kind != Kind::None;
+    ui->saveToFile->setEnabled(shown);
+    ui->exportToCsv->setEnabled(shown);
     // A report that the filter leaves empty still tells that nothing matched.
-    connect(ui->eventsView, &EventsView::shownRowsChanged, this, [this] {
-        for (QAction* action : {ui->print, ui->printPreview, ui->saveReport})
-            action->setEnabled(ui->eventsView->eventCount() > 0);
-    });
+    for (QAction* action : {ui->print, ui->printPreview, ui->saveReport})
+        action->setEnabled(shown && ui->eventsView->eventCount() > 0);
+    ui->saveDump->setEnabled(shown && shownDump.has_value());
+    // Only a read or a dump of one panel decodes its settings.
+    ui->panelDetails->setEnabled(shown && (shownSource.kind == Kind::Read || shownSource.kind == Kind::Dump));
 }
 
 MainWindow::~MainWindow()
@@ -249,6 +274,16 @@ void MainWindow::rememberSaveFolder(const QString& fileName)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // The read runs inside this window's event handling: it is stopped
+    // first, and the window closes once it has ended.
+    if (progressDialog) {
+        event->ignore();
+        if (!closeAfterRead && askYesNo(tr("Идёт чтение из прибора. Прервать его и закрыть окно?"))) {
+            closeAfterRead = true;
+            progressDialog->cancel();
+        }
+        return;
+    }
     QSettings().setValue(geometryKey, saveGeometry());
     QSettings().setValue(stateKey, saveState());
     QMainWindow::closeEvent(event);
@@ -342,41 +377,57 @@ void MainWindow::onLoadFromDevice()
         ~PortCloser() { device.closePort(); }
     } closer{device};
     readFromDevice();
+    if (closeAfterRead)
+        QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void MainWindow::readFromDevice()
 {
     progressDialog = new ProgressDialog(this, false);
+    progressDialog->addAction(ui->quit);
     progressDialog->show();
+    enableActions();
     // The window refuses to close; only deleting it takes it off the screen.
     struct ProgressRemover {
         ProgressDialog*& dialog;
+        MainWindow& window;
         ~ProgressRemover()
         {
-            dialog->close();
             delete dialog;
             dialog = nullptr;
+            window.enableActions();
         }
-    } remover{progressDialog};
+    } remover{progressDialog, *this};
 
+    // Decoded apart, so that a failed read leaves what is shown whole.
+    config_quorvel::Configuration read;
     try {
-        const std::vector<config_quorvel::Event> events = device.readArchive(configuration, this);
+        const std::vector<config_quorvel::Event> events = device.readArchive(read, this);
+        configuration = std::move(read);
         setShownDump(memory_dump::dumpOfRead(device, readPort.toStdString(),
                                              QDateTime::currentMSecsSinceEpoch(), programVersion));
         setShownSource(archive_table::readSource(*shownDump));
         ui->eventsView->showListedEvents(archive_table::archiveEvents(events));
         readStatus->setText(tr("Данные успешно загружены из памяти прибора"));
         showShownCount();
-        ui->saveToFile->setEnabled(true);
-        ui->exportToCsv->setEnabled(true);
         recordInHistory();
     } catch (const config_quorvel::ConfiguratorError& error) {
-        ui->saveToFile->setEnabled(false);
-        ui->exportToCsv->setEnabled(false);
-        // The failed read has left the configuration half decoded.
-        ui->panelDetails->setEnabled(false);
-        showCritical(QString::fromUtf8(error.what()));
+        const bool stopped = error.code() == config_quorvel::ConfiguratorError::Cancelled;
+        const QString why = QString::fromUtf8(error.what());
+        QString status = stopped ? why : tr("Чтение не удалось: %1").arg(why);
+        const QString previous = sourceDescription(shownSource);
+        if (!previous.isEmpty())
+            status = tr("%1. Показаны прежние данные: %2").arg(status.endsWith(QLatin1Char('.')) ? status.chopped(1) : status, previous);
+        readStatus->setText(status);
+        // The user's own stop is said in the status bar alone.
+        if (!stopped)
+            showCritical(why);
     }
+}
+
+bool MainWindow::cancelled() const
+{
+    return progressDialog && progressDialog->isCancelled();
 }
 
 void MainWindow::onProgress(float value)
@@ -484,10 +535,9 @@ void MainWindow::showShownCount()
 void MainWindow::setShownSource(const archive_table::TableSource& source)
 {
     shownSource = source;
+    setWindowTitle(windowTitleFor(source));
     ui->deviceOverview->setDirectory(archive_table::DeviceDirectory(configuration));
-    // Only a read or a dump of one panel decodes its settings.
-    ui->panelDetails->setEnabled(source.kind == archive_table::TableSource::Kind::Read
-                                 || source.kind == archive_table::TableSource::Kind::Dump);
+    enableActions();
 }
 
 void MainWindow::showGlance()
@@ -523,7 +573,6 @@ void MainWindow::onPanelDetails()
 void MainWindow::setShownDump(memory_dump::MemoryDump dump)
 {
     shownDump = std::move(dump);
-    ui->saveDump->setEnabled(true);
 }
 
 bool MainWindow::openDumpFile(const QString& fileName)
@@ -533,15 +582,14 @@ bool MainWindow::openDumpFile(const QString& fileName)
         // Checked and decoded in full before anything shown changes.
         const std::vector<config_quorvel::Event> events = memory_dump::decodeDump(dump, configuration);
         const QDateTime readTime = QDateTime::fromMSecsSinceEpoch(dump.readTimeMs, Qt::UTC);
-        setShownSource(archive_table::dumpSource(dump, fileName));
+        const archive_table::TableSource source = archive_table::dumpSource(dump, fileName);
         setShownDump(std::move(dump));
+        setShownSource(source);
         ui->eventsView->showListedEvents(archive_table::archiveEvents(events));
         readStatus->setText(tr("Дамп памяти %1, прочитан из прибора %2 UTC")
                                 .arg(QFileInfo(fileName).fileName(),
                                      readTime.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))));
         showShownCount();
-        ui->saveToFile->setEnabled(true);
-        ui->exportToCsv->setEnabled(true);
         recordInHistory();
         return true;
     } catch (const memory_dump::DumpError& error) {
@@ -581,7 +629,6 @@ bool MainWindow::showSiteHistory(const QString& site)
         memory_dump::decodeDump(store->latestDump(site), latest);
         configuration = latest;
         shownDump.reset();
-        ui->saveDump->setEnabled(false);
         archive_table::TableSource source;
         source.kind = archive_table::TableSource::Kind::History;
         source.site = table.site.name;
@@ -597,8 +644,6 @@ bool MainWindow::showSiteHistory(const QString& site)
                                      archive_table::shownTime(table.site.lastRead)));
         historyStatus->clear();
         showShownCount();
-        ui->saveToFile->setEnabled(true);
-        ui->exportToCsv->setEnabled(true);
         return true;
     } catch (const site_history::HistoryError& error) {
         showCritical(QString::fromUtf8(error.what()));
