@@ -29,6 +29,9 @@ public:
 
     // Opens the store the settings name, or the default one.
     void openStore();
+    // Uses the store at `location` for this session, the settings left as
+    // they are; one that cannot be used leaves none, with the reason.
+    void openStoreAt(const QString& location);
     site_history::SiteHistory* store() const { return history.get(); }
     // Why there is no store, for the status bar; empty when there is one.
     const QString& unavailableReason() const { return reason; }

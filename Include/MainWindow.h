@@ -15,6 +15,7 @@
 #include <vector>
 
 class HistoryController;
+struct ViewerArguments;
 class QDialog;
 class QIODevice;
 class QLabel;
@@ -65,6 +66,10 @@ public:
     // that cannot be used ends in an error box and changes nothing. Also for
     // a dump named on the command line or dropped onto the window.
     bool openDumpFile(const QString& fileName);
+    // Shows what the program was started with: a dump file, or a site's
+    // history (from the store named, for this session). Whatever cannot be
+    // shown is said in the window, which stays.
+    void startWith(const ViewerArguments& arguments);
 
 public slots:
     void onLoadFromDevice();

@@ -17,6 +17,7 @@
 #include <ProgressDialog.h>
 #include <QAboutDialog.h>
 #include <SourceNames.h>
+#include <ViewerArguments.h>
 
 #include <archive_report/PdfReport.h>
 #include <archive_report/ReportContent.h>
@@ -598,6 +599,26 @@ bool MainWindow::openDumpFile(const QString& fileName)
         showCritical(QString::fromUtf8(error.what()));
     }
     return false;
+}
+
+void MainWindow::startWith(const ViewerArguments& arguments)
+{
+    if (!arguments.problem.isEmpty()) {
+        showCritical(arguments.problem);
+        return;
+    }
+    if (!arguments.store.isEmpty()) {
+        history->openStoreAt(arguments.store);
+        historyStatus->setText(history->unavailableReason());
+    }
+    if (!arguments.site.isEmpty()) {
+        if (history->store())
+            showSiteHistory(arguments.site);
+        else
+            showCritical(history->unavailableReason());
+    } else if (!arguments.dumpFile.isEmpty()) {
+        openDumpFile(arguments.dumpFile);
+    }
 }
 
 void MainWindow::recordInHistory()

@@ -1,4 +1,5 @@
 #include <MainWindow.h>
+#include <ViewerArguments.h>
 #include <ViewerStartup.h>
 
 #include <site_history/DriverWarnings.h>
@@ -15,9 +16,7 @@ int main(int argc, char* argv[])
     MainWindow window;
     window.show();
     // A dump named on the command line (or opened with the program) is shown
-    // as if opened from the menu.
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1)
-        window.openDumpFile(arguments.at(1));
+    // as if opened from the menu; a site's history as "Объекты…" opens it.
+    window.startWith(parseViewerArguments(QCoreApplication::arguments()));
     return application.exec();
 }
