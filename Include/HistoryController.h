@@ -33,6 +33,8 @@ public:
     // they are; one that cannot be used leaves none, with the reason.
     void openStoreAt(const QString& location);
     site_history::SiteHistory* store() const { return history.get(); }
+    // Where the store in use lies, for work on a connection of its own.
+    const QString& location() const { return storeLocation; }
     // Why there is no store, for the status bar; empty when there is one.
     const QString& unavailableReason() const { return reason; }
 
@@ -74,5 +76,6 @@ private:
     QWidget* window;
     HistoryPrompts prompts;
     std::unique_ptr<site_history::SiteHistory> history;
+    QString storeLocation;
     QString reason;
 };

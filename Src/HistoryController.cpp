@@ -61,6 +61,7 @@ void HistoryController::openStoreAt(const QString& location)
     history.reset();
     reason.clear();
     history = opened(location, reason);
+    storeLocation = location;
 }
 
 std::unique_ptr<site_history::SiteHistory> HistoryController::opened(const QString& location, QString& why) const
@@ -181,5 +182,6 @@ void HistoryController::useStore(const QString& location)
     }
     QSettings().setValue(storeKey, location);
     history = std::move(chosen);
+    storeLocation = location;
     reason.clear();
 }

@@ -7,6 +7,7 @@
 #include <EventsView.h>
 #include <FilterBar.h>
 #include <HistoryController.h>
+#include <HistoryOpening.h>
 #include <PanelDetailsDialog.h>
 #include <TimelineStrip.h>
 #include <archive_table/DeviceDirectory.h>
@@ -640,40 +641,34 @@ void MainWindow::onShowSites()
 
 bool MainWindow::showSiteHistory(const QString& site)
 {
-    site_history::SiteHistory* store = history->store();
-    if (!store)
+    if (!history->store())
         return false;
-    try {
-        site_history::HistoryTable table = store->table(site);
-        // The names of the latest read, for what shows the panel's devices.
-        config_quorvel::Configuration latest;
-        memory_dump::decodeDump(store->latestDump(site), latest);
-        configuration = latest;
-        shownDump.reset();
-        archive_table::TableSource source;
-        source.kind = archive_table::TableSource::Kind::History;
-        source.site = table.site.name;
-        source.reads = table.site.reads;
-        source.firstRead = table.site.firstRead;
-        source.readTime = table.site.lastRead;
-        setShownSource(source);
-        ui->eventsView->showOrderedEvents(std::move(table.events));
-        readStatus->setText(tr("История объекта «%1»: чтений %2, с %3 по %4")
-                                .arg(site)
-                                .arg(table.site.reads)
-                                .arg(archive_table::shownTime(table.site.firstRead),
-                                     archive_table::shownTime(table.site.lastRead)));
-        historyStatus->clear();
-        showShownCount();
-        return true;
-    } catch (const site_history::HistoryError& error) {
-        showCritical(QString::fromUtf8(error.what()));
-    } catch (const memory_dump::DumpError& error) {
-        showCritical(QString::fromUtf8(error.what()));
-    } catch (const config_quorvel::ConfiguratorError& error) {
-        showCritical(QString::fromUtf8(error.what()));
+    const QString before = readStatus->text();
+    readStatus->setText(tr("Открывается история объекта «%1»…").arg(site));
+    OpenedHistory opened = openHistoryAside(history->location(), site);
+    if (!opened.error.isEmpty()) {
+        readStatus->setText(before);
+        showCritical(opened.error);
+        return false;
     }
-    return false;
+    const site_history::SiteInfo& info = opened.table.site;
+    configuration = std::move(opened.latest);
+    shownDump.reset();
+    archive_table::TableSource source;
+    source.kind = archive_table::TableSource::Kind::History;
+    source.site = info.name;
+    source.reads = info.reads;
+    source.firstRead = info.firstRead;
+    source.readTime = info.lastRead;
+    setShownSource(source);
+    ui->eventsView->showOrderedEvents(std::move(opened.table.events));
+    readStatus->setText(tr("История объекта «%1»: чтений %2, с %3 по %4")
+                            .arg(site)
+                            .arg(info.reads)
+                            .arg(archive_table::shownTime(info.firstRead), archive_table::shownTime(info.lastRead)));
+    historyStatus->clear();
+    showShownCount();
+    return true;
 }
 
 void MainWindow::onOpenDump()

@@ -261,6 +261,23 @@ private slots:
                                             + archive_table::shownTime(second));
     }
 
+    // The window keeps answering while a history opens: its timers run, and
+    // what was just recorded on its own connection is there.
+    void theWindowAnswersWhileAHistoryOpens()
+    {
+        Bench bench(ringPanel(10));
+        bench.store().record(QStringLiteral("Склад"), readDump(ringPanel(8192), 1'700'000'000'000));
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+        timer.start(0);
+        QVERIFY(bench.window->showSiteHistory(QStringLiteral("Склад")));
+        timer.stop();
+        QVERIFY(ticks > 0);
+        QCOMPARE(bench.table().eventCount(), 8192);
+        QVERIFY(bench.readStatus().startsWith(QStringLiteral("История объекта «Склад»: чтений 1")));
+    }
+
     // A shortcut per site: the viewer starts with the site's history from the
     // store named, for that session only; what cannot be shown is said in the
     // window, which keeps what it shows.
