@@ -5,6 +5,7 @@
 #include <site_history/DriverWarnings.h>
 
 #include <QApplication>
+#include <QTimer>
 #include <QTranslator>
 
 int main(int argc, char* argv[])
@@ -17,6 +18,10 @@ int main(int argc, char* argv[])
     window.show();
     // A dump named on the command line (or opened with the program) is shown
     // as if opened from the menu; a site's history as "Объекты…" opens it.
-    window.startWith(parseViewerArguments(QCoreApplication::arguments()));
+    // From inside the event loop: the window is on the screen at once, and a
+    // close during a long open ends the program.
+    QTimer::singleShot(0, &window, [&window] {
+        window.startWith(parseViewerArguments(QCoreApplication::arguments()));
+    });
     return application.exec();
 }
