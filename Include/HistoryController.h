@@ -29,7 +29,12 @@ public:
 
     // Opens the store the settings name, or the default one.
     void openStore();
+    // Uses the store at `location` for this session, the settings left as
+    // they are; one that cannot be used leaves none, with the reason.
+    void openStoreAt(const QString& location);
     site_history::SiteHistory* store() const { return history.get(); }
+    // Where the store in use lies, for work on a connection of its own.
+    const QString& location() const { return storeLocation; }
     // Why there is no store, for the status bar; empty when there is one.
     const QString& unavailableReason() const { return reason; }
 
@@ -71,5 +76,6 @@ private:
     QWidget* window;
     HistoryPrompts prompts;
     std::unique_ptr<site_history::SiteHistory> history;
+    QString storeLocation;
     QString reason;
 };

@@ -15,6 +15,7 @@
 #include <vector>
 
 class HistoryController;
+struct ViewerArguments;
 class QDialog;
 class QIODevice;
 class QLabel;
@@ -58,11 +59,17 @@ public:
 
     // Moves the progress bar and keeps the window alive during a read.
     void onProgress(float value) override;
+    // Whether the user has stopped the read in the progress window.
+    bool cancelled() const override;
 
     // Shows the events of a dump file as a read of that panel would; a dump
     // that cannot be used ends in an error box and changes nothing. Also for
     // a dump named on the command line or dropped onto the window.
     bool openDumpFile(const QString& fileName);
+    // Shows what the program was started with: a dump file, or a site's
+    // history (from the store named, for this session). Whatever cannot be
+    // shown is said in the window, which stays.
+    void startWith(const ViewerArguments& arguments);
 
 public slots:
     void onLoadFromDevice();
@@ -108,6 +115,9 @@ protected:
 
 private:
     void readFromDevice();
+    // The one place that turns the actions on and off: from what is shown,
+    // and all but quitting off during a read.
+    void enableActions();
     // A save dialog for files of the filter's kind, which adds the suffix.
     QString askSaveName(const QString& filter, const char* suffix);
     // The folder the save dialogs start in: the last one saved in, else the
@@ -146,6 +156,8 @@ private:
     HistoryController* history = nullptr;
     QLabel* undatedStatus = nullptr;
     QString readPort; // the port of the read in progress
+    // The user closed the window during a read and agreed to stop it.
+    bool closeAfterRead = false;
     std::optional<memory_dump::MemoryDump> shownDump;
     // Where the events shown come from.
     archive_table::TableSource shownSource;

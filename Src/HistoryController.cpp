@@ -49,13 +49,19 @@ void HistoryController::setRecordsReads(bool on)
 
 void HistoryController::openStore()
 {
-    history.reset();
-    reason.clear();
     const QString path = storePath();
     // The default folder is made on first use; a chosen one must exist.
     if (QSettings().value(storeKey).toString().isEmpty())
         QDir().mkpath(QFileInfo(path).absolutePath());
-    history = opened(path, reason);
+    openStoreAt(path);
+}
+
+void HistoryController::openStoreAt(const QString& location)
+{
+    history.reset();
+    reason.clear();
+    history = opened(location, reason);
+    storeLocation = location;
 }
 
 std::unique_ptr<site_history::SiteHistory> HistoryController::opened(const QString& location, QString& why) const
@@ -176,5 +182,6 @@ void HistoryController::useStore(const QString& location)
     }
     QSettings().setValue(storeKey, location);
     history = std::move(chosen);
+    storeLocation = location;
     reason.clear();
 }

@@ -7,15 +7,17 @@
 #include <EventsView.h>
 #include <FilterBar.h>
 #include <HistoryController.h>
+#include <HistoryOpening.h>
 #include <PanelDetailsDialog.h>
 #include <TimelineStrip.h>
 #include <archive_table/DeviceDirectory.h>
 #include <archive_table/EventCounts.h>
 #include <archive_table/ArchiveEvent.h>
 #include <archive_table/ProgramInfo.h>
-#include <ProgramFiles.h>
 #include <ProgressDialog.h>
-#include <QAboutDialog.h>
+#include <AboutProgram.h>
+#include <SourceNames.h>
+#include <ViewerArguments.h>
 
 #include <archive_report/PdfReport.h>
 #include <archive_report/ReportContent.h>
@@ -43,7 +45,7 @@
 #include <QMenuBar>
 #include <QShortcut>
 #include <QStandardPaths>
-#include <QUrl>
+#include <QTimer>
 
 namespace {
 
@@ -57,38 +59,6 @@ const QString stateKey = QStringLiteral("window/state");
 const QString timelineKey = QStringLiteral("window/timeline");
 
 constexpr int overviewWidth = 300;
-
-// A link to one of the files that come with the program, for the about box.
-QString fileLink(const QString& fileName, const QString& text)
-{
-    const QUrl url = QUrl::fromLocalFile(programFilePath(fileName));
-    return QStringLiteral("<a href=\"%1\">%2</a>")
-        .arg(url.toString(QUrl::FullyEncoded).toHtmlEscaped(), text);
-}
-
-// The maker's texts of the about box, built once.
-const QString& contactsText()
-{
-    static const QString text = QStringLiteral(
-        "<html>Сайт: <a href=\"https://quorvel-viewer.example.invalid/\">"
-        "quorvel-viewer.example.invalid</a><br>"
-        "E-mail: <a href=\"mailto:support@quorvel-viewer.example.invalid\">"
-        "support@quorvel-viewer.example.invalid</a></html>");
-    return text;
-}
-
-const QString& thirdPartiesText()
-{
-    static const QString licensingPage = QStringLiteral("https://qt-licensing.example.invalid/");
-    static const QString text =
-        QStringLiteral("<html>Данная программа использует Qt версии ") + QString::fromUtf8(qVersion())
-        + QStringLiteral(".<br>Copyright (C) 2019 The Qt Toolkit Authors.<br>")
-        + QStringLiteral("Указанное программное обеспечение, его распространение, модификация и использование подпадают под действие положений лицензии GNU Lesser General Public License Version 3, полный текст которой представлен в файле ")
-        + fileLink(QStringLiteral("LGPL.txt"), QStringLiteral("LGPL.txt"))
-        + QStringLiteral(", расположенном в установочной директории, а также по адресу ")
-        + QStringLiteral("<a href=\"%1\">%1</a>").arg(licensingPage) + QStringLiteral(".</html>");
-    return text;
-}
 
 // The one local file of a drag, if that is what it carries.
 QString droppedFile(const QMimeData* mime)
@@ -106,12 +76,13 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), platform(platform), device(platform)
 {
     ui->setupUi(this);
-    setWindowTitle(QString::fromUtf8(programCaption) + QStringLiteral(" - ")
-                   + QString::fromUtf8(programVersion));
+    setWindowTitle(windowTitleFor(shownSource));
 
     connect(ui->loadFromDevice, &QAction::triggered, this, &MainWindow::onLoadFromDevice);
     connect(ui->saveToFile, &QAction::triggered, this, &MainWindow::onSaveToFile);
     connect(ui->quit, &QAction::triggered, this, &MainWindow::close);
+    // Also while a read disables the menus.
+    addAction(ui->quit);
     connect(ui->about, &QAction::triggered, this, &MainWindow::onAbout);
 
     connect(ui->exportToCsv, &QAction::triggered, this, &MainWindow::onExportToCsv);
@@ -202,11 +173,33 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     connect(ui->print, &QAction::triggered, this, &MainWindow::onPrint);
     connect(ui->printPreview, &QAction::triggered, this, &MainWindow::onPrintPreview);
     connect(ui->saveReport, &QAction::triggered, this, &MainWindow::onSaveReport);
+    connect(ui->eventsView, &EventsView::shownRowsChanged, this, &MainWindow::enableActions);
+    enableActions();
+}
+
+void MainWindow::enableActions()
+{
+    const bool reading = progressDialog != nullptr;
+    // The read runs inside this window's event handling: nothing else may
+    // start meanwhile, but the window can still be asked to close.
+    for (QWidget* part : {ui->centralwidget, static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(ui->toolBar),
+                          static_cast<QWidget*>(ui->deviceOverview)})
+        part->setEnabled(!reading);
+    setAcceptDrops(!reading);
+    for (QAction* action : {ui->loadFromDevice, ui->openDump, ui->showSites, ui->chooseHistoryFile,
+                            ui->chooseHistoryServer})
+        action->setEnabled(!reading);
+
+    using Kind = archive_table::TableSource::Kind;
+    const bool shown = !reading && shownSource.kind != Kind::None;
+    ui->saveToFile->setEnabled(shown);
+    ui->exportToCsv->setEnabled(shown);
     // A report that the filter leaves empty still tells that nothing matched.
-    connect(ui->eventsView, &EventsView::shownRowsChanged, this, [this] {
-        for (QAction* action : {ui->print, ui->printPreview, ui->saveReport})
-            action->setEnabled(ui->eventsView->eventCount() > 0);
-    });
+    for (QAction* action : {ui->print, ui->printPreview, ui->saveReport})
+        action->setEnabled(shown && ui->eventsView->eventCount() > 0);
+    ui->saveDump->setEnabled(shown && shownDump.has_value());
+    // Only a read or a dump of one panel decodes its settings.
+    ui->panelDetails->setEnabled(shown && (shownSource.kind == Kind::Read || shownSource.kind == Kind::Dump));
 }
 
 MainWindow::~MainWindow()
@@ -255,6 +248,16 @@ void MainWindow::rememberSaveFolder(const QString& fileName)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // The read runs inside this window's event handling: it is stopped
+    // first, and the window closes once it has ended.
+    if (progressDialog) {
+        event->ignore();
+        if (!closeAfterRead && askYesNo(tr("Идёт чтение из прибора. Прервать его и закрыть окно?"))) {
+            closeAfterRead = true;
+            progressDialog->cancel();
+        }
+        return;
+    }
     QSettings().setValue(geometryKey, saveGeometry());
     QSettings().setValue(stateKey, saveState());
     QMainWindow::closeEvent(event);
@@ -348,41 +351,57 @@ void MainWindow::onLoadFromDevice()
         ~PortCloser() { device.closePort(); }
     } closer{device};
     readFromDevice();
+    if (closeAfterRead)
+        QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void MainWindow::readFromDevice()
 {
     progressDialog = new ProgressDialog(this, false);
+    progressDialog->addAction(ui->quit);
     progressDialog->show();
+    enableActions();
     // The window refuses to close; only deleting it takes it off the screen.
     struct ProgressRemover {
         ProgressDialog*& dialog;
+        MainWindow& window;
         ~ProgressRemover()
         {
-            dialog->close();
             delete dialog;
             dialog = nullptr;
+            window.enableActions();
         }
-    } remover{progressDialog};
+    } remover{progressDialog, *this};
 
+    // Decoded apart, so that a failed read leaves what is shown whole.
+    config_quorvel::Configuration read;
     try {
-        const std::vector<config_quorvel::Event> events = device.readArchive(configuration, this);
+        const std::vector<config_quorvel::Event> events = device.readArchive(read, this);
+        configuration = std::move(read);
         setShownDump(memory_dump::dumpOfRead(device, readPort.toStdString(),
                                              QDateTime::currentMSecsSinceEpoch(), programVersion));
         setShownSource(archive_table::readSource(*shownDump));
         ui->eventsView->showListedEvents(archive_table::archiveEvents(events));
         readStatus->setText(tr("Данные успешно загружены из памяти прибора"));
         showShownCount();
-        ui->saveToFile->setEnabled(true);
-        ui->exportToCsv->setEnabled(true);
         recordInHistory();
     } catch (const config_quorvel::ConfiguratorError& error) {
-        ui->saveToFile->setEnabled(false);
-        ui->exportToCsv->setEnabled(false);
-        // The failed read has left the configuration half decoded.
-        ui->panelDetails->setEnabled(false);
-        showCritical(QString::fromUtf8(error.what()));
+        const bool stopped = error.code() == config_quorvel::ConfiguratorError::Cancelled;
+        const QString why = QString::fromUtf8(error.what());
+        QString status = stopped ? why : tr("Чтение не удалось: %1").arg(why);
+        const QString previous = sourceDescription(shownSource);
+        if (!previous.isEmpty())
+            status = tr("%1. Показаны прежние данные: %2").arg(status.endsWith(QLatin1Char('.')) ? status.chopped(1) : status, previous);
+        readStatus->setText(status);
+        // The user's own stop is said in the status bar alone.
+        if (!stopped)
+            showCritical(why);
     }
+}
+
+bool MainWindow::cancelled() const
+{
+    return progressDialog && progressDialog->isCancelled();
 }
 
 void MainWindow::onProgress(float value)
@@ -490,10 +509,9 @@ void MainWindow::showShownCount()
 void MainWindow::setShownSource(const archive_table::TableSource& source)
 {
     shownSource = source;
+    setWindowTitle(windowTitleFor(source));
     ui->deviceOverview->setDirectory(archive_table::DeviceDirectory(configuration));
-    // Only a read or a dump of one panel decodes its settings.
-    ui->panelDetails->setEnabled(source.kind == archive_table::TableSource::Kind::Read
-                                 || source.kind == archive_table::TableSource::Kind::Dump);
+    enableActions();
 }
 
 void MainWindow::showGlance()
@@ -529,7 +547,6 @@ void MainWindow::onPanelDetails()
 void MainWindow::setShownDump(memory_dump::MemoryDump dump)
 {
     shownDump = std::move(dump);
-    ui->saveDump->setEnabled(true);
 }
 
 bool MainWindow::openDumpFile(const QString& fileName)
@@ -539,15 +556,14 @@ bool MainWindow::openDumpFile(const QString& fileName)
         // Checked and decoded in full before anything shown changes.
         const std::vector<config_quorvel::Event> events = memory_dump::decodeDump(dump, configuration);
         const QDateTime readTime = QDateTime::fromMSecsSinceEpoch(dump.readTimeMs, Qt::UTC);
-        setShownSource(archive_table::dumpSource(dump, fileName));
+        const archive_table::TableSource source = archive_table::dumpSource(dump, fileName);
         setShownDump(std::move(dump));
+        setShownSource(source);
         ui->eventsView->showListedEvents(archive_table::archiveEvents(events));
         readStatus->setText(tr("Дамп памяти %1, прочитан из прибора %2 UTC")
                                 .arg(QFileInfo(fileName).fileName(),
                                      readTime.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))));
         showShownCount();
-        ui->saveToFile->setEnabled(true);
-        ui->exportToCsv->setEnabled(true);
         recordInHistory();
         return true;
     } catch (const memory_dump::DumpError& error) {
@@ -556,6 +572,26 @@ bool MainWindow::openDumpFile(const QString& fileName)
         showCritical(QString::fromUtf8(error.what()));
     }
     return false;
+}
+
+void MainWindow::startWith(const ViewerArguments& arguments)
+{
+    if (!arguments.problem.isEmpty()) {
+        showCritical(arguments.problem);
+        return;
+    }
+    if (!arguments.store.isEmpty()) {
+        history->openStoreAt(arguments.store);
+        historyStatus->setText(history->unavailableReason());
+    }
+    if (!arguments.site.isEmpty()) {
+        if (history->store())
+            showSiteHistory(arguments.site);
+        else
+            showCritical(history->unavailableReason());
+    } else if (!arguments.dumpFile.isEmpty()) {
+        openDumpFile(arguments.dumpFile);
+    }
 }
 
 void MainWindow::recordInHistory()
@@ -577,43 +613,34 @@ void MainWindow::onShowSites()
 
 bool MainWindow::showSiteHistory(const QString& site)
 {
-    site_history::SiteHistory* store = history->store();
-    if (!store)
+    if (!history->store())
         return false;
-    try {
-        site_history::HistoryTable table = store->table(site);
-        // The names of the latest read, for what shows the panel's devices.
-        config_quorvel::Configuration latest;
-        memory_dump::decodeDump(store->latestDump(site), latest);
-        configuration = latest;
-        shownDump.reset();
-        ui->saveDump->setEnabled(false);
-        archive_table::TableSource source;
-        source.kind = archive_table::TableSource::Kind::History;
-        source.site = table.site.name;
-        source.reads = table.site.reads;
-        source.firstRead = table.site.firstRead;
-        source.readTime = table.site.lastRead;
-        setShownSource(source);
-        ui->eventsView->showOrderedEvents(std::move(table.events));
-        readStatus->setText(tr("История объекта «%1»: чтений %2, с %3 по %4")
-                                .arg(site)
-                                .arg(table.site.reads)
-                                .arg(archive_table::shownTime(table.site.firstRead),
-                                     archive_table::shownTime(table.site.lastRead)));
-        historyStatus->clear();
-        showShownCount();
-        ui->saveToFile->setEnabled(true);
-        ui->exportToCsv->setEnabled(true);
-        return true;
-    } catch (const site_history::HistoryError& error) {
-        showCritical(QString::fromUtf8(error.what()));
-    } catch (const memory_dump::DumpError& error) {
-        showCritical(QString::fromUtf8(error.what()));
-    } catch (const config_quorvel::ConfiguratorError& error) {
-        showCritical(QString::fromUtf8(error.what()));
+    const QString before = readStatus->text();
+    readStatus->setText(tr("Открывается история объекта «%1»…").arg(site));
+    OpenedHistory opened = openHistoryAside(history->location(), site);
+    if (!opened.error.isEmpty()) {
+        readStatus->setText(before);
+        showCritical(opened.error);
+        return false;
     }
-    return false;
+    const site_history::SiteInfo& info = opened.table.site;
+    configuration = std::move(opened.latest);
+    shownDump.reset();
+    archive_table::TableSource source;
+    source.kind = archive_table::TableSource::Kind::History;
+    source.site = info.name;
+    source.reads = info.reads;
+    source.firstRead = info.firstRead;
+    source.readTime = info.lastRead;
+    setShownSource(source);
+    ui->eventsView->showOrderedEvents(std::move(opened.table.events));
+    readStatus->setText(tr("История объекта «%1»: чтений %2, с %3 по %4")
+                            .arg(site)
+                            .arg(info.reads)
+                            .arg(archive_table::shownTime(info.firstRead), archive_table::shownTime(info.lastRead)));
+    historyStatus->clear();
+    showShownCount();
+    return true;
 }
 
 void MainWindow::onOpenDump()
@@ -655,15 +682,5 @@ void MainWindow::dropEvent(QDropEvent* event)
 
 void MainWindow::onAbout()
 {
-    QAboutDialog about(this);
-    about.setCaption(QString::fromUtf8(programCaption));
-    about.setVersion(QString::fromUtf8(programVersionPrefix) + QString::fromUtf8(programVersion));
-    about.setDescription(QString::fromUtf8(programDescription));
-    about.setCopyright(QStringLiteral("© 2019 Quorvel Viewer Developers. Все права защищены."));
-    about.setLicense(QStringLiteral("<html>")
-                     + fileLink(QStringLiteral("License.txt"), QStringLiteral("Посмотреть текст лицензионного соглашения"))
-                     + QStringLiteral("</html>"));
-    about.setContacts(contactsText());
-    about.setThirdParties(thirdPartiesText());
-    about.show();
+    showAboutProgram(this);
 }

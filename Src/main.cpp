@@ -1,9 +1,11 @@
 #include <MainWindow.h>
+#include <ViewerArguments.h>
 #include <ViewerStartup.h>
 
 #include <site_history/DriverWarnings.h>
 
 #include <QApplication>
+#include <QTimer>
 #include <QTranslator>
 
 int main(int argc, char* argv[])
@@ -15,9 +17,11 @@ int main(int argc, char* argv[])
     MainWindow window;
     window.show();
     // A dump named on the command line (or opened with the program) is shown
-    // as if opened from the menu.
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1)
-        window.openDumpFile(arguments.at(1));
+    // as if opened from the menu; a site's history as "Объекты…" opens it.
+    // From inside the event loop: the window is on the screen at once, and a
+    // close during a long open ends the program.
+    QTimer::singleShot(0, &window, [&window] {
+        window.startWith(parseViewerArguments(QCoreApplication::arguments()));
+    });
     return application.exec();
 }

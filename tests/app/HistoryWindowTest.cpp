@@ -8,6 +8,7 @@
 #include <HistoryCommands.h>
 #include <HistoryController.h>
 #include <HistoryTestSupport.h>
+#include <ViewerArguments.h>
 #include <TestServer.h>
 
 #include <archive_table/CsvExport.h>
@@ -258,6 +259,57 @@ private slots:
         QCOMPARE(bench.historyStatus(), QStringLiteral("Сохранено в истории объекта «Склад», новых событий: 10; "
                                                        "предыдущее чтение ")
                                             + archive_table::shownTime(second));
+    }
+
+    // The window keeps answering while a history opens: its timers run, and
+    // what was just recorded on its own connection is there.
+    void theWindowAnswersWhileAHistoryOpens()
+    {
+        Bench bench(ringPanel(10));
+        bench.store().record(QStringLiteral("Склад"), readDump(ringPanel(8192), 1'700'000'000'000));
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+        timer.start(0);
+        QVERIFY(bench.window->showSiteHistory(QStringLiteral("Склад")));
+        timer.stop();
+        QVERIFY(ticks > 0);
+        QCOMPARE(bench.table().eventCount(), 8192);
+        QVERIFY(bench.readStatus().startsWith(QStringLiteral("История объекта «Склад»: чтений 1")));
+    }
+
+    // A shortcut per site: the viewer starts with the site's history from the
+    // store named, for that session only; what cannot be shown is said in the
+    // window, which keeps what it shows.
+    void aSitesHistoryOpensAtStart()
+    {
+        QTemporaryDir dir;
+        const QString office = dir.filePath(QStringLiteral("office.sqlite"));
+        site_history::SiteHistory(office).record(QStringLiteral("Склад"), readDump(ringPanel(30), 1'700'000'000'000));
+        Bench bench(ringPanel(10));
+        const QVariant ownStore = QSettings().value(QStringLiteral("history/store"));
+        const auto start = [&](const QStringList& arguments) {
+            bench.window->startWith(parseViewerArguments(QStringList{QStringLiteral("viewer")} + arguments));
+        };
+
+        start({QStringLiteral("--history"), office, QStringLiteral("--site"), QStringLiteral("Склад")});
+        QCOMPARE(bench.window->criticals, QStringList());
+        QCOMPARE(bench.table().eventCount(), 30);
+        QCOMPARE(bench.window->windowTitle(),
+                 QStringLiteral("«Склад» — история — Утилита просмотра архива событий «Quorvel»"));
+        QCOMPARE(QSettings().value(QStringLiteral("history/store")), ownStore);
+
+        start({QStringLiteral("--site"), QStringLiteral("Офис")});
+        start({QStringLiteral("--history"), dir.filePath(QStringLiteral("none/h.sqlite")), QStringLiteral("--site"),
+               QStringLiteral("Склад")});
+        start({QStringLiteral("a.qrvdump"), QStringLiteral("b.qrvdump")});
+        QCOMPARE(bench.window->criticals.size(), 3);
+        QCOMPARE(bench.window->criticals.at(0), QStringLiteral("В истории нет объекта «Офис»"));
+        QVERIFY2(bench.window->criticals.at(1).startsWith(QStringLiteral("История недоступна: ")),
+                 qPrintable(bench.window->criticals.at(1)));
+        QVERIFY(bench.historyStatus().startsWith(QStringLiteral("История недоступна: ")));
+        QVERIFY(bench.window->criticals.at(2).endsWith(QStringLiteral("a.qrvdump b.qrvdump")));
+        QCOMPARE(bench.table().eventCount(), 30);
     }
 
     // "Сохранить чтение как дамп…" keeps the read that was picked, not the

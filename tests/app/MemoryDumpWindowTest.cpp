@@ -169,6 +169,8 @@ private slots:
         QVERIFY(viewer.enabled("saveToFile"));
         QVERIFY(viewer.enabled("saveDump"));
         QVERIFY(viewer.line.openCount() == 0);
+        QCOMPARE(viewer.window->windowTitle(),
+                 QStringLiteral("site.qrvdump — Утилита просмотра архива событий «Quorvel»"));
 
         // Saved again from the opened dump: the same file.
         viewer.window->saveDumpName = dir.filePath(QStringLiteral("copy.qrvdump"));

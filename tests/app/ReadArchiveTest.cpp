@@ -12,6 +12,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QLabel>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -82,8 +85,9 @@ private:
             window->progressSpy = [this](float value) {
                 progress.push_back(value);
                 auto* dialog = window->findChild<ProgressDialog*>();
-                if (dialog && dialog->isVisible() && dialog->windowModality() == Qt::WindowModal
-                    && dialog->parentWidget() == window.get())
+                // Over the window, whose own parts wait for the read.
+                if (dialog && dialog->isVisible() && dialog->parentWidget() == window.get()
+                    && !window->menuBar()->isEnabled() && !window->findChild<EventsView*>()->isEnabled())
                     ++progressWindowsSeen;
                 // The dialog lives as long as the read action, hidden once answered.
                 auto* connect = window->findChild<ConnectDialog*>();
@@ -100,7 +104,8 @@ private:
 
         void rebuild() { panel->loader().setMemory(panel_sim::buildPanel(description)); }
         EventsView& table() { return *window->findChild<EventsView*>("eventsView"); }
-        bool saveEnabled() { return window->findChild<QAction*>("saveToFile")->isEnabled(); }
+        bool saveEnabled() { return enabled("saveToFile"); }
+        bool enabled(const char* action) { return window->findChild<QAction*>(action)->isEnabled(); }
         QString status() { return window->findChild<QLabel*>("readStatus")->text(); }
         void read() { window->onLoadFromDevice(); }
     };
@@ -224,10 +229,93 @@ private slots:
         bench.rebuild();
         bench.read();
         QCOMPARE(bench.window->criticals, QStringList{message});
-        QVERIFY(!bench.saveEnabled());
         QCOMPARE(rowsAsText(tableRows(bench.table())), rowsAsText(before));
-        QCOMPARE(bench.status(), QStringLiteral("Данные успешно загружены из памяти прибора")); // from the earlier read
+        // The earlier read is still shown, named so, and what it allows stays.
+        QVERIFY2(bench.status().startsWith(QStringLiteral("Чтение не удалось: ") + message.chopped(1)
+                                           + QStringLiteral(". Показаны прежние данные: чтение ")),
+                 qPrintable(bench.status()));
+        for (const char* action : {"saveToFile", "exportToCsv", "print", "saveReport", "saveDump", "panelDetails",
+                                   "loadFromDevice"})
+            QVERIFY2(bench.enabled(action), action);
         checkCleanEnd(bench);
+    }
+
+    void failedFirstReadLeavesNothingToSave()
+    {
+        Bench bench;
+        bench.panel->addFault(FaultRule{Fault::silent(), panel_sim::CommandKind::ReadPage, 1, -1});
+        bench.read();
+        QCOMPARE(bench.status(), QStringLiteral("Чтение не удалось: Нет связи с прибором. Проверьте подключение."));
+        for (const char* action : {"saveToFile", "exportToCsv", "print", "saveDump", "panelDetails"})
+            QVERIFY2(!bench.enabled(action), action);
+        QVERIFY(bench.enabled("loadFromDevice"));
+        checkCleanEnd(bench);
+    }
+
+    void readCanBeStopped_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Отмена") << QStringLiteral("button");
+        QTest::newRow("Escape") << QStringLiteral("escape");
+        QTest::newRow("window closed") << QStringLiteral("close");
+    }
+
+    void readCanBeStopped()
+    {
+        QFETCH(QString, how);
+        Bench bench;
+        bench.read();
+        const std::vector<archive_table::RowTexts> before = tableRows(bench.table());
+        int sitesAsked = 0;
+        bench.window->answerSiteDialog = [&](SiteDialog&) {
+            ++sitesAsked;
+            return int(QDialog::Rejected);
+        };
+        QStringList questions;
+        bench.window->answerYesNo = [&](const QString& question) {
+            questions << question;
+            return true;
+        };
+        std::size_t commandsAtStop = 0;
+        bool onlyQuitDuringRead = false;
+        bench.window->progressSpy = [&](float value) {
+            if (value < 0.3f || commandsAtStop)
+                return;
+            commandsAtStop = bench.panel->loader().commandCount();
+            onlyQuitDuringRead = bench.enabled("quit") && !bench.enabled("loadFromDevice")
+                                 && !bench.enabled("openDump") && !bench.enabled("saveToFile");
+            auto* dialog = bench.window->findChild<ProgressDialog*>();
+            if (how == QLatin1String("button")) {
+                QPushButton* cancel = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel);
+                QCOMPARE(cancel->text(), QStringLiteral("Отмена"));
+                QTest::mouseClick(cancel, Qt::LeftButton);
+            } else if (how == QLatin1String("escape")) {
+                QApplication::setActiveWindow(dialog);
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            } else {
+                bench.window->close();
+            }
+        };
+        bench.read();
+
+        QVERIFY(commandsAtStop > 0);
+        QVERIFY(onlyQuitDuringRead);
+        // The loader's speed set back, and not one page more.
+        QVERIFY(bench.panel->loader().commandCount() <= commandsAtStop + 1);
+        QCOMPARE(bench.window->criticals, QStringList());
+        QCOMPARE(sitesAsked, 0);
+        QCOMPARE(rowsAsText(tableRows(bench.table())), rowsAsText(before));
+        QVERIFY2(bench.status().startsWith(QStringLiteral("Чтение прервано. Показаны прежние данные: чтение ")),
+                 qPrintable(bench.status()));
+        checkCleanEnd(bench);
+        if (how == QLatin1String("close")) {
+            QCOMPARE(questions.size(), 1);
+            QTRY_VERIFY(!bench.window->isVisible());
+        } else {
+            QVERIFY(questions.isEmpty());
+            QVERIFY(bench.window->isVisible());
+            QVERIFY(bench.saveEnabled());
+        }
     }
 
     void unopenablePortChangesNothing()

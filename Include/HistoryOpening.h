@@ -1,0 +1,26 @@
+#pragma once
+
+#include <config_quorvel/Configuration.h>
+#include <site_history/SiteHistory.h>
+
+#include <QString>
+
+// A site's history read for the window off the window's thread.
+//
+// The work runs on a thread of its own with a connection of its own, opened
+// there from the store's location: a Qt SQL connection belongs to the thread
+// that made it, so the window's connection is never touched from elsewhere.
+// Meanwhile the caller waits in an event loop of its own that leaves out the
+// user's input: the window repaints and its timers run, but no click acts on
+// what is about to change, and nothing else starts on the store. The loop
+// ends when the thread has ended, so nothing outlives the call.
+struct OpenedHistory {
+    site_history::HistoryTable table;
+    // The settings and device names of the site's latest read.
+    config_quorvel::Configuration latest;
+    // Why the history cannot be shown; empty when it can.
+    QString error;
+};
+
+// Reads `site` of the store at `location`, waiting as above.
+OpenedHistory openHistoryAside(const QString& location, const QString& site);

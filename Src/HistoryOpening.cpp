@@ -1,0 +1,47 @@
+#include <HistoryOpening.h>
+
+#include <config_quorvel/ConfiguratorError.h>
+#include <memory_dump/DumpDecode.h>
+#include <memory_dump/DumpError.h>
+
+#include <QEventLoop>
+#include <QThread>
+
+#include <memory>
+
+namespace {
+
+OpenedHistory readHistory(const QString& location, const QString& site)
+{
+    OpenedHistory opened;
+    try {
+        const site_history::SiteHistory store(location);
+        opened.table = store.table(site);
+        memory_dump::decodeDump(store.latestDump(site), opened.latest);
+    } catch (const site_history::HistoryError& error) {
+        opened.error = QString::fromUtf8(error.what());
+    } catch (const memory_dump::DumpError& error) {
+        opened.error = QString::fromUtf8(error.what());
+    } catch (const config_quorvel::ConfiguratorError& error) {
+        opened.error = QString::fromUtf8(error.what());
+    }
+    return opened;
+}
+
+} // namespace
+
+OpenedHistory openHistoryAside(const QString& location, const QString& site)
+{
+    OpenedHistory opened;
+    const std::unique_ptr<QThread> worker(
+        QThread::create([&opened, location, site] { opened = readHistory(location, site); }));
+    worker->setObjectName(QStringLiteral("site history"));
+    QEventLoop loop;
+    // Queued to this thread: a thread that ends before the loop starts still
+    // ends it.
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    worker->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    return opened;
+}
