@@ -124,7 +124,8 @@ TEST(HistoryProgramTest, SiteStatisticsAreWrittenAsTextAndCsvTables)
     EXPECT_EQ(written.readAll(),
               "\xEF\xBB\xBF"
                   + QStringLiteral("Секция;Адрес;Прибор;Событий;Экстренных;Неисправностей;Месяцев с неисправностями\r\n"
-                                   ";3;Bxoд;4;1;1;1\r\n")
+                                   // The device's name in the reader's spelling, as all CSV.
+                                   ";3;\u0412\u0445\u043E\u0434;4;1;1;1\r\n")
                         .toUtf8());
 
     EXPECT_EQ(runProgram(archiveProgram(), {"--history", store, "--site", "Нет такого", "--history-stats"}).exitCode, 6);
