@@ -24,3 +24,7 @@ struct OpenedHistory {
 
 // Reads `site` of the store at `location`, waiting as above.
 OpenedHistory openHistoryAside(const QString& location, const QString& site);
+
+// The whole check of the store at `location` (seconds on a big store), off
+// the window's thread as above; a store that cannot be opened is unsound.
+site_history::HistoryCheck checkHistoryAside(const QString& location);

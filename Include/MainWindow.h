@@ -84,6 +84,8 @@ public slots:
     void onHideFilter();
     // The sites dialog of the history; opens the history of the site chosen.
     void onShowSites();
+    // The store's whole check, its result in words.
+    void onCheckHistory();
     // Shows a site's history in the table: every event of all its reads.
     bool showSiteHistory(const QString& site);
     // The report of the rows shown (after the filter).

@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -30,11 +31,12 @@ OpenedHistory readHistory(const QString& location, const QString& site)
 
 } // namespace
 
-OpenedHistory openHistoryAside(const QString& location, const QString& site)
+namespace {
+
+// Runs `work` on a thread of its own and waits for it as the header says.
+void waitAside(std::function<void()> work)
 {
-    OpenedHistory opened;
-    const std::unique_ptr<QThread> worker(
-        QThread::create([&opened, location, site] { opened = readHistory(location, site); }));
+    const std::unique_ptr<QThread> worker(QThread::create(std::move(work)));
     worker->setObjectName(QStringLiteral("site history"));
     QEventLoop loop;
     // Queued to this thread: a thread that ends before the loop starts still
@@ -43,5 +45,26 @@ OpenedHistory openHistoryAside(const QString& location, const QString& site)
     worker->start();
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     worker->wait();
+}
+
+} // namespace
+
+OpenedHistory openHistoryAside(const QString& location, const QString& site)
+{
+    OpenedHistory opened;
+    waitAside([&opened, location, site] { opened = readHistory(location, site); });
     return opened;
+}
+
+site_history::HistoryCheck checkHistoryAside(const QString& location)
+{
+    site_history::HistoryCheck check;
+    waitAside([&check, location] {
+        try {
+            check = site_history::SiteHistory(location).check();
+        } catch (const site_history::HistoryError& error) {
+            check = {false, QString::fromUtf8(error.what())};
+        }
+    });
+    return check;
 }

@@ -162,6 +162,7 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     ui->recordReads->setChecked(HistoryController::recordsReads());
     connect(ui->recordReads, &QAction::toggled, this, [](bool on) { HistoryController::setRecordsReads(on); });
     connect(ui->showSites, &QAction::triggered, this, &MainWindow::onShowSites);
+    connect(ui->checkHistory, &QAction::triggered, this, &MainWindow::onCheckHistory);
     connect(ui->chooseHistoryFile, &QAction::triggered, this, [this] {
         history->chooseStoreFile();
         historyStatus->setText(history->unavailableReason());
@@ -186,8 +187,8 @@ void MainWindow::enableActions()
                           static_cast<QWidget*>(ui->deviceOverview)})
         part->setEnabled(!reading);
     setAcceptDrops(!reading);
-    for (QAction* action : {ui->loadFromDevice, ui->openDump, ui->showSites, ui->chooseHistoryFile,
-                            ui->chooseHistoryServer})
+    for (QAction* action : {ui->loadFromDevice, ui->openDump, ui->showSites, ui->checkHistory,
+                            ui->chooseHistoryFile, ui->chooseHistoryServer})
         action->setEnabled(!reading);
 
     using Kind = archive_table::TableSource::Kind;
@@ -609,6 +610,19 @@ void MainWindow::onShowSites()
     const QString site = history->chooseSite();
     if (!site.isEmpty())
         showSiteHistory(site);
+}
+
+void MainWindow::onCheckHistory()
+{
+    if (!history->store()) {
+        showCritical(history->unavailableReason());
+        return;
+    }
+    readStatus->setText(tr("Проверяется история…"));
+    const site_history::HistoryCheck check = checkHistoryAside(history->location());
+    readStatus->setText(check.text);
+    if (!check.sound)
+        showCritical(check.text);
 }
 
 bool MainWindow::showSiteHistory(const QString& site)

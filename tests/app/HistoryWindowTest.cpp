@@ -25,6 +25,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -259,6 +261,32 @@ private slots:
         QCOMPARE(bench.historyStatus(), QStringLiteral("Сохранено в истории объекта «Склад», новых событий: 10; "
                                                        "предыдущее чтение ")
                                             + archive_table::shownTime(second));
+    }
+
+    // "Проверить историю…" says in words that the store is sound, and says
+    // it is damaged, as an error too, when a site's kept count of events
+    // no longer matches its events.
+    void theHistoryIsCheckedOnDemand()
+    {
+        Bench bench(ringPanel(10));
+        bench.store().record(QStringLiteral("Склад"), readDump(ringPanel(100), 1'700'000'000'000));
+        QAction* check = bench.window->findChild<QAction*>("checkHistory");
+        check->trigger();
+        QCOMPARE(bench.readStatus(), QStringLiteral("История в порядке: объектов 1, чтений 1, событий 100."));
+        QVERIFY(bench.window->criticals.isEmpty());
+
+        {
+            QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+            raw.setDatabaseName(bench.storeFolder.filePath(QStringLiteral("h.sqlite")));
+            QVERIFY(raw.open());
+            QVERIFY(QSqlQuery(raw).exec(QStringLiteral("UPDATE sites SET event_count = 99")));
+            raw.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+        check->trigger();
+        const QString damaged = QStringLiteral("История повреждена:\nобъект «Склад»: учтено событий 99, найдено 100");
+        QCOMPARE(bench.readStatus(), damaged);
+        QCOMPARE(bench.window->criticals, QStringList{damaged});
     }
 
     // The window keeps answering while a history opens: its timers run, and
