@@ -9,6 +9,7 @@
 #include <HistoryController.h>
 #include <HistoryOpening.h>
 #include <PanelDetailsDialog.h>
+#include <SaveNames.h>
 #include <TimelineStrip.h>
 #include <archive_table/DeviceDirectory.h>
 #include <archive_table/EventCounts.h>
@@ -219,9 +220,18 @@ QString MainWindow::askSaveName(const QString& filter, const char* suffix)
     QFileDialog dialog(this, QString(), saveFolder(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The dialog adds the suffix itself, so that it asks before replacing
-    // the very file that will be written.
+    // the very file that will be written; where a dot in a folder's name
+    // kept it from doing so, the suffix is added here and the question
+    // asked here.
     dialog.setDefaultSuffix(QLatin1String(suffix));
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QString chosen = dialog.selectedFiles().value(0);
+    const QString name = withSuffix(chosen, QLatin1String(suffix));
+    if (name != chosen && QFileInfo::exists(name)
+        && !askYesNo(tr("Файл «%1» уже существует. Заменить его?").arg(QFileInfo(name).fileName())))
+        return QString();
+    return name;
 }
 
 QString MainWindow::askSaveFileName()

@@ -3,6 +3,7 @@
 #include <EventsView.h>
 #include <QAboutDialog.h>
 #include <QAboutForm.h>
+#include <SaveNames.h>
 
 #include <rs485/testing/FakeSerialPlatform.h>
 
@@ -158,6 +159,19 @@ private slots:
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(eventCell).center());
         QVERIFY(!table->isPersistentEditorOpen(eventCell));
         QVERIFY(table->viewport()->findChildren<QLineEdit*>().isEmpty());
+    }
+
+    // The suffix goes by the file's name alone: a dot in a folder's name is
+    // none, a name with its own suffix keeps it.
+    void aSavedFileGetsItsSuffixByItsNameAlone()
+    {
+        QCOMPARE(withSuffix(QStringLiteral("/home/i.petrov/table-c"), QStringLiteral("txt")),
+                 QStringLiteral("/home/i.petrov/table-c.txt"));
+        QCOMPARE(withSuffix(QStringLiteral("/home/i.petrov/ring-read-a"), QStringLiteral("qrvdump")),
+                 QStringLiteral("/home/i.petrov/ring-read-a.qrvdump"));
+        QCOMPARE(withSuffix(QStringLiteral("/home/i.petrov/archive.csv"), QStringLiteral("txt")),
+                 QStringLiteral("/home/i.petrov/archive.csv"));
+        QCOMPARE(withSuffix(QString(), QStringLiteral("txt")), QString());
     }
 
     void quitClosesTheWindow()
