@@ -35,8 +35,19 @@ public:
     site_history::SiteHistory* store() const { return history.get(); }
     // Where the store in use lies, for work on a connection of its own.
     const QString& location() const { return storeLocation; }
-    // Why there is no store, for the status bar; empty when there is one.
+    // Why there is no store, or what became of the reads that waited for
+    // it, for the status bar; empty when there is nothing to say.
     const QString& unavailableReason() const { return reason; }
+
+    // Reads a server could not take are kept on this computer and sent when
+    // it can: at the next start, the next read, or when the user asks.
+    // Sends those waiting for the store in use; says what became of them,
+    // empty when none waited.
+    QString sendPending();
+    // As the user asks: a server out of reach is tried again first.
+    QString sendPendingNow();
+    // How many reads wait for the store in use.
+    int pendingCount() const;
 
     // The store file the settings name, or the one in the user's
     // application-data folder.
@@ -71,11 +82,14 @@ public:
 private:
     void useStore(const QString& location);
     // The store at `location`, or null with the reason in `why`.
-    std::unique_ptr<site_history::SiteHistory> opened(const QString& location, QString& why) const;
+    std::unique_ptr<site_history::SiteHistory> opened(const QString& location, QString& why);
 
     QWidget* window;
     HistoryPrompts prompts;
     std::unique_ptr<site_history::SiteHistory> history;
     QString storeLocation;
+    // The store's server could not be reached: reads wait on this computer.
+    bool unreachable = false;
+    Outcome keepPending(const QString& site, const memory_dump::MemoryDump& dump);
     QString reason;
 };

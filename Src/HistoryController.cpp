@@ -6,6 +6,7 @@
 #include <archive_table/TableSource.h>
 #include <config_quorvel/ConfiguratorError.h>
 #include <memory_dump/DumpError.h>
+#include <site_history/PendingReads.h>
 #include <site_history/SiteHistory.h>
 
 #include <QDir>
@@ -60,21 +61,69 @@ void HistoryController::openStoreAt(const QString& location)
 {
     history.reset();
     reason.clear();
-    history = opened(location, reason);
     storeLocation = location;
+    history = opened(location, reason);
+    if (history)
+        reason = sendPending();
+    else if (const int waiting = pendingCount())
+        reason += tr("; ожидают отправки: %1").arg(waiting);
 }
 
-std::unique_ptr<site_history::SiteHistory> HistoryController::opened(const QString& location, QString& why) const
+int HistoryController::pendingCount() const
+{
+    try {
+        return int(site_history::PendingReads().waiting(storeLocation).size());
+    } catch (const site_history::HistoryError&) {
+        return 0;
+    }
+}
+
+QString HistoryController::sendPending()
+{
+    if (!history || pendingCount() == 0)
+        return QString();
+    int sent = 0;
+    int stay = 0;
+    try {
+        site_history::PendingReads().sendTo(*history, [&](const site_history::PendingReads::Sent& one) {
+            ++(one.recorded ? sent : stay);
+        });
+    } catch (const site_history::HistoryError& error) {
+        return tr("Отложенные чтения не отправлены: %1").arg(QString::fromUtf8(error.what()));
+    }
+    QString note = tr("Отправлено отложенных чтений: %1").arg(sent);
+    if (stay > 0)
+        note += tr("; не отправлено: %1 (объект не определён или дамп повреждён)").arg(stay);
+    return note;
+}
+
+HistoryController::Outcome HistoryController::keepPending(const QString& site, const memory_dump::MemoryDump& dump)
+{
+    Outcome outcome;
+    try {
+        site_history::PendingReads().keep(storeLocation, site, dump);
+        outcome.status = tr("Сервер истории недоступен: чтение оставлено на этом компьютере и будет отправлено, "
+                            "когда сервер станет доступен (ожидают отправки: %1)")
+                             .arg(pendingCount());
+    } catch (const site_history::HistoryError& error) {
+        outcome.status = tr("Чтение не сохранено в истории: %1").arg(QString::fromUtf8(error.what()));
+    }
+    return outcome;
+}
+
+std::unique_ptr<site_history::SiteHistory> HistoryController::opened(const QString& location, QString& why)
 {
     std::unique_ptr<site_history::SiteHistory> store;
     // A server may take up to its connection time-out to answer.
     const bool server = site_history::isServerLocation(location);
     if (server)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    unreachable = false;
     try {
         store = std::make_unique<site_history::SiteHistory>(location);
     } catch (const site_history::HistoryError& error) {
         why = tr("История недоступна: %1").arg(QString::fromUtf8(error.what()));
+        unreachable = error.fault() == site_history::HistoryError::Fault::Unreachable;
     }
     if (server)
         QGuiApplication::restoreOverrideCursor();
@@ -86,12 +135,22 @@ HistoryController::Outcome HistoryController::record(const memory_dump::MemoryDu
     Outcome outcome;
     if (!recordsReads())
         return outcome;
+    // A server that was out of reach is tried again: what waited goes first.
+    QString sent;
+    if (!history && unreachable) {
+        openStoreAt(storeLocation);
+        sent = reason;
+    } else if (history) {
+        sent = sendPending();
+    }
     if (!history) {
+        if (unreachable)
+            return keepPending(QString(), dump);
         outcome.status = reason;
         return outcome;
     }
+    QString site;
     try {
-        QString site;
         const site_history::SiteMatch match = history->matchSite(dump);
         if (match.kind == site_history::SiteMatch::Kind::One) {
             site = match.site;
@@ -118,12 +177,16 @@ HistoryController::Outcome HistoryController::record(const memory_dump::MemoryDu
         if (recorded.previousRead.isValid())
             outcome.status += tr("; предыдущее чтение %1").arg(archive_table::shownTime(recorded.previousRead));
     } catch (const site_history::HistoryError& error) {
+        if (error.fault() == site_history::HistoryError::Fault::Unreachable)
+            return keepPending(site, dump);
         outcome.status = tr("Чтение не сохранено в истории: %1").arg(QString::fromUtf8(error.what()));
     } catch (const memory_dump::DumpError& error) {
         outcome.status = tr("Чтение не сохранено в истории: %1").arg(QString::fromUtf8(error.what()));
     } catch (const config_quorvel::ConfiguratorError& error) {
         outcome.status = tr("Чтение не сохранено в истории: %1").arg(QString::fromUtf8(error.what()));
     }
+    if (!sent.isEmpty() && !outcome.status.isEmpty())
+        outcome.status = sent + QStringLiteral("; ") + outcome.status;
     return outcome;
 }
 
@@ -175,13 +238,26 @@ void HistoryController::useStore(const QString& location)
     // The store in use stays, and the settings keep naming it, until the
     // chosen one has opened.
     QString why;
+    const bool wasUnreachable = unreachable;
     std::unique_ptr<site_history::SiteHistory> chosen = opened(location, why);
     if (!chosen) {
+        unreachable = wasUnreachable;
         prompts.showCritical(why);
         return;
     }
     QSettings().setValue(storeKey, location);
     history = std::move(chosen);
     storeLocation = location;
-    reason.clear();
+    reason = sendPending();
+}
+
+QString HistoryController::sendPendingNow()
+{
+    if (!history && unreachable) {
+        openStoreAt(storeLocation);
+        if (!history)
+            return reason;
+    }
+    const QString note = sendPending();
+    return note.isEmpty() ? tr("Отложенных чтений нет") : note;
 }

@@ -164,6 +164,7 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     connect(ui->recordReads, &QAction::toggled, this, [](bool on) { HistoryController::setRecordsReads(on); });
     connect(ui->showSites, &QAction::triggered, this, &MainWindow::onShowSites);
     connect(ui->checkHistory, &QAction::triggered, this, &MainWindow::onCheckHistory);
+    connect(ui->sendPending, &QAction::triggered, this, [this] { historyStatus->setText(history->sendPendingNow()); });
     connect(ui->chooseHistoryFile, &QAction::triggered, this, [this] {
         history->chooseStoreFile();
         historyStatus->setText(history->unavailableReason());
@@ -188,7 +189,7 @@ void MainWindow::enableActions()
                           static_cast<QWidget*>(ui->deviceOverview)})
         part->setEnabled(!reading);
     setAcceptDrops(!reading);
-    for (QAction* action : {ui->loadFromDevice, ui->openDump, ui->showSites, ui->checkHistory,
+    for (QAction* action : {ui->loadFromDevice, ui->openDump, ui->showSites, ui->checkHistory, ui->sendPending,
                             ui->chooseHistoryFile, ui->chooseHistoryServer})
         action->setEnabled(!reading);
 

@@ -16,6 +16,7 @@
 #include <archive_table/TableSource.h>
 #include <archive_table/TextExport.h>
 #include <memory_dump/DumpFile.h>
+#include <site_history/PendingReads.h>
 #include <site_history/SiteHistory.h>
 
 #include <QAction>
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableWidget>
@@ -261,6 +263,36 @@ private slots:
         QCOMPARE(bench.historyStatus(), QStringLiteral("Сохранено в истории объекта «Склад», новых событий: 10; "
                                                        "предыдущее чтение ")
                                             + archive_table::shownTime(second));
+    }
+
+    // A read the history's server cannot take waits on this computer, and
+    // what waits for a store is recorded in it when it opens at the next
+    // start, the status bar saying so.
+    void aReadTheServerCannotTakeWaitsAndIsSentLater()
+    {
+        QTemporaryDir dir;
+        qputenv("QUORVEL_PENDING_DIR", dir.filePath(QStringLiteral("pending")).toUtf8());
+        const auto restore = qScopeGuard([] { qunsetenv("QUORVEL_PENDING_DIR"); });
+        const QString nowhere =
+            QStringLiteral("postgresql:///quorvel?host=%1&connect_timeout=2").arg(dir.filePath(QStringLiteral("none")));
+        QSettings().setValue(QStringLiteral("history/store"), nowhere);
+        {
+            Bench bench(ringPanel(10));
+            bench.read(ringPanel(10));
+            QVERIFY2(bench.historyStatus().startsWith(QStringLiteral("Сервер истории недоступен: чтение оставлено")),
+                     qPrintable(bench.historyStatus()));
+            QVERIFY(bench.historyStatus().endsWith(QStringLiteral("(ожидают отправки: 1)")));
+            QCOMPARE(site_history::PendingReads().waiting(nowhere).size(), std::size_t(1));
+        }
+
+        const QString file = dir.filePath(QStringLiteral("h.sqlite"));
+        site_history::PendingReads().keep(file, QStringLiteral("Склад"), readDump(ringPanel(100), 1'700'000'000'000));
+        QSettings().setValue(QStringLiteral("history/store"), file);
+        Bench bench(ringPanel(10));
+        QCOMPARE(bench.historyStatus(), QStringLiteral("Отправлено отложенных чтений: 1"));
+        QCOMPARE(bench.store().site(QStringLiteral("Склад"))->events, 100);
+        QVERIFY(site_history::PendingReads().waiting(file).empty());
+        QCOMPARE(site_history::PendingReads().waiting(nowhere).size(), std::size_t(1));
     }
 
     // "Проверить историю…" says in words that the store is sound, and says
