@@ -10,6 +10,7 @@
 #include <HistoryOpening.h>
 #include <PanelDetailsDialog.h>
 #include <SaveNames.h>
+#include <StatusLabel.h>
 #include <TimelineStrip.h>
 #include <archive_table/DeviceDirectory.h>
 #include <archive_table/EventCounts.h>
@@ -101,12 +102,12 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
             [this] { menuBar()->setActiveAction(ui->menuFile->menuAction()); });
 
-    readStatus = new QLabel(statusBar());
+    readStatus = new StatusLabel(statusBar());
     readStatus->setObjectName(QStringLiteral("readStatus"));
-    shownStatus = new QLabel(statusBar());
+    shownStatus = new StatusLabel(statusBar());
     shownStatus->setObjectName(QStringLiteral("shownStatus"));
     shownStatus->hide();
-    undatedStatus = new QLabel(statusBar());
+    undatedStatus = new StatusLabel(statusBar());
     undatedStatus->setObjectName(QStringLiteral("undatedStatus"));
     undatedStatus->setToolTip(tr("События без даты или с датой, которой нет в календаре: "
                                  "на шкале времени их нет"));
@@ -156,7 +157,7 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     prompts.showCritical = [this](const QString& text) { showCritical(text); };
     history = new HistoryController(this, prompts);
     history->openStore();
-    historyStatus = new QLabel(statusBar());
+    historyStatus = new StatusLabel(statusBar());
     historyStatus->setObjectName(QStringLiteral("historyStatus"));
     historyStatus->setText(history->unavailableReason());
     statusBar()->insertPermanentWidget(0, historyStatus);

@@ -15,6 +15,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QDockWidget>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -149,6 +150,40 @@ private slots:
         QVERIFY(!bench.window->findChild<QLabel*>("shownStatus")->isVisible());
         QTest::keyClick(bench.window.get(), Qt::Key_F, Qt::ControlModifier);
         QCOMPARE(int(bench.shownRows().size()), int(expected));
+    }
+
+    // On a 1024×600 laptop nothing widens the window: a long site name and a
+    // server's long message in the status bar, the filter bar and the
+    // devices' dock all fit, the cut texts whole as tool tips.
+    void theWindowFitsALaptopsScreen()
+    {
+        Bench bench;
+        QVERIFY(QTest::qWaitForWindowExposed(bench.window.get()));
+        const QString site = QStringLiteral("Склад готовой продукции №1 ").repeated(7);
+        auto* historyStatus = bench.window->findChild<QLabel*>("historyStatus");
+        historyStatus->setText(QStringLiteral("Сохранено в истории объекта «%1», новых событий: 319").arg(site));
+        auto* readStatus = bench.window->findChild<QLabel*>("readStatus");
+        readStatus->setText(QStringLiteral("История недоступна: could not connect to server: Connection refused ")
+                                .repeated(3));
+        bench.action("find").trigger();
+        auto* dock = bench.window->findChild<QDockWidget*>("deviceOverview");
+        if (!dock->isVisible())
+            bench.action("showDeviceOverview").trigger();
+        bench.window->resize(1024, 600);
+        QApplication::processEvents();
+
+        QVERIFY(bench.window->minimumSizeHint().width() <= 1024);
+        QCOMPARE(bench.window->width(), 1024);
+        QVERIFY(bench.filterBar().isVisible() && dock->isVisible());
+        QVERIFY(dock->geometry().right() < 1024);
+        QVERIFY(bench.window->statusBar()->geometry().right() < 1024);
+
+        const QPoint at = historyStatus->rect().center();
+        QHelpEvent help(QEvent::ToolTip, at, historyStatus->mapToGlobal(at));
+        QApplication::sendEvent(historyStatus, &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), historyStatus->text());
+        QToolTip::hideText();
     }
 
     // Every menu and item has its own Alt letter, F10 opens the menus, and
