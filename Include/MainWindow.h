@@ -120,6 +120,8 @@ private:
     // The one place that turns the actions on and off: from what is shown,
     // and all but quitting off during a read.
     void enableActions();
+    // The history's note in the status bar, the store in use as its tool tip.
+    void showHistoryNote();
     // A save dialog for files of the filter's kind, which adds the suffix.
     QString askSaveName(const QString& filter, const char* suffix);
     // The folder the save dialogs start in: the last one saved in, else the

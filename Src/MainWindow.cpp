@@ -30,6 +30,7 @@
 #include <memory_dump/DumpError.h>
 #include <memory_dump/DumpFile.h>
 #include <rs485/SerialPlatform.h>
+#include <site_history/ServerAddress.h>
 #include <site_history/SiteHistory.h>
 
 #include <QCloseEvent>
@@ -37,6 +38,7 @@
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -159,7 +161,7 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     history->openStore();
     historyStatus = new StatusLabel(statusBar());
     historyStatus->setObjectName(QStringLiteral("historyStatus"));
-    historyStatus->setText(history->unavailableReason());
+    showHistoryNote();
     statusBar()->insertPermanentWidget(0, historyStatus);
     ui->recordReads->setChecked(HistoryController::recordsReads());
     connect(ui->recordReads, &QAction::toggled, this, [](bool on) { HistoryController::setRecordsReads(on); });
@@ -168,11 +170,11 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, QWidget* parent)
     connect(ui->sendPending, &QAction::triggered, this, [this] { historyStatus->setText(history->sendPendingNow()); });
     connect(ui->chooseHistoryFile, &QAction::triggered, this, [this] {
         history->chooseStoreFile();
-        historyStatus->setText(history->unavailableReason());
+        showHistoryNote();
     });
     connect(ui->chooseHistoryServer, &QAction::triggered, this, [this] {
         history->chooseStoreServer();
-        historyStatus->setText(history->unavailableReason());
+        showHistoryNote();
     });
     connect(ui->print, &QAction::triggered, this, &MainWindow::onPrint);
     connect(ui->printPreview, &QAction::triggered, this, &MainWindow::onPrintPreview);
@@ -310,12 +312,15 @@ QString MainWindow::askStoreFileName()
     const QString folder = site_history::isServerLocation(store)
                                ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
                                : QFileInfo(store).absolutePath();
-    QFileDialog dialog(this, QString(), folder, tr("История объектов (*.sqlite)"));
+    // An existing file or a new name: an existing store is opened, not
+    // replaced, so no question about it.
+    QFileDialog dialog(this, tr("Файл истории"), folder, tr("История объектов (*.sqlite)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // An existing store is opened, not replaced: no question about it.
+    dialog.setLabelText(QFileDialog::Accept, tr("Выбрать"));
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setDefaultSuffix(QStringLiteral("sqlite"));
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    return dialog.exec() == QDialog::Accepted ? withSuffix(dialog.selectedFiles().value(0), QStringLiteral("sqlite"))
+                                              : QString();
 }
 
 QString MainWindow::askOpenDumpFileName()
@@ -595,7 +600,7 @@ void MainWindow::startWith(const ViewerArguments& arguments)
     }
     if (!arguments.store.isEmpty()) {
         history->openStoreAt(arguments.store);
-        historyStatus->setText(history->unavailableReason());
+        showHistoryNote();
     }
     if (!arguments.site.isEmpty()) {
         if (history->store())
@@ -622,6 +627,13 @@ void MainWindow::onShowSites()
     const QString site = history->chooseSite();
     if (!site.isEmpty())
         showSiteHistory(site);
+}
+
+void MainWindow::showHistoryNote()
+{
+    historyStatus->setText(history->unavailableReason());
+    historyStatus->setToolTip(
+        tr("История: %1").arg(QDir::toNativeSeparators(site_history::shownLocation(history->location()))));
 }
 
 void MainWindow::onCheckHistory()

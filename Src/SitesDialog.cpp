@@ -5,8 +5,10 @@
 #include <archive_table/TableSource.h>
 #include <memory_dump/DumpError.h>
 #include <memory_dump/DumpFile.h>
+#include <site_history/ServerAddress.h>
 #include <site_history/SiteHistory.h>
 
+#include <QDir>
 #include <QHeaderView>
 #include <QPushButton>
 
@@ -29,6 +31,8 @@ SitesDialog::SitesDialog(site_history::SiteHistory& store, HistoryPrompts prompt
     : QDialog(parent, Qt::WindowCloseButtonHint), ui(new Ui::SitesDialog), store(store), prompts(std::move(prompts))
 {
     ui->setupUi(this);
+    // Which store the sites are of: a file's path or a server's address.
+    setWindowTitle(tr("Объекты — %1").arg(QDir::toNativeSeparators(site_history::shownLocation(store.location()))));
     ui->sites->horizontalHeader()->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
     ui->sites->horizontalHeader()->setStretchLastSection(false);
     connect(ui->openHistory, &QPushButton::clicked, this, &SitesDialog::onOpenHistory);

@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -302,6 +303,11 @@ private slots:
     {
         Bench bench(ringPanel(10));
         bench.store().record(QStringLiteral("Склад"), readDump(ringPanel(100), 1'700'000'000'000));
+        // Which store is in use: the note's tool tip and the sites dialog's title.
+        const QString path = QDir::toNativeSeparators(bench.storeFolder.filePath(QStringLiteral("h.sqlite")));
+        QCOMPARE(bench.window->findChild<QLabel*>("historyStatus")->toolTip(), QStringLiteral("История: ") + path);
+        QCOMPARE(SitesDialog(bench.store(), HistoryPrompts{}).windowTitle(), QStringLiteral("Объекты — ") + path);
+
         QAction* check = bench.window->findChild<QAction*>("checkHistory");
         check->trigger();
         QCOMPARE(bench.readStatus(), QStringLiteral("История в порядке: объектов 1, чтений 1, событий 100."));

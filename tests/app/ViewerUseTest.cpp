@@ -182,7 +182,8 @@ private slots:
         QHelpEvent help(QEvent::ToolTip, at, historyStatus->mapToGlobal(at));
         QApplication::sendEvent(historyStatus, &help);
         QTRY_VERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(), historyStatus->text());
+        // The whole text, then the note's own tip (the store in use).
+        QCOMPARE(QToolTip::text(), historyStatus->text() + QLatin1Char('\n') + historyStatus->toolTip());
         QToolTip::hideText();
     }
 
