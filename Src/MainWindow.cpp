@@ -527,6 +527,9 @@ void MainWindow::showShownCount()
 void MainWindow::setShownSource(const archive_table::TableSource& source)
 {
     shownSource = source;
+    // Other data, another filter: an old text or "Только новые" would hide
+    // rows of data it was never meant for.
+    ui->filterBar->clear();
     setWindowTitle(windowTitleFor(source));
     ui->deviceOverview->setDirectory(archive_table::DeviceDirectory(configuration));
     enableActions();

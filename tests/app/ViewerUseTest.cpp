@@ -150,6 +150,11 @@ private slots:
         QVERIFY(!bench.window->findChild<QLabel*>("shownStatus")->isVisible());
         QTest::keyClick(bench.window.get(), Qt::Key_F, Qt::ControlModifier);
         QCOMPARE(int(bench.shownRows().size()), int(expected));
+
+        // The next read clears the filter: its rows are all shown.
+        bench.window->onLoadFromDevice();
+        QVERIFY(bench.filterText().text().isEmpty());
+        QCOMPARE(bench.shownRows().size(), all.size());
     }
 
     // On a 1024×600 laptop nothing widens the window: a long site name and a
