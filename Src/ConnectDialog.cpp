@@ -25,6 +25,12 @@ ConnectDialog::ConnectDialog(rs485::SerialPlatform& platform, QWidget* parent)
     // unusual adapter) is typed at once, over the name preselected: the
     // field comes first in the form's tab order, so it has the focus.
     ui->portName->lineEdit()->selectAll();
+    // Enter starts the read, as in the dialog before the port could be
+    // typed: an editable list keeps the key for itself otherwise.
+    connect(ui->portName->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (QPushButton* ok = ui->buttonBox->button(QDialogButtonBox::Ok); ok->isEnabled())
+            ok->click();
+    });
 }
 
 ConnectDialog::~ConnectDialog()
