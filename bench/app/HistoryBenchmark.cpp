@@ -35,6 +35,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "BenchmarkMain.h"
 
@@ -43,6 +44,8 @@
 #include <map>
 #include <memory>
 #include <thread>
+
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -223,17 +226,32 @@ void recordFullRead(benchmark::State& state)
 
 void openSiteHistoryInWindow(benchmark::State& state)
 {
-    const SiteStore& made = fileStore(60000);
+    const SiteStore& made = fileStore(int(state.range(0)));
     QSettings().setValue(QStringLiteral("history/store"), made.location);
     rs485::testing::FakeSerialPlatform line;
     TestMainWindow window(line);
     window.show();
+    // The window's event loop while the history opens: the longest wait
+    // between two turns of a timer that asks to run at every turn.
+    QElapsedTimer sinceTick;
+    qint64 longestGapMs = 0;
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        longestGapMs = std::max(longestGapMs, sinceTick.restart());
+    });
     for (auto _ : state) {
+        sinceTick.start();
+        ticks.start(0);
         if (!window.showSiteHistory(site))
             state.SkipWithError("the history did not open");
+        ticks.stop();
         QApplication::processEvents();
     }
     state.counters["events"] = made.events;
+    state.counters["longest_loop_gap_ms"] = double(longestGapMs);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["process_peak_rss_mb"] = double(usage.ru_maxrss) / 1024;
 }
 
 void recordFullReadOnServer(benchmark::State& state)
@@ -422,7 +440,7 @@ BENCHMARK(historyTableOfReader)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(ben
 BENCHMARK(matchUnknownRead)->Arg(60000)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(siteStatistics)->Arg(60000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(overviewOfSites)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(openSiteHistoryInWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(openSiteHistoryInWindow)->Arg(60000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(recordFullReadOnServer)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(eightImportersOnServer)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(importOneMoreReadOnServer)->Arg(250000)->Unit(benchmark::kMillisecond)->UseRealTime();
