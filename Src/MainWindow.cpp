@@ -223,8 +223,6 @@ QString MainWindow::askSaveName(const QString& filter, const char* suffix)
 {
     QFileDialog dialog(this, QString(), saveFolder(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    if (const QString proposed = proposedName(shownSource); !proposed.isEmpty())
-        dialog.selectFile(proposed + QLatin1Char('.') + QLatin1String(suffix));
     // The dialog adds the suffix itself, so that it asks before replacing
     // the very file that will be written; where a dot in a folder's name
     // kept it from doing so, the suffix is added here and the question
@@ -255,10 +253,7 @@ QString MainWindow::saveFolder() const
     const QString folder = QSettings().value(saveFolderKey).toString();
     if (!folder.isEmpty() && QFileInfo(folder).isDir())
         return folder;
-    // A system without a documents folder gets the home folder, not a
-    // proposed file named "Documents".
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
 void MainWindow::rememberSaveFolder(const QString& fileName)

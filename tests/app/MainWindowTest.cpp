@@ -4,7 +4,6 @@
 #include <QAboutDialog.h>
 #include <QAboutForm.h>
 #include <SaveNames.h>
-#include <archive_table/TableSource.h>
 
 #include <rs485/testing/FakeSerialPlatform.h>
 
@@ -173,16 +172,6 @@ private slots:
         QCOMPARE(withSuffix(QStringLiteral("/home/i.petrov/archive.csv"), QStringLiteral("txt")),
                  QStringLiteral("/home/i.petrov/archive.csv"));
         QCOMPARE(withSuffix(QString(), QStringLiteral("txt")), QString());
-
-        // The name proposed: the site, else the panel's type, and the read's
-        // local date; what no file system takes made "_".
-        archive_table::TableSource source;
-        QCOMPARE(proposedName(source), QString());
-        source.kind = archive_table::TableSource::Kind::Read;
-        source.readTime = QDateTime(QDate(2024, 1, 18), QTime(12, 0), Qt::LocalTime).toUTC();
-        QCOMPARE(proposedName(source), QStringLiteral("Q-QRV 2024-01-18"));
-        source.site = QStringLiteral("Склад №1 / ворота: \"север\"");
-        QCOMPARE(proposedName(source), QStringLiteral("Склад №1 _ ворота_ _север_ 2024-01-18"));
     }
 
     void quitClosesTheWindow()
