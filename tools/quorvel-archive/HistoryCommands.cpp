@@ -20,6 +20,8 @@
 #include <site_statistics/MonthTable.h>
 #include <site_statistics/SiteOverview.h>
 
+#include <functional>
+
 namespace quorvel_archive {
 
 namespace {
@@ -221,9 +223,11 @@ int writeStatistics(const ArchiveOptions& options, const site_statistics::Statis
     return ExitCode::Success;
 }
 
-} // namespace
-
-int writeHistoryStats(const ArchiveOptions& options)
+// A table the store makes, written where the options say: the output
+// checked before the store is opened, the store's and the dump's failures
+// reported as the store's.
+int writeStoreTable(const ArchiveOptions& options,
+                    const std::function<site_statistics::StatisticsTable(site_history::SiteHistory&)>& make)
 {
     if (options.output && !file_output::canWrite(fromUtf8(*options.output))) {
         printError(cannotOpenText);
@@ -234,18 +238,7 @@ int writeHistoryStats(const ArchiveOptions& options)
         return ExitCode::StoreError;
     site_statistics::StatisticsTable table;
     try {
-        const QString site = fromUtf8(*options.site);
-        const site_statistics::Tallies tallies = store->tallies(site);
-        if (options.statistic == ArchiveOptions::Statistic::Months) {
-            table = site_statistics::monthTableTexts(site_statistics::monthTable(tallies));
-        } else {
-            // The devices are named as the site's latest read names them.
-            config_quorvel::Configuration configuration;
-            if (!tallies.empty())
-                memory_dump::decodeDump(store->latestDump(site), configuration);
-            table = site_statistics::deviceRankingTexts(
-                site_statistics::deviceRanking(tallies, archive_table::DeviceDirectory(configuration)));
-        }
+        table = make(*store);
     } catch (const site_history::HistoryError& error) {
         printError(error.what());
         return ExitCode::StoreError;
@@ -259,23 +252,29 @@ int writeHistoryStats(const ArchiveOptions& options)
     return writeStatistics(options, table);
 }
 
+} // namespace
+
+int writeHistoryStats(const ArchiveOptions& options)
+{
+    return writeStoreTable(options, [&options](site_history::SiteHistory& store) {
+        const QString site = fromUtf8(*options.site);
+        const site_statistics::Tallies tallies = store.tallies(site);
+        if (options.statistic == ArchiveOptions::Statistic::Months)
+            return site_statistics::monthTableTexts(site_statistics::monthTable(tallies));
+        // The devices are named as the site's latest read names them.
+        config_quorvel::Configuration configuration;
+        if (!tallies.empty())
+            memory_dump::decodeDump(store.latestDump(site), configuration);
+        return site_statistics::deviceRankingTexts(
+            site_statistics::deviceRanking(tallies, archive_table::DeviceDirectory(configuration)));
+    });
+}
+
 int writeOverview(const ArchiveOptions& options)
 {
-    if (options.output && !file_output::canWrite(fromUtf8(*options.output))) {
-        printError(cannotOpenText);
-        return ExitCode::OutputError;
-    }
-    const std::unique_ptr<site_history::SiteHistory> store = openStore(options);
-    if (!store)
-        return ExitCode::StoreError;
-    site_statistics::StatisticsTable table;
-    try {
-        table = site_statistics::overviewTableTexts(store->overview(), QDate::currentDate());
-    } catch (const site_history::HistoryError& error) {
-        printError(error.what());
-        return ExitCode::StoreError;
-    }
-    return writeStatistics(options, table);
+    return writeStoreTable(options, [](site_history::SiteHistory& store) {
+        return site_statistics::overviewTableTexts(store.overview(), QDate::currentDate());
+    });
 }
 
 int checkHistory(const ArchiveOptions& options)
