@@ -1,6 +1,7 @@
 #pragma once
 
-#include <HistoryPrompts.h>
+#include <ShownArchive.h>
+#include <UserPrompts.h>
 
 #include <memory_dump/MemoryDump.h>
 
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -24,7 +26,7 @@ class HistoryController : public QObject {
     Q_OBJECT
 
 public:
-    HistoryController(QWidget* window, HistoryPrompts prompts);
+    HistoryController(QWidget* window, UserPrompts prompts);
     ~HistoryController() override;
 
     // Opens the store the settings name, or the default one.
@@ -52,8 +54,6 @@ public:
     // The store file the settings name, or the one in the user's
     // application-data folder.
     static QString storePath();
-    static bool recordsReads();
-    static void setRecordsReads(bool on);
 
     // What recording a read did, for the window.
     struct Outcome {
@@ -71,6 +71,13 @@ public:
     // off or there is no store.
     Outcome record(const memory_dump::MemoryDump& dump);
 
+    // A site's history as the window shows it, read off the window's
+    // thread; nothing when it cannot be shown, the reason said in a box.
+    std::optional<ArchiveToShow> openSite(const QString& site);
+    // The store's whole check, off the window's thread: its result in words,
+    // an unsound store also said in a box.
+    QString checkStore();
+
     // The sites dialog; the site whose history to open, or empty.
     QString chooseSite();
     // Asks for another store file and opens it; one that cannot be used is
@@ -85,7 +92,7 @@ private:
     std::unique_ptr<site_history::SiteHistory> opened(const QString& location, QString& why);
 
     QWidget* window;
-    HistoryPrompts prompts;
+    UserPrompts prompts;
     std::unique_ptr<site_history::SiteHistory> history;
     QString storeLocation;
     // The store's server could not be reached: reads wait on this computer.

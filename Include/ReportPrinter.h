@@ -1,5 +1,7 @@
 #pragma once
 
+#include <UserPrompts.h>
+
 #include <QCoreApplication>
 
 class QDialog;
@@ -12,22 +14,12 @@ struct ReportContent;
 
 // The window's report printed through Qt's print dialog or shown in its
 // preview, on the report's own page (A4 landscape) unless the dialog
-// changes it. The dialogs run through the window, whose tests answer them.
+// changes it. The dialogs run through the prompts, which tests answer.
 class ReportPrinter {
     Q_DECLARE_TR_FUNCTIONS(ReportPrinter)
 
 public:
-    // What the report needs of the window it belongs to.
-    class Host {
-    public:
-        virtual int runDialog(QDialog& dialog) = 0;
-        virtual void showCritical(const QString& text) = 0;
-
-    protected:
-        ~Host() = default;
-    };
-
-    ReportPrinter(QWidget* window, Host& host) : window(window), host(host) {}
+    ReportPrinter(QWidget* window, UserPrompts prompts) : window(window), prompts(std::move(prompts)) {}
 
     void print(const archive_report::ReportContent& content);
     void preview(const archive_report::ReportContent& content);
@@ -36,5 +28,5 @@ private:
     void paint(QPrinter& printer, const archive_report::ReportContent& content);
 
     QWidget* window;
-    Host& host;
+    UserPrompts prompts;
 };

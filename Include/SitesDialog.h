@@ -1,6 +1,6 @@
 #pragma once
 
-#include <HistoryPrompts.h>
+#include <UserPrompts.h>
 
 #include <QDialog>
 
@@ -19,7 +19,7 @@ class SitesDialog : public QDialog {
     Q_OBJECT
 
 public:
-    SitesDialog(site_history::SiteHistory& store, HistoryPrompts prompts, QWidget* parent = nullptr);
+    SitesDialog(site_history::SiteHistory& store, UserPrompts prompts, QWidget* parent = nullptr);
     ~SitesDialog() override;
 
     // The site whose history the user asked to open; empty when none.
@@ -40,6 +40,6 @@ private:
 
     Ui::SitesDialog* ui;
     site_history::SiteHistory& store;
-    HistoryPrompts prompts;
+    UserPrompts prompts;
     QString chosen;
 };

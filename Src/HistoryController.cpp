@@ -1,7 +1,9 @@
 #include <HistoryController.h>
 
+#include <HistoryOpening.h>
 #include <SiteDialog.h>
 #include <SitesDialog.h>
+#include <ViewerSettings.h>
 
 #include <archive_table/TableSource.h>
 #include <config_quorvel/ConfiguratorError.h>
@@ -12,17 +14,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSettings>
 #include <QStandardPaths>
 
-namespace {
-
-const QString storeKey = QStringLiteral("history/store");
-const QString recordKey = QStringLiteral("history/recordReads");
-
-} // namespace
-
-HistoryController::HistoryController(QWidget* window, HistoryPrompts prompts)
+HistoryController::HistoryController(QWidget* window, UserPrompts prompts)
     : QObject(window), window(window), prompts(std::move(prompts))
 {
 }
@@ -31,28 +25,18 @@ HistoryController::~HistoryController() = default;
 
 QString HistoryController::storePath()
 {
-    const QString chosen = QSettings().value(storeKey).toString();
+    const QString chosen = ViewerSettings::chosenStore();
     if (!chosen.isEmpty())
         return chosen;
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
         .filePath(QStringLiteral("history.sqlite"));
 }
 
-bool HistoryController::recordsReads()
-{
-    return QSettings().value(recordKey, true).toBool();
-}
-
-void HistoryController::setRecordsReads(bool on)
-{
-    QSettings().setValue(recordKey, on);
-}
-
 void HistoryController::openStore()
 {
     const QString path = storePath();
     // The default folder is made on first use; a chosen one must exist.
-    if (QSettings().value(storeKey).toString().isEmpty())
+    if (ViewerSettings::chosenStore().isEmpty())
         QDir().mkpath(QFileInfo(path).absolutePath());
     openStoreAt(path);
 }
@@ -133,7 +117,7 @@ std::unique_ptr<site_history::SiteHistory> HistoryController::opened(const QStri
 HistoryController::Outcome HistoryController::record(const memory_dump::MemoryDump& dump)
 {
     Outcome outcome;
-    if (!recordsReads())
+    if (!ViewerSettings::recordsReads())
         return outcome;
     // A server that was out of reach is tried again: what waited goes first.
     QString sent;
@@ -188,6 +172,43 @@ HistoryController::Outcome HistoryController::record(const memory_dump::MemoryDu
     if (!sent.isEmpty() && !outcome.status.isEmpty())
         outcome.status = sent + QStringLiteral("; ") + outcome.status;
     return outcome;
+}
+
+std::optional<ArchiveToShow> HistoryController::openSite(const QString& site)
+{
+    if (!history)
+        return std::nullopt;
+    OpenedHistory opened = openHistoryAside(storeLocation, site);
+    if (!opened.error.isEmpty()) {
+        prompts.showCritical(opened.error);
+        return std::nullopt;
+    }
+    const site_history::SiteInfo& info = opened.table.site;
+    ArchiveToShow shown;
+    shown.archive.configuration = std::move(opened.latest);
+    shown.archive.source.kind = archive_table::TableSource::Kind::History;
+    shown.archive.source.site = info.name;
+    shown.archive.source.reads = info.reads;
+    shown.archive.source.firstRead = info.firstRead;
+    shown.archive.source.readTime = info.lastRead;
+    shown.events = std::move(opened.table.events);
+    shown.outcome = tr("История объекта «%1»: чтений %2, с %3 по %4")
+                        .arg(site)
+                        .arg(info.reads)
+                        .arg(archive_table::shownTime(info.firstRead), archive_table::shownTime(info.lastRead));
+    return shown;
+}
+
+QString HistoryController::checkStore()
+{
+    if (!history) {
+        prompts.showCritical(reason);
+        return QString();
+    }
+    const site_history::HistoryCheck check = checkHistoryAside(storeLocation);
+    if (!check.sound)
+        prompts.showCritical(check.text);
+    return check.text;
 }
 
 QString HistoryController::chooseSite()
@@ -245,7 +266,7 @@ void HistoryController::useStore(const QString& location)
         prompts.showCritical(why);
         return;
     }
-    QSettings().setValue(storeKey, location);
+    ViewerSettings::setChosenStore(location);
     history = std::move(chosen);
     storeLocation = location;
     reason = sendPending();

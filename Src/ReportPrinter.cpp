@@ -25,7 +25,7 @@ void ReportPrinter::print(const archive_report::ReportContent& content)
     QPrinter printer(QPrinter::HighResolution);
     archive_report::setReportPage(printer);
     QPrintDialog dialog(&printer, window);
-    if (host.runDialog(dialog) == QDialog::Accepted)
+    if (prompts.runDialog(dialog) == QDialog::Accepted)
         paint(printer, content);
 }
 
@@ -49,11 +49,11 @@ void ReportPrinter::preview(const archive_report::ReportContent& content)
     dialog.move(available.center() - dialog.rect().center());
     if (auto* fitWidth = dialog.findChild<QAction*>(QStringLiteral("fitWidthAction")))
         fitWidth->trigger();
-    host.runDialog(dialog);
+    prompts.runDialog(dialog);
 }
 
 void ReportPrinter::paint(QPrinter& printer, const archive_report::ReportContent& content)
 {
     if (archive_report::paintReport(printer, content) == 0)
-        host.showCritical(tr("Не удалось напечатать отчёт"));
+        prompts.showCritical(tr("Не удалось напечатать отчёт"));
 }

@@ -27,7 +27,7 @@ QTableWidgetItem* numberItem(int value)
 
 } // namespace
 
-SitesDialog::SitesDialog(site_history::SiteHistory& store, HistoryPrompts prompts, QWidget* parent)
+SitesDialog::SitesDialog(site_history::SiteHistory& store, UserPrompts prompts, QWidget* parent)
     : QDialog(parent, Qt::WindowCloseButtonHint), ui(new Ui::SitesDialog), store(store), prompts(std::move(prompts))
 {
     ui->setupUi(this);
@@ -158,7 +158,7 @@ void SitesDialog::onSaveReadDump()
         const int chosenRead = prompts.askChoice(tr("Чтение объекта «%1»:").arg(site), items);
         if (chosenRead < 0 || chosenRead >= int(reads.size()))
             return;
-        const QString fileName = prompts.askDumpFileName();
+        const QString fileName = prompts.askSaveName(SavedFile::Dump);
         if (fileName.isEmpty())
             return;
         memory_dump::saveDumpFile(fileName, store.readDump(reads[std::size_t(chosenRead)].id));

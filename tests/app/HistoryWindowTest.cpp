@@ -306,7 +306,7 @@ private slots:
         // Which store is in use: the note's tool tip and the sites dialog's title.
         const QString path = QDir::toNativeSeparators(bench.storeFolder.filePath(QStringLiteral("h.sqlite")));
         QCOMPARE(bench.window->findChild<QLabel*>("historyStatus")->toolTip(), QStringLiteral("История: ") + path);
-        QCOMPARE(SitesDialog(bench.store(), HistoryPrompts{}).windowTitle(), QStringLiteral("Объекты — ") + path);
+        QCOMPARE(SitesDialog(bench.store(), UserPrompts{}).windowTitle(), QStringLiteral("Объекты — ") + path);
 
         QAction* check = bench.window->findChild<QAction*>("checkHistory");
         check->trigger();

@@ -5,6 +5,8 @@
 #include <EventsView.h>
 #include <EventTableModel.h>
 #include <MainWindow.h>
+#include <PanelReading.h>
+#include <UserPrompts.h>
 #include <SiteDialog.h>
 #include <SitesDialog.h>
 
@@ -14,6 +16,7 @@
 #include <config_quorvel/testing/RecordBuilder.h>
 #include <panel_builder/PanelBuilder.h>
 #include <panel_sim/SimulatedPanel.h>
+#include <rs485/SerialPlatform.h>
 #include <rs485/testing/FakeSerialPlatform.h>
 
 #include <QDialog>
@@ -47,7 +50,8 @@ inline const TestSettingsFolder testSettingsFolder;
 // collects instead of showing them.
 class TestMainWindow : public MainWindow {
 public:
-    using MainWindow::MainWindow;
+    explicit TestMainWindow(rs485::SerialPlatform& platform) : MainWindow(platform, answers()) { spyOnProgress(); }
+    TestMainWindow() : MainWindow(rs485::nativeSerialPlatform(), answers()) { spyOnProgress(); }
 
     // Answers every dialog the window runs but those of the history; rejects
     // by default.
@@ -78,40 +82,50 @@ public:
     QStringList criticals;
 
     // The window's own save dialogs, unanswered.
-    QString askSaveFileNameAsTheWindowDoes() { return MainWindow::askSaveFileName(); }
-    QString askCsvFileNameAsTheWindowDoes() { return MainWindow::askCsvFileName(); }
-    QString askSaveDumpFileNameAsTheWindowDoes() { return MainWindow::askSaveDumpFileName(); }
-    QString askReportFileNameAsTheWindowDoes() { return MainWindow::askReportFileName(); }
+    QString askSaveFileNameAsTheWindowDoes() { return dialogPrompts(this).askSaveName(SavedFile::Text); }
+    QString askCsvFileNameAsTheWindowDoes() { return dialogPrompts(this).askSaveName(SavedFile::Csv); }
+    QString askSaveDumpFileNameAsTheWindowDoes() { return dialogPrompts(this).askSaveName(SavedFile::Dump); }
+    QString askReportFileNameAsTheWindowDoes() { return dialogPrompts(this).askSaveName(SavedFile::Report); }
 
-    void onProgress(float value) override
+private:
+    // The answers are the members above, read when a question comes, long
+    // after the window is made.
+    UserPrompts answers()
     {
-        if (progressSpy)
-            progressSpy(value);
-        MainWindow::onProgress(value);
+        UserPrompts prompts;
+        prompts.runDialog = [this](QDialog& dialog) {
+            if (auto* site = qobject_cast<SiteDialog*>(&dialog))
+                return answerSiteDialog(*site);
+            if (auto* sites = qobject_cast<SitesDialog*>(&dialog))
+                return answerSitesDialog(*sites);
+            return answerDialog(dialog);
+        };
+        prompts.showCritical = [this](const QString& text) { criticals << text; };
+        prompts.askYesNo = [this](const QString& question) { return answerYesNo(question); };
+        prompts.askText = [this](const QString& label, const QString& text) { return answerText(label, text); };
+        prompts.askChoice = [this](const QString& label, const QStringList& items) { return answerChoice(label, items); };
+        prompts.askSaveName = [this](SavedFile kind) {
+            switch (kind) {
+            case SavedFile::Text: return saveFileName;
+            case SavedFile::Csv: return csvFileName;
+            case SavedFile::Dump: return saveDumpName;
+            case SavedFile::Report: return reportFileName;
+            }
+            return QString();
+        };
+        prompts.askOpenDumpName = [this] { return openDumpName; };
+        prompts.askStoreFileName = [this] { return storeFileName; };
+        prompts.createOutputFile = [this](const QString& fileName) {
+            return saveFileFactory ? saveFileFactory(fileName) : std::make_unique<file_output::OutputFile>(fileName);
+        };
+        return prompts;
     }
-
-protected:
-    int runDialog(QDialog& dialog) override
+    void spyOnProgress()
     {
-        if (auto* site = qobject_cast<SiteDialog*>(&dialog))
-            return answerSiteDialog(*site);
-        if (auto* sites = qobject_cast<SitesDialog*>(&dialog))
-            return answerSitesDialog(*sites);
-        return answerDialog(dialog);
-    }
-    bool askYesNo(const QString& question) override { return answerYesNo(question); }
-    QString askText(const QString& label, const QString& text) override { return answerText(label, text); }
-    int askChoice(const QString& label, const QStringList& items) override { return answerChoice(label, items); }
-    QString askStoreFileName() override { return storeFileName; }
-    QString askSaveFileName() override { return saveFileName; }
-    QString askCsvFileName() override { return csvFileName; }
-    QString askOpenDumpFileName() override { return openDumpName; }
-    QString askSaveDumpFileName() override { return saveDumpName; }
-    QString askReportFileName() override { return reportFileName; }
-    void showCritical(const QString& text) override { criticals << text; }
-    std::unique_ptr<file_output::OutputFile> createOutputFile(const QString& fileName) override
-    {
-        return saveFileFactory ? saveFileFactory(fileName) : MainWindow::createOutputFile(fileName);
+        connect(findChild<PanelReading*>(), &PanelReading::progressed, this, [this](float value) {
+            if (progressSpy)
+                progressSpy(value);
+        });
     }
 };
 

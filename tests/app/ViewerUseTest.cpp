@@ -491,8 +491,14 @@ private slots:
             };
             bench.window->onLoadFromDevice();
             QCOMPARE(bench.window->criticals, QStringList());
-            bench.window->saveFileName = dir.filePath("archive.txt");
-            bench.window->onSaveToFile();
+            // The folder chosen in the window's own save dialog.
+            QTimer::singleShot(0, [&] {
+                if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                    dialog->selectFile(dir.filePath("archive.txt"));
+                    QMetaObject::invokeMethod(dialog, "accept");
+                }
+            });
+            QCOMPARE(bench.window->askSaveFileNameAsTheWindowDoes(), dir.filePath("archive.txt"));
             // Smaller than the offscreen screen, which restoring a geometry keeps to.
             bench.window->resize(760, 480);
             bench.window->close();

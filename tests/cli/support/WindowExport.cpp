@@ -2,33 +2,14 @@
 
 #include <MainWindow.h>
 
+#include <file_output/OutputFile.h>
 #include <panel_sim/SimulatedPanel.h>
 #include <rs485/testing/FakeSerialPlatform.h>
 
+#include <QAction>
 #include <QDialog>
 #include <QFile>
 #include <QTemporaryDir>
-
-namespace {
-
-// The window with its dialogs answered: the connect dialog accepted with
-// the port and speed it proposes, the save dialog given a file name.
-class AnsweredWindow : public MainWindow {
-public:
-    using MainWindow::MainWindow;
-
-    QString saveFileName;
-    QString csvFileName;
-    QStringList errors;
-
-protected:
-    int runDialog(QDialog&) override { return QDialog::Accepted; }
-    QString askSaveFileName() override { return saveFileName; }
-    QString askCsvFileName() override { return csvFileName; }
-    void showCritical(const QString& text) override { errors << text; }
-};
-
-} // namespace
 
 WindowExport windowExport(const panel_sim::PanelMemory& memory)
 {
@@ -41,13 +22,19 @@ WindowExport windowExport(const panel_sim::PanelMemory& memory)
     QTemporaryDir dir;
     WindowExport result;
     {
-        AnsweredWindow window(line);
-        window.saveFileName = dir.filePath(QStringLiteral("archive.txt"));
+        // The connect dialog accepted with the port and speed it proposes,
+        // the save dialogs given a file name.
+        UserPrompts answers;
+        answers.runDialog = [](QDialog&) { return int(QDialog::Accepted); };
+        answers.askSaveName = [&](SavedFile kind) {
+            return dir.filePath(kind == SavedFile::Csv ? QStringLiteral("archive.csv") : QStringLiteral("archive.txt"));
+        };
+        answers.showCritical = [&](const QString& text) { result.errors << text; };
+        answers.createOutputFile = [](const QString& name) { return std::make_unique<file_output::OutputFile>(name); };
+        MainWindow window(line, answers);
         window.onLoadFromDevice();
-        window.onSaveToFile();
-        window.csvFileName = dir.filePath(QStringLiteral("archive.csv"));
-        window.onExportToCsv();
-        result.errors = window.errors;
+        window.findChild<QAction*>(QStringLiteral("saveToFile"))->trigger();
+        window.findChild<QAction*>(QStringLiteral("exportToCsv"))->trigger();
     }
     QFile file(dir.filePath(QStringLiteral("archive.txt")));
     if (file.open(QIODevice::ReadOnly))

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <ReportPrinter.h>
+#include <UserPrompts.h>
+
+#include <QCoreApplication>
+
+#include <functional>
+
+class EventsView;
+class QIODevice;
+class QWidget;
+
+namespace archive_report {
+struct ReportContent;
+}
+
+// The rows shown (after the filter, in the table's order) saved as a text
+// table, CSV or the PDF report, or printed. Each save asks for its file
+// and writes it whole or not at all: a failed write leaves an existing file
+// as it was.
+class ArchiveExports {
+    Q_DECLARE_TR_FUNCTIONS(ArchiveExports)
+
+public:
+    ArchiveExports(QWidget* window, const EventsView& view, UserPrompts prompts,
+                   std::function<archive_report::ReportContent()> report);
+
+    void saveText();
+    void saveCsv();
+    void saveReport();
+    void print();
+    void preview();
+
+private:
+    bool writeFile(const QString& fileName, bool text, const std::function<bool(QIODevice&)>& write);
+
+    const EventsView& view;
+    UserPrompts prompts;
+    std::function<archive_report::ReportContent()> report;
+    ReportPrinter printer;
+};

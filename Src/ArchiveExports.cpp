@@ -1,0 +1,62 @@
+#include <ArchiveExports.h>
+
+#include <EventsView.h>
+
+#include <archive_report/PdfReport.h>
+#include <archive_report/ReportContent.h>
+#include <file_output/OutputFile.h>
+
+ArchiveExports::ArchiveExports(QWidget* window, const EventsView& view, UserPrompts prompts,
+                               std::function<archive_report::ReportContent()> report)
+    : view(view), prompts(prompts), report(std::move(report)), printer(window, std::move(prompts))
+{
+}
+
+void ArchiveExports::saveText()
+{
+    const QString fileName = prompts.askSaveName(SavedFile::Text);
+    if (!fileName.isEmpty())
+        writeFile(fileName, true, [this](QIODevice& device) { return view.exportToText(&device); });
+}
+
+void ArchiveExports::saveCsv()
+{
+    const QString fileName = prompts.askSaveName(SavedFile::Csv);
+    // CSV has its CR LF line ends on every system, so no text mode.
+    if (!fileName.isEmpty())
+        writeFile(fileName, false, [this](QIODevice& device) { return view.exportToCsv(&device); });
+}
+
+void ArchiveExports::saveReport()
+{
+    const QString fileName = prompts.askSaveName(SavedFile::Report);
+    if (fileName.isEmpty())
+        return;
+    const archive_report::ReportContent content = report();
+    writeFile(fileName, false, [&](QIODevice& device) { return archive_report::writePdfReport(device, content); });
+}
+
+void ArchiveExports::print()
+{
+    printer.print(report());
+}
+
+void ArchiveExports::preview()
+{
+    printer.preview(report());
+}
+
+bool ArchiveExports::writeFile(const QString& fileName, bool text, const std::function<bool(QIODevice&)>& write)
+{
+    const std::unique_ptr<file_output::OutputFile> file = prompts.createOutputFile(fileName);
+    if (!file->open(text ? QIODevice::Text : QIODevice::NotOpen)) {
+        prompts.showCritical(tr("Невозможно открыть файл для записи"));
+        return false;
+    }
+    if (!write(file->device()) || !file->commit()) {
+        file->cancel();
+        prompts.showCritical(tr("Ошибка при записи файла"));
+        return false;
+    }
+    return true;
+}
