@@ -79,7 +79,7 @@ TEST(HistoryProgramTest, ReadsAreRecordedUnderTheirSiteAndWrittenAsOneTable)
                                                             "--history-table", "--format", "csv"});
     EXPECT_EQ(csv.out.toStdString(), demoWindowCsv().toStdString());
 
-    // The report of a history names its site under the title.
+    // The report of a history names its site under the title...
     const QString report = dir.filePath("history.pdf");
     EXPECT_EQ(runProgram(archiveProgram(), {"--history", store, "--site", "Главный корпус", "--history-table",
                                             "--format", "pdf", "-o", report}).exitCode, 0);
@@ -88,6 +88,8 @@ TEST(HistoryProgramTest, ReadsAreRecordedUnderTheirSiteAndWrittenAsOneTable)
     ASSERT_GE(title, 0);
     ASSERT_GT(lines.size(), title + 1);
     EXPECT_EQ(lines[title + 1], QStringLiteral("Главный корпус"));
+    // ... and ends with its last twelve months, counted by the store.
+    EXPECT_TRUE(lines.contains(QStringLiteral("Статистика за 12 месяцев")));
 }
 
 // The month table and the device ranking of a site read twice, each event

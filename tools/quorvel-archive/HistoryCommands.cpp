@@ -190,8 +190,10 @@ int writeHistoryTable(const ArchiveOptions& options)
         table.source.firstRead = history.site.firstRead;
         table.source.readTime = history.site.lastRead;
         // The report names the devices as the site's latest read does.
-        if (options.format == ArchiveOptions::Format::Pdf)
+        if (options.format == ArchiveOptions::Format::Pdf) {
             memory_dump::decodeDump(store->latestDump(history.site.name), table.configuration);
+            table.siteTallies = store->tallies(history.site.name);
+        }
     } catch (const site_history::HistoryError& error) {
         printError(error.what());
         return ExitCode::StoreError;
