@@ -6,7 +6,9 @@
 // --history-table of the reader with its peak memory, telling the site of
 // an unknown read, the site's statistics (target ≤ 1 s at a million, also on
 // a server), and the store's bytes per event. The overview of 1 000 sites
-// read three times each (target ≤ 1 s, also on a server). Also recording a full
+// read three times each (target ≤ 1 s, also on a server). Merging two sites
+// of about 250 000 events each, one panel read alternately under two names
+// (target ≤ 5 s, also on a server). Also recording a full
 // read into an empty store, and the window opening the 60 000-event
 // history. On a PostgreSQL server: a full read recorded, eight importers at
 // once, and import and read-out at 250 000 events. Run by hand, offscreen,
@@ -431,6 +433,65 @@ void overviewOfSitesOnServer(benchmark::State& state)
     overviewOf(state, location);
 }
 
+// One panel's reads recorded alternately under two names, 31 each: two
+// sites of about 254 000 events that share the 192 records by which each
+// read overlaps the next.
+SiteStore twoNamesStore(const QString& location)
+{
+    QElapsedTimer took;
+    took.start();
+    site_history::SiteHistory store(location);
+    constexpr int reads = 62;
+    for (int i = 0; i < reads; ++i)
+        store.record(i % 2 ? QStringLiteral("Склад №1") : QStringLiteral("Склад 1"), siteRead(i));
+    const int events = store.site(QStringLiteral("Склад 1"))->events + store.site(QStringLiteral("Склад №1"))->events;
+    std::fprintf(stderr, "made two sites of %d events together in %.1f s\n", events, double(took.elapsed()) / 1000);
+    return {location, reads, events};
+}
+
+void mergeInto(benchmark::State& state, const QString& location, const SiteStore& made)
+{
+    site_history::SiteHistory store(location);
+    const site_history::MergedSites merged = store.mergeSite(QStringLiteral("Склад 1"), QStringLiteral("Склад №1"));
+    if (merged.reads + merged.keptReads != made.reads / 2)
+        state.SkipWithError("the merge did not move the site's reads");
+    state.counters["events"] = made.events;
+    state.counters["shared_events"] = merged.sharedEvents;
+}
+
+// The store copied before each round, so that every round merges the same sites.
+void mergeTwoSites(benchmark::State& state)
+{
+    static const SiteStore made = twoNamesStore(folder().filePath(QStringLiteral("two-names.sqlite")));
+    const QString copy = folder().filePath(QStringLiteral("merge.sqlite"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(copy);
+        QFile::copy(made.location, copy);
+        state.ResumeTiming();
+        mergeInto(state, copy, made);
+    }
+}
+
+void mergeTwoSitesOnServer(benchmark::State& state)
+{
+    const TestServer* server = TestServer::get();
+    if (!server) {
+        state.SkipWithError("no server: QUORVEL_TEST_POSTGRES is not set");
+        return;
+    }
+    static const SiteStore made = twoNamesStore(server->newDatabase());
+    const QString original = TestServer::databaseOf(made.location);
+    const QString copy = original + QStringLiteral("_merge");
+    for (auto _ : state) {
+        state.PauseTiming();
+        server->admin(QStringLiteral("postgres"), {QStringLiteral("DROP DATABASE IF EXISTS ") + copy,
+                                                   QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(copy, original)});
+        state.ResumeTiming();
+        mergeInto(state, server->uri(copy), made);
+    }
+}
+
 } // namespace
 
 BENCHMARK(recordFullRead)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -447,6 +508,8 @@ BENCHMARK(importOneMoreReadOnServer)->Arg(250000)->Unit(benchmark::kMillisecond)
 BENCHMARK(readOutSiteOnServer)->Arg(250000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(siteStatisticsOnServer)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(overviewOfSitesOnServer)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(mergeTwoSites)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(mergeTwoSitesOnServer)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {

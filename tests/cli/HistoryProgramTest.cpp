@@ -79,7 +79,7 @@ TEST(HistoryProgramTest, ReadsAreRecordedUnderTheirSiteAndWrittenAsOneTable)
                                                             "--history-table", "--format", "csv"});
     EXPECT_EQ(csv.out.toStdString(), demoWindowCsv().toStdString());
 
-    // The report of a history names its site under the title.
+    // The report of a history names its site under the title...
     const QString report = dir.filePath("history.pdf");
     EXPECT_EQ(runProgram(archiveProgram(), {"--history", store, "--site", "Главный корпус", "--history-table",
                                             "--format", "pdf", "-o", report}).exitCode, 0);
@@ -88,6 +88,8 @@ TEST(HistoryProgramTest, ReadsAreRecordedUnderTheirSiteAndWrittenAsOneTable)
     ASSERT_GE(title, 0);
     ASSERT_GT(lines.size(), title + 1);
     EXPECT_EQ(lines[title + 1], QStringLiteral("Главный корпус"));
+    // ... and ends with its last twelve months, counted by the store.
+    EXPECT_TRUE(lines.contains(QStringLiteral("Статистика за 12 месяцев")));
 }
 
 // The month table and the device ranking of a site read twice, each event
@@ -141,6 +143,37 @@ TEST(HistoryProgramTest, SiteStatisticsAreWrittenAsTextAndCsvTables)
                                           .toUtf8());
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Склад;2023/11/1").toUtf8())) << lines[1].toStdString();
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral(";2;1;1;да\r").toUtf8())) << lines[1].toStdString();
+}
+
+// Two sites merged say what moved; a site that is not there, one merged
+// into itself or a merge without its target change nothing.
+TEST(HistoryProgramTest, MergingSitesSaysTheCountsAndRefusalsChangeNothing)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("history.sqlite");
+    const QStringList dumps = writeRingDumps(dir, 2);
+    ASSERT_EQ(runProgram(archiveProgram(), {"--history", store, "--site", "Склад 1", "--import", dumps[0]}).exitCode, 0);
+    ASSERT_EQ(runProgram(archiveProgram(), {"--history", store, "--site", "Склад №1", "--import", dumps[1]}).exitCode, 0);
+    const QByteArray sites = runProgram(archiveProgram(), {"--history", store, "--list-sites"}).out;
+
+    const auto merge = [&](const QStringList& args) { return runProgram(archiveProgram(), QStringList{"--history", store} + args); };
+    const ProgramResult unknown = merge({"--merge-site", "Склад", "--into", "Склад 1"});
+    EXPECT_EQ(unknown.exitCode, 6);
+    EXPECT_TRUE(unknown.err.contains("«Склад»")) << unknown.err.toStdString();
+    EXPECT_EQ(merge({"--merge-site", "Склад 1", "--into", "Склад 1"}).exitCode, 2);
+    EXPECT_EQ(merge({"--merge-site", "Склад 1"}).exitCode, 2);
+    EXPECT_EQ(merge({"--into", "Склад 1", "--list-sites"}).exitCode, 2);
+    EXPECT_EQ(runProgram(archiveProgram(), {"--history", store, "--list-sites"}).out, sites);
+
+    const ProgramResult merged = merge({"--merge-site", "Склад 1", "--into", "Склад №1"});
+    EXPECT_EQ(merged.exitCode, 0) << merged.err.toStdString();
+    EXPECT_EQ(merged.out.toStdString(), "объект «Склад 1» объединён с «Склад №1»: перенесено чтений 1, событий 300; "
+                                        "уже были в «Склад №1»: чтений 0, событий 7892\n");
+    const QList<QByteArray> fields = runProgram(archiveProgram(), {"--history", store, "--list-sites"}).out.split('\t');
+    ASSERT_EQ(fields.size(), 4);
+    EXPECT_EQ(QString::fromUtf8(fields[0]), QStringLiteral("Склад №1"));
+    EXPECT_EQ(fields[1], "2");
+    EXPECT_EQ(fields[2], "8492");
 }
 
 // Standard error holds the outcome and nothing else, even where the user's

@@ -35,7 +35,7 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
         if (action)
             throw CommandLineError("only one of --list-ports, --port, --simulate, --from-dump, --import, --list-sites, "
                                    "--history-table, --history-stats, --overview, --check-history, --send-pending, "
-                                   "--help and --version may be given (" + name + ")");
+                                   "--merge-site, --help and --version may be given (" + name + ")");
         action = a;
     };
 
@@ -123,6 +123,13 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
         } else if (name == "--send-pending") {
             noValue();
             setAction(ArchiveOptions::Action::SendPending, name);
+        } else if (name == "--merge-site") {
+            setAction(ArchiveOptions::Action::MergeSite, name);
+            options.mergeFrom = takeValue();
+        } else if (name == "--into") {
+            if (options.mergeInto)
+                throw CommandLineError("--into is given twice");
+            options.mergeInto = takeValue();
         } else if (name == "--keep-pending") {
             noValue();
             if (options.keepPending)
@@ -160,9 +167,10 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
     const bool siteTable = options.action == ArchiveOptions::Action::HistoryTable
         || options.action == ArchiveOptions::Action::HistoryStats;
     const bool overview = options.action == ArchiveOptions::Action::Overview;
+    const bool merge = options.action == ArchiveOptions::Action::MergeSite;
     const bool wholeStore = options.action == ArchiveOptions::Action::ListSites
         || options.action == ArchiveOptions::Action::CheckHistory || options.action == ArchiveOptions::Action::SendPending
-        || overview;
+        || overview || merge;
     const bool historyAction = siteTable || wholeStore || options.action == ArchiveOptions::Action::Import;
     if (!reads && (noTurbo || options.saveDump))
         throw CommandLineError("--no-turbo and --save-dump go only with --port or --simulate");
@@ -170,16 +178,20 @@ ArchiveOptions parseArchiveOptions(const std::vector<std::string>& args)
         throw CommandLineError("--output and --format go only with --port, --simulate, --from-dump, --history-table, "
                                "--history-stats or --overview");
     if (historyAction && !options.history)
-        throw CommandLineError("--import, --list-sites, --history-table, --history-stats, --overview, --check-history "
-                               "and --send-pending need --history STORE");
+        throw CommandLineError("--import, --list-sites, --history-table, --history-stats, --overview, --check-history, "
+                               "--send-pending and --merge-site need --history STORE");
     if (options.history && !reads && !decodes && !historyAction)
         throw CommandLineError("--history goes with a read, --from-dump, --import, --list-sites, --history-table, "
-                               "--history-stats, --overview, --check-history or --send-pending");
+                               "--history-stats, --overview, --check-history, --send-pending or --merge-site");
     if (options.site && !options.history)
         throw CommandLineError("--site goes only with --history");
     if (options.site && wholeStore)
-        throw CommandLineError("--list-sites, --overview, --check-history and --send-pending take the whole history; "
-                               "--site does not go with them");
+        throw CommandLineError("--list-sites, --overview, --check-history, --send-pending and --merge-site take the "
+                               "whole history; --site does not go with them");
+    if (merge != bool(options.mergeInto))
+        throw CommandLineError("--merge-site FROM and --into TO go together");
+    if (merge && options.mergeFrom == *options.mergeInto)
+        throw CommandLineError("--merge-site and --into name the same site");
     if (options.keepPending && (!options.history || !(reads || decodes || options.action == ArchiveOptions::Action::Import)))
         throw CommandLineError("--keep-pending goes with --history and a read, --from-dump or --import");
     if (siteTable && !options.site)
@@ -219,6 +231,7 @@ std::string usageText()
            "  quorvel-archive --history STORE --site NAME --history-stats [months|devices]\n"
            "                  [--format text|csv] [--output FILE]\n"
            "  quorvel-archive --history STORE --overview [--format text|csv] [--output FILE]\n"
+           "  quorvel-archive --history STORE --merge-site FROM --into TO\n"
            "  quorvel-archive --help | --version\n"
            "\n"
            "Reads the event archive of a Quorvel panel and writes it as the viewer's\n"
@@ -284,6 +297,11 @@ std::string usageText()
            "                   user's data folder) instead of losing it; the exit\n"
            "                   status is 6 all the same\n"
            "  --send-pending   record the reads kept for this history\n"
+           "  --merge-site FROM --into TO\n"
+           "                   merge two sites that are one place: TO's history becomes\n"
+           "                   the one all reads of both recorded under one name give,\n"
+           "                   and FROM is gone; all of it or nothing. Says how many\n"
+           "                   reads and events were moved and how many both held\n"
            "\n"
            "Exit status: 0 done, 1 the read failed, 2 bad command line (or a read\n"
            "whose site is neither named nor found), 3 the port cannot be opened (or\n"

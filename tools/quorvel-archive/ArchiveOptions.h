@@ -23,6 +23,7 @@ struct ArchiveOptions {
         Overview,
         CheckHistory,
         SendPending,
+        MergeSite,
     };
     enum class Format { Text, Csv, Pdf };
     enum class Statistic { Months, Devices };
@@ -39,6 +40,8 @@ struct ArchiveOptions {
     Statistic statistic = Statistic::Months; // HistoryStats: the table by month, or the device ranking
     std::vector<std::string> importDumps; // Import: the dumps to record
     bool keepPending = false;             // a read or dump the history's server cannot take is kept for SendPending
+    std::string mergeFrom;                // MergeSite: the site that goes
+    std::optional<std::string> mergeInto; // MergeSite: the site that takes its reads and events
 };
 
 // A command line that makes no sense; what() says why.

@@ -8,10 +8,12 @@
 #include <archive_table/TableSource.h>
 #include <config_quorvel/Configuration.h>
 #include <memory_dump/MemoryDump.h>
+#include <site_statistics/EventTally.h>
 
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,8 @@ struct ArchiveTable {
     std::vector<archive_table::ArchiveEvent> events;
     archive_table::TableSource source;
     config_quorvel::Configuration configuration;
+    // A site's history: its events tallied, for the report's statistics.
+    std::optional<site_statistics::Tallies> siteTallies;
 };
 
 // One read of a panel as the program reports it.

@@ -190,8 +190,10 @@ int writeHistoryTable(const ArchiveOptions& options)
         table.source.firstRead = history.site.firstRead;
         table.source.readTime = history.site.lastRead;
         // The report names the devices as the site's latest read does.
-        if (options.format == ArchiveOptions::Format::Pdf)
+        if (options.format == ArchiveOptions::Format::Pdf) {
             memory_dump::decodeDump(store->latestDump(history.site.name), table.configuration);
+            table.siteTallies = store->tallies(history.site.name);
+        }
     } catch (const site_history::HistoryError& error) {
         printError(error.what());
         return ExitCode::StoreError;
@@ -287,6 +289,29 @@ int checkHistory(const ArchiveOptions& options)
         if (!writeText(stdout, (check.text + QLatin1Char('\n')).toStdString()))
             return ExitCode::OutputError;
         return check.sound ? ExitCode::Success : ExitCode::StoreError;
+    } catch (const site_history::HistoryError& error) {
+        printError(error.what());
+        return ExitCode::StoreError;
+    }
+}
+
+int mergeSites(const ArchiveOptions& options)
+{
+    const std::unique_ptr<site_history::SiteHistory> store = openStore(options);
+    if (!store)
+        return ExitCode::StoreError;
+    const QString from = fromUtf8(options.mergeFrom);
+    const QString into = fromUtf8(*options.mergeInto);
+    try {
+        const site_history::MergedSites merged = store->mergeSite(from, into);
+        const QString text = QStringLiteral("объект «%1» объединён с «%2»: перенесено чтений %3, событий %4; "
+                                            "уже были в «%2»: чтений %5, событий %6\n")
+                                 .arg(site_history::escapedSiteName(from), site_history::escapedSiteName(into))
+                                 .arg(merged.reads)
+                                 .arg(merged.events)
+                                 .arg(merged.keptReads)
+                                 .arg(merged.sharedEvents);
+        return writeText(stdout, text.toStdString()) ? ExitCode::Success : ExitCode::OutputError;
     } catch (const site_history::HistoryError& error) {
         printError(error.what());
         return ExitCode::StoreError;

@@ -42,7 +42,7 @@ QString siteToRecordUnder(site_history::SiteHistory& store, const ArchiveOptions
                           const memory_dump::MemoryDump& dump);
 
 // --import, --list-sites, --history-table, --history-stats, --overview,
-// --check-history and --send-pending.
+// --check-history, --send-pending and --merge-site.
 int importDumps(const ArchiveOptions& options);
 int listSites(const ArchiveOptions& options);
 int writeHistoryTable(const ArchiveOptions& options);
@@ -50,5 +50,6 @@ int writeHistoryStats(const ArchiveOptions& options);
 int writeOverview(const ArchiveOptions& options);
 int checkHistory(const ArchiveOptions& options);
 int sendPending(const ArchiveOptions& options);
+int mergeSites(const ArchiveOptions& options);
 
 } // namespace quorvel_archive

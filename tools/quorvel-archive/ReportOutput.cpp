@@ -17,8 +17,8 @@ std::optional<std::string> writeReportFile(const QString& fileName, const Archiv
     file_output::OutputFile file(fileName);
     if (!file.open())
         return std::string(cannotOpenText);
-    const archive_report::ReportContent content =
-        archive_report::reportContent(table.events, table.configuration, table.source);
+    archive_report::ReportContent content = archive_report::reportContent(table.events, table.configuration, table.source);
+    content.siteTallies = table.siteTallies;
     if (!archive_report::writePdfReport(file.device(), content) || !file.commit())
         return std::string(cannotWriteText);
     return std::nullopt;

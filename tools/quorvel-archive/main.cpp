@@ -309,6 +309,8 @@ int main(int argc, char* argv[])
             return checkHistory(options);
         case ArchiveOptions::Action::SendPending:
             return sendPending(options);
+        case ArchiveOptions::Action::MergeSite:
+            return mergeSites(options);
         }
         return ExitCode::UsageError;
     });

@@ -10,6 +10,7 @@
 
 #include <config_quorvel/Configuration.h>
 #include <config_quorvel/DeviceNames.h>
+#include <site_statistics/EventTally.h>
 
 #include <QFile>
 #include <QtTest>
@@ -43,6 +44,7 @@ config_quorvel::Configuration storePanel()
 
 const QString signatures =
     QStringLiteral("Техник: ФИО, подпись, дата Представитель объекта: ФИО, подпись, дата");
+const QString yearStatistics = QStringLiteral("Статистика за 12 месяцев");
 const QString tableHeader = QStringLiteral("Э Дата и время Адрес Шл./Л.с. Событие Источник/Описание");
 // A4 landscape less the right margin of 10 mm, in points.
 constexpr qreal printableRight = 842 - 10 / 25.4 * 72;
@@ -180,6 +182,60 @@ private slots:
                                                         "1 СБРОС Склад"}));
         QCOMPARE(nextText(lines, header + 8), signatures);
         QVERIFY(!all.contains(fault));
+        QVERIFY(!all.contains(yearStatistics));
+    }
+
+    // A site's history: after its rows its last twelve months (March 2023 to
+    // February 2024, the month of its latest dated event) by month, and its
+    // devices by faults, the one with faults in three months marked; then
+    // the signatures. February 2023 and the undated fault are outside.
+    void aHistoryEndsWithItsLastTwelveMonths()
+    {
+        const auto event = [](const char* emergency, const char* time, const char* address, int eventClass) {
+            ArchiveEvent e = eventOf({emergency, time, "1", address, "1", "СОБЫТИЕ", ""});
+            e.eventClass = std::uint8_t(eventClass);
+            return e;
+        };
+        const std::vector<ArchiveEvent> rows = {
+            event("", "2024/02/10 10:00:00", "5", 1), event("+", "2024/02/01 08:00:00", "6", 2),
+            event("", "2023/12/05 10:00:00", "5", 1), event("", "2023/11/30 23:59:59", "5", 1),
+            event("", "2023/11/01 10:00:00", "6", 1), event("", "2023/02/28 10:00:00", "5", 1),
+            event("", "", "5", 1),
+        };
+        archive_table::TableSource history;
+        history.kind = archive_table::TableSource::Kind::History;
+        history.site = QStringLiteral("Склад №1");
+        archive_report::ReportContent content = archive_report::reportContent(rows, storePanel(), history);
+        content.siteTallies = site_statistics::tallyEvents(rows);
+        // The rows end on the first page, the last the undated one; the
+        // statistics and the signatures, too long for what is left, take
+        // the second page under its running header.
+        const std::vector<QStringList> pages = pageLines(writePdf(content, QStringLiteral("history.pdf")));
+        QCOMPARE(int(pages.size()), 2);
+        const QStringList& first = pages[0];
+        const int lastRow = first.indexOf(QStringLiteral("1 5 1 СОБЫТИЕ"));
+        QVERIFY(lastRow > 0);
+        QVERIFY(nextText(first, lastRow + 1).startsWith(QStringLiteral("Отчёт составлен ")));
+        const QStringList& lines = pages[1];
+        QCOMPARE(nextText(lines, 1), yearStatistics);
+        const int title = lines.indexOf(yearStatistics);
+        const int months = lines.indexOf(QStringLiteral("Месяц Событий Экстренных Неисправностей Состояний шлейфов "
+                                                        "Команд Сбросов Прочих"));
+        QCOMPARE(nextText(lines, title + 1), lines.value(months));
+        QStringList monthRows;
+        for (int at = months + 1; at < lines.size() && !lines[at].isEmpty(); ++at)
+            monthRows << lines[at];
+        QCOMPARE(monthRows.size(), 12);
+        QCOMPARE(monthRows.front(), QStringLiteral("2023-03 0 0 0 0 0 0 0"));
+        QVERIFY(monthRows.contains(QStringLiteral("2023-11 2 0 2 0 0 0 0")));
+        QCOMPARE(monthRows.back(), QStringLiteral("2024-02 2 1 1 1 0 0 0"));
+
+        const int devices = lines.indexOf(QStringLiteral("Секция Адрес Прибор Событий Экстренных Неисправностей "
+                                                         "Месяцев с неисправностями"));
+        QCOMPARE(nextText(lines, months + 13), QStringLiteral("Устройства с наибольшим числом неисправностей"));
+        QCOMPARE(lines.mid(devices + 1, 2), QStringList({"1 5 Ворота 3 0 3 3, повторяющиеся неисправности",
+                                                         "1 6 Рампа 2 1 1 1"}));
+        QCOMPARE(nextText(lines, devices + 3), signatures);
     }
 
     // Several pages: on each the running header (site, panel, period), the

@@ -5,10 +5,12 @@
 #include <archive_table/EventSpan.h>
 #include <archive_table/RowFilter.h>
 #include <archive_table/TableSource.h>
+#include <site_statistics/EventTally.h>
 
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace config_quorvel {
@@ -28,6 +30,10 @@ struct ReportContent {
     archive_table::DeviceDirectory devices;       // names for the summary
     QString filter;                               // the filter in words
     QDateTime madeAt;                             // when the report was made
+    // Only for a site's history: all its events tallied, whatever the
+    // filter shows, for the section of its last twelve months (the store's
+    // SiteHistory::tallies, or site_statistics::tallyEvents of the history).
+    std::optional<site_statistics::Tallies> siteTallies;
 };
 
 ReportContent reportContent(std::vector<archive_table::ArchiveEvent> events,

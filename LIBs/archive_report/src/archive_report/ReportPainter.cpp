@@ -6,6 +6,8 @@
 
 #include <archive_table/EventCounts.h>
 #include <archive_table/ProgramInfo.h>
+#include <site_statistics/DeviceRanking.h>
+#include <site_statistics/MonthTable.h>
 
 #include <QFontMetricsF>
 #include <QHash>
@@ -18,6 +20,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace archive_report {
 
@@ -31,6 +34,7 @@ constexpr qreal bodyPoints = 9;
 constexpr qreal titlePoints = 14;
 constexpr qreal siteNamePoints = 12;
 constexpr std::size_t topCount = 10;
+constexpr std::size_t faultyDeviceCount = 10;
 // Space around a cell's text and between blocks, in lines of body text.
 constexpr qreal cellPaddingX = 0.3;
 constexpr qreal cellPaddingY = 0.12;
@@ -121,6 +125,38 @@ private:
     QHash<QString, qreal> widths;
 };
 
+// A site's last twelve months: the month table's rows of the twelve
+// calendar months that end with the month of its latest dated event, and
+// the first rows of its device ranking, in the reader's spelling.
+struct YearTables {
+    site_statistics::StatisticsTable months;
+    site_statistics::StatisticsTable devices;
+};
+
+YearTables yearStatistics(const site_statistics::Tallies& tallies, const archive_table::DeviceDirectory& devices)
+{
+    const site_statistics::MonthWindow window = site_statistics::rankingWindow(tallies);
+    std::vector<site_statistics::MonthCounts> months = site_statistics::monthTable(tallies);
+    months.erase(std::remove_if(months.begin(), months.end(),
+                                [&](const site_statistics::MonthCounts& m) {
+                                    return m.month == 0 || m.month < window.first || m.month > window.last;
+                                }),
+                 months.end());
+    std::vector<site_statistics::DeviceCounts> ranking = site_statistics::deviceRanking(tallies, devices);
+    if (ranking.size() > faultyDeviceCount)
+        ranking.resize(faultyDeviceCount);
+    YearTables tables{site_statistics::monthTableTexts(months), site_statistics::deviceRankingTexts(ranking)};
+    const std::size_t monthsColumn = tables.devices.headers.size() - 1;
+    for (std::size_t i = 0; i < ranking.size(); ++i) {
+        archive_table::CellTexts& row = tables.devices.rows[i];
+        if (ranking[i].repeatedFaults())
+            row[monthsColumn] = text(repeatedFaultsFormat).arg(row[monthsColumn]);
+        for (QString& cell : row)
+            cell = archive_table::readerSpelling(cell);
+    }
+    return tables;
+}
+
 struct Column {
     int column = 0;
     qreal x = 0;
@@ -148,6 +184,8 @@ public:
         periodText = period.first.isEmpty() ? QStringLiteral("—") : period.first + QStringLiteral(" — ") + period.last;
         if (counts.undated > 0)
             periodText += QStringLiteral(", ") + text(undatedFormat).arg(counts.undated);
+        if (content.siteTallies)
+            yearTables = yearStatistics(*content.siteTallies, content.devices);
     }
 
     int paint()
@@ -167,15 +205,21 @@ public:
                 y = firstPageBlocks(&painter);
             if (page < int(pageFirstRows.size()))
                 y = tablePage(painter, page, y);
-            if (page == pages - 1)
+            if (page == pages - 1) {
+                if (yearTables)
+                    y = statisticsSection(&painter, statisticsOnOwnPage ? pageTop : y);
                 signature(painter, signatureOnOwnPage ? pageTop : y);
+            }
             footer(painter, page + 1, pages);
         }
         return painter.end() ? pages : 0;
     }
 
 private:
-    int pageCount() const { return int(pageFirstRows.size()) + (signatureOnOwnPage ? 1 : 0); }
+    int pageCount() const
+    {
+        return int(pageFirstRows.size()) + (signatureOnOwnPage || statisticsOnOwnPage ? 1 : 0);
+    }
 
     // The columns the view shows, the section's only when a row has one
     // (as in the text export). Numbers and dates take what their widest
@@ -257,6 +301,12 @@ private:
                 y = pageTop + headerHeight;
             }
             y += height;
+        }
+        // The statistics keep the signatures company on a page of their
+        // own when both do not fit under the last row.
+        if (yearTables) {
+            statisticsOnOwnPage = statisticsSection(nullptr, y) + signatureHeight > bodyBottom;
+            return;
         }
         if (y + signatureHeight <= bodyBottom)
             return;
@@ -483,6 +533,76 @@ private:
         return y - top;
     }
 
+    // The last twelve months of a site's history by month, then its
+    // devices with the most faults; measured only without a painter.
+    // Returns where it ends.
+    qreal statisticsSection(QPainter* painter, qreal top)
+    {
+        qreal y = top + line * blockGap;
+        y += heading(painter, text(yearStatisticsTitle), y) + line * blockGap / 2;
+        y += countTable(painter, yearTables->months, y) + line * blockGap;
+        y += heading(painter, text(faultyDevicesTitle), y) + line * blockGap / 2;
+        return y + countTable(painter, yearTables->devices, y);
+    }
+
+    qreal heading(QPainter* painter, const QString& value, qreal top)
+    {
+        if (painter) {
+            painter->setFont(bold.font);
+            painter->drawText(QPointF(0, top + bold.ascent()), bold.elided(value, pageWidth));
+        }
+        return line;
+    }
+
+    // A table of counts, a line a row: its columns as wide as their widest
+    // text, all narrowed alike where they would pass the page's edge.
+    qreal countTable(QPainter* painter, const site_statistics::StatisticsTable& table, qreal top)
+    {
+        const qreal rowHeight = line + 2 * padY;
+        const qreal height = rowHeight * qreal(table.rows.size() + 1);
+        if (!painter)
+            return height;
+        std::vector<qreal> widths;
+        qreal width = 0;
+        for (std::size_t column = 0; column < table.headers.size(); ++column) {
+            qreal widest = bold.width(table.headers[column]);
+            for (const archive_table::CellTexts& row : table.rows)
+                widest = std::max(widest, body.width(row[column]));
+            widths.push_back(widest + 2 * padX);
+            width += widths.back();
+        }
+        if (width > pageWidth) {
+            for (qreal& w : widths)
+                w *= pageWidth / width;
+            width = pageWidth;
+        }
+        painter->fillRect(QRectF(0, top, width, rowHeight), headerShade);
+        const auto row = [&](const archive_table::CellTexts& cells, MeasuredFont& font, qreal y) {
+            painter->setFont(font.font);
+            qreal x = 0;
+            for (std::size_t column = 0; column < cells.size(); ++column) {
+                painter->drawText(QPointF(x + padX, y + padY + font.ascent()),
+                                  font.elided(cells[column], widths[column] - 2 * padX));
+                x += widths[column];
+            }
+        };
+        row(table.headers, bold, top);
+        for (std::size_t i = 0; i < table.rows.size(); ++i)
+            row(table.rows[i], body, top + rowHeight * qreal(i + 1));
+        painter->save();
+        painter->setPen(QPen(gridColour, line * 0.04));
+        qreal x = 0;
+        for (const qreal w : widths) {
+            painter->drawLine(QPointF(x, top), QPointF(x, top + height));
+            x += w;
+        }
+        painter->drawLine(QPointF(width, top), QPointF(width, top + height));
+        for (std::size_t i = 0; i <= table.rows.size() + 1; ++i)
+            painter->drawLine(QPointF(0, top + rowHeight * qreal(i)), QPointF(width, top + rowHeight * qreal(i)));
+        painter->restore();
+        return height;
+    }
+
     // Both parties side by side, each text over a line to write on.
     void signature(QPainter& painter, qreal top)
     {
@@ -536,6 +656,8 @@ private:
     std::vector<qreal> rowHeights;
     std::vector<std::size_t> pageFirstRows;
     bool signatureOnOwnPage = false;
+    std::optional<YearTables> yearTables;
+    bool statisticsOnOwnPage = false;
 };
 
 } // namespace

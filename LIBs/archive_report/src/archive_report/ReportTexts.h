@@ -26,5 +26,11 @@ constexpr char runningRevisionFormat[] = "ревизия настроек %1";
 // The two who sign the report, each over a line to write on.
 constexpr char technicianSignatureText[] = "Техник: ФИО, подпись, дата";
 constexpr char siteSignatureText[] = "Представитель объекта: ФИО, подпись, дата";
+// A site's history: its last twelve months by month and its devices with
+// the most faults, between the events and the signatures.
+constexpr char yearStatisticsTitle[] = "Статистика за 12 месяцев";
+constexpr char faultyDevicesTitle[] = "Устройства с наибольшим числом неисправностей";
+// After the months with faults of a device that keeps failing.
+constexpr char repeatedFaultsFormat[] = "%1, повторяющиеся неисправности";
 
 } // namespace archive_report

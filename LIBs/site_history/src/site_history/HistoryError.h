@@ -21,6 +21,7 @@ public:
         NoSuchSite,
         BadSiteName,  // a new site's name breaks the rule of SiteName.h
         SiteExists,
+        SameSite,     // a site cannot be merged into itself
     };
 
     HistoryError(Fault fault, const std::string& message) : std::runtime_error(message), faultKind(fault) {}

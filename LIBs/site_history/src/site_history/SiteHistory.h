@@ -63,6 +63,14 @@ struct HistoryTable {
     std::vector<archive_table::ArchiveEvent> events;
 };
 
+// What merging one site into another did.
+struct MergedSites {
+    int reads = 0;        // reads of the merged site that the other one now holds
+    int keptReads = 0;    // its reads the other already held (the same dump): dropped
+    int events = 0;       // its events the other lacked
+    int sharedEvents = 0; // events both held, now kept once
+};
+
 // What the full check of a store found.
 struct HistoryCheck {
     bool sound = true;
@@ -144,6 +152,14 @@ public:
     // `to` must follow the rule of SiteName.h.
     void renameSite(const QString& from, const QString& to);
     void deleteSite(const QString& name);
+    // Two names of one place ("Склад №1" and "Склад 1" from two
+    // technicians) become one: `into` holds what recording the reads of
+    // both into one site gives, the same events, first reads and texts, and
+    // `from` is gone. One transaction: all of it or nothing. `into` keeps
+    // its own service interval. The counts a question before it can name
+    // are the sites' own (site()). Throws HistoryError: NoSuchSite,
+    // SameSite.
+    MergedSites mergeSite(const QString& from, const QString& into);
 
     // The whole store checked, every page of a file, every site's count of
     // events and every read's dump: seconds for a store of a million
