@@ -56,6 +56,16 @@ void appendTabLine(QString& out, const Row& texts)
     appendTabLine(out, texts.data(), texts.size());
 }
 
+template <typename Row>
+QString wholeTabText(const Row& headers, const std::vector<Row>& rows)
+{
+    QString out;
+    appendTabLine(out, headers);
+    for (const Row& row : rows)
+        appendTabLine(out, row);
+    return out;
+}
+
 template <typename Table>
 QByteArray wholeCsv(const RowTexts& headers, const Table& rows)
 {
@@ -141,11 +151,7 @@ bool writeCsv(QIODevice& device, const CellTexts& headers, const std::vector<Cel
 
 QString tabSeparatedText(const RowTexts& headers, const std::vector<RowTexts>& rows)
 {
-    QString out;
-    appendTabLine(out, headers);
-    for (const RowTexts& row : rows)
-        appendTabLine(out, row);
-    return out;
+    return wholeTabText(headers, rows);
 }
 
 QString tabSeparatedText(const RowTexts& headers, const EventSpan& events)
@@ -159,11 +165,7 @@ QString tabSeparatedText(const RowTexts& headers, const EventSpan& events)
 
 QString tabSeparatedText(const CellTexts& headers, const std::vector<CellTexts>& rows)
 {
-    QString out;
-    appendTabLine(out, headers);
-    for (const CellTexts& row : rows)
-        appendTabLine(out, row);
-    return out;
+    return wholeTabText(headers, rows);
 }
 
 } // namespace archive_table
