@@ -2,6 +2,8 @@
 // writes them, the mark of repeated faults, the chart's months, its CSV and
 // its size on a small screen.
 
+#include <HistoryOpening.h>
+#include <HistoryTestSupport.h>
 #include <MonthChart.h>
 #include <StatisticsWindow.h>
 
@@ -54,13 +56,12 @@ struct Window {
     QStringList criticals;
     std::unique_ptr<StatisticsWindow> window;
 
-    explicit Window(const site_statistics::Tallies& tallies)
+    explicit Window(const site_statistics::Tallies& tallies, const archive_table::DeviceDirectory& devices = {})
     {
         HistoryPrompts prompts;
         prompts.askCsvFileName = [this] { return csvName; };
         prompts.showCritical = [this](const QString& text) { criticals << text; };
-        window = std::make_unique<StatisticsWindow>(QStringLiteral("Склад №1"), tallies, archive_table::DeviceDirectory(),
-                                                    prompts);
+        window = std::make_unique<StatisticsWindow>(QStringLiteral("Склад №1"), tallies, devices, prompts);
     }
     QTableWidget& table(const char* name) { return *window->findChild<QTableWidget*>(QLatin1String(name)); }
     void showTab(const char* name)
@@ -87,6 +88,7 @@ private slots:
     void copyAndCsvTakeTheTableInView();
     void theSwitchShowsTwelveMonthsOrTheWholeHistory();
     void opensOnASmallScreenWithEveryMonthLabelled();
+    void aSitesCountsComeFromTheStoreNamedByItsLatestRead();
 };
 
 void StatisticsWindowTest::tablesShowTheReadersRowsWithRepeatedFaultsMarked()
@@ -175,6 +177,29 @@ void StatisticsWindowTest::opensOnASmallScreenWithEveryMonthLabelled()
     QCOMPARE(chart.monthLabel(0), QStringLiteral("мар\n2023"));
     QCOMPARE(chart.monthLabel(9), QStringLiteral("дек"));
     QCOMPARE(chart.monthLabel(10), QStringLiteral("янв\n2024"));
+}
+
+// Two reads of one site, the device renamed in the later one (in the
+// panel's letters, Latin where they look alike); the events
+// of both counted once, in the twelve months up to February 2024.
+void StatisticsWindowTest::aSitesCountsComeFromTheStoreNamedByItsLatestRead()
+{
+    QTemporaryDir folder;
+    const QString location = folder.filePath(QStringLiteral("history.sqlite"));
+    {
+        site_history::SiteHistory store(location);
+        store.record(QStringLiteral("Склад"), readDump(statisticsPanel(false), 1'700'000'000'000));
+        panel_sim::PanelDescription later = statisticsPanel(true);
+        later.zoneDevices[0].names->deviceName = u"Kyxня";
+        store.record(QStringLiteral("Склад"), readDump(later, 1'700'003'600'000));
+    }
+    const SiteTallies counted = talliesAside(location, QStringLiteral("Склад"));
+    QVERIFY2(counted.error.isEmpty(), qPrintable(counted.error));
+    Window w(counted.tallies, counted.devices);
+    QCOMPARE(tableTexts(w.table("devices")).value(1), QStringLiteral("|3|Kyxня|4|1|1|1"));
+    QCOMPARE(w.table("months").rowCount(), 5);
+
+    QVERIFY(!talliesAside(location, QStringLiteral("Офис")).error.isEmpty());
 }
 
 QTEST_MAIN(StatisticsWindowTest)
