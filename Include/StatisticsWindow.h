@@ -23,7 +23,8 @@ class StatisticsWindow;
 // devices ranked over the last twelve months, with the same columns and
 // texts as the reader's --history-stats, so that its CSV is the reader's
 // byte for byte. Made from counts alone, it holds no store and no events:
-// it stays open beside the main window whatever that shows next.
+// it stays open beside the main window whatever that shows next. Shown
+// with show(); whoever makes it with new sets Qt::WA_DeleteOnClose.
 class StatisticsWindow : public QDialog {
     Q_OBJECT
 
