@@ -1,7 +1,9 @@
 #pragma once
 
+#include <archive_table/DeviceDirectory.h>
 #include <config_quorvel/Configuration.h>
 #include <site_history/SiteHistory.h>
+#include <site_statistics/EventTally.h>
 
 #include <QString>
 
@@ -28,3 +30,16 @@ OpenedHistory openHistoryAside(const QString& location, const QString& site);
 // The whole check of the store at `location` (seconds on a big store), off
 // the window's thread as above; a store that cannot be opened is unsound.
 site_history::HistoryCheck checkHistoryAside(const QString& location);
+
+// A site's events as the store counts them for its statistics.
+struct SiteTallies {
+    site_statistics::Tallies tallies;
+    // Named as the site's latest read names them.
+    archive_table::DeviceDirectory devices;
+    // Why there are no statistics; empty when there are.
+    QString error;
+};
+
+// Tallies `site` of the store at `location`, waiting as above: on a server
+// the server counts, which takes a while on a long history.
+SiteTallies talliesAside(const QString& location, const QString& site);

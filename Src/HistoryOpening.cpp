@@ -12,21 +12,47 @@
 
 namespace {
 
+// Runs `work`; the text of the store's, the dump's or the configuration's
+// failure, empty when there was none.
+QString failureOf(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const site_history::HistoryError& error) {
+        return QString::fromUtf8(error.what());
+    } catch (const memory_dump::DumpError& error) {
+        return QString::fromUtf8(error.what());
+    } catch (const config_quorvel::ConfiguratorError& error) {
+        return QString::fromUtf8(error.what());
+    }
+    return QString();
+}
+
 OpenedHistory readHistory(const QString& location, const QString& site)
 {
     OpenedHistory opened;
-    try {
+    opened.error = failureOf([&] {
         const site_history::SiteHistory store(location);
         opened.table = store.table(site);
         memory_dump::decodeDump(store.latestDump(site), opened.latest);
-    } catch (const site_history::HistoryError& error) {
-        opened.error = QString::fromUtf8(error.what());
-    } catch (const memory_dump::DumpError& error) {
-        opened.error = QString::fromUtf8(error.what());
-    } catch (const config_quorvel::ConfiguratorError& error) {
-        opened.error = QString::fromUtf8(error.what());
-    }
+    });
     return opened;
+}
+
+SiteTallies countHistory(const QString& location, const QString& site)
+{
+    SiteTallies counted;
+    counted.error = failureOf([&] {
+        const site_history::SiteHistory store(location);
+        counted.tallies = store.tallies(site);
+        // A site without events may have no read to name its devices.
+        if (counted.tallies.empty())
+            return;
+        config_quorvel::Configuration latest;
+        memory_dump::decodeDump(store.latestDump(site), latest);
+        counted.devices = archive_table::DeviceDirectory(latest);
+    });
+    return counted;
 }
 
 } // namespace
@@ -67,4 +93,11 @@ site_history::HistoryCheck checkHistoryAside(const QString& location)
         }
     });
     return check;
+}
+
+SiteTallies talliesAside(const QString& location, const QString& site)
+{
+    SiteTallies counted;
+    waitAside([&counted, location, site] { counted = countHistory(location, site); });
+    return counted;
 }

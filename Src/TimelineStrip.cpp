@@ -25,8 +25,6 @@ constexpr double separatedBarWidth = 4.0;
 // What one notch of a mouse wheel turns (QWheelEvent::angleDelta).
 constexpr int wheelStep = 120;
 
-const QColor otherEventsColour(128, 138, 148);
-
 // Label spacings that fall on whole hours of a day, or whole weeks, so that
 // labels stand on the same hours and weekdays however wide the strip is.
 constexpr int hourSpacings[] = {1, 2, 3, 4, 6, 12, 24};
@@ -172,7 +170,7 @@ void TimelineStrip::paintEvent(QPaintEvent*)
         const int width = std::max(1, column.width() - gap);
         const int all = heightOf(tally.events);
         const int emergencies = std::min(all, heightOf(tally.emergencies));
-        painter.fillRect(column.left(), plot.bottom() + 1 - all, width, all - emergencies, otherEventsColour);
+        painter.fillRect(column.left(), plot.bottom() + 1 - all, width, all - emergencies, otherEventsColour());
         painter.fillRect(column.left(), plot.bottom() + 1 - emergencies, width, emergencies, emergencyColour());
     }
 

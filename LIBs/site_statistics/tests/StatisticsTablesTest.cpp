@@ -95,3 +95,23 @@ TEST(DeviceRankingTest, DevicesRankByFaultsThenEmergenciesInTheLastTwelveMonths)
     EXPECT_TRUE(site_statistics::deviceRanking(tallyEvents(events), {})[1].repeatedFaults());
     EXPECT_FALSE(site_statistics::deviceRanking(tallyEvents(events), {})[0].repeatedFaults());
 }
+
+// The chart's last twelve months end with the latest dated month: a history
+// of three months is padded before its start across the year's end, a longer
+// one cut; the undated events are in neither.
+TEST(MonthTableTest, TheLastMonthsEndWithTheLatestDatedMonth)
+{
+    const auto monthsOf = [](const std::vector<ArchiveEvent>& events, int count) {
+        std::vector<std::pair<int, std::int64_t>> months;
+        for (const site_statistics::MonthCounts& m :
+             site_statistics::lastMonths(site_statistics::monthTable(tallyEvents(events)), count))
+            months.emplace_back(m.month, m.events);
+        return months;
+    };
+    const std::vector<ArchiveEvent> events = {event(20240301000000, 1), event(20240115000000, 2),
+                                              event(20240116000000, 2), event(0, 1)};
+    EXPECT_EQ(monthsOf(events, 4),
+              (std::vector<std::pair<int, std::int64_t>>{{202312, 0}, {202401, 2}, {202402, 0}, {202403, 1}}));
+    EXPECT_EQ(monthsOf(events, 2), (std::vector<std::pair<int, std::int64_t>>{{202402, 0}, {202403, 1}}));
+    EXPECT_TRUE(monthsOf({event(0, 1)}, 12).empty());
+}

@@ -36,9 +36,9 @@ QByteArray csvLine(const QString* texts, std::size_t columns)
     return line.toUtf8();
 }
 
-void appendTabLine(QString& out, const RowTexts& texts)
+void appendTabLine(QString& out, const QString* texts, std::size_t columns)
 {
-    for (int column = 0; column < columnCount; ++column) {
+    for (std::size_t column = 0; column < columns; ++column) {
         if (column > 0)
             out += QLatin1Char('\t');
         QString text = readerSpelling(texts[column]);
@@ -48,6 +48,22 @@ void appendTabLine(QString& out, const RowTexts& texts)
         out += text;
     }
     out += QLatin1Char('\n');
+}
+
+template <typename Row>
+void appendTabLine(QString& out, const Row& texts)
+{
+    appendTabLine(out, texts.data(), texts.size());
+}
+
+template <typename Row>
+QString wholeTabText(const Row& headers, const std::vector<Row>& rows)
+{
+    QString out;
+    appendTabLine(out, headers);
+    for (const Row& row : rows)
+        appendTabLine(out, row);
+    return out;
 }
 
 template <typename Table>
@@ -135,11 +151,7 @@ bool writeCsv(QIODevice& device, const CellTexts& headers, const std::vector<Cel
 
 QString tabSeparatedText(const RowTexts& headers, const std::vector<RowTexts>& rows)
 {
-    QString out;
-    appendTabLine(out, headers);
-    for (const RowTexts& row : rows)
-        appendTabLine(out, row);
-    return out;
+    return wholeTabText(headers, rows);
 }
 
 QString tabSeparatedText(const RowTexts& headers, const EventSpan& events)
@@ -149,6 +161,11 @@ QString tabSeparatedText(const RowTexts& headers, const EventSpan& events)
     for (const ArchiveEvent& event : events)
         appendTabLine(out, rowTexts(event));
     return out;
+}
+
+QString tabSeparatedText(const CellTexts& headers, const std::vector<CellTexts>& rows)
+{
+    return wholeTabText(headers, rows);
 }
 
 } // namespace archive_table

@@ -57,5 +57,6 @@ bool writeCsv(QIODevice& device, const CellTexts& headers, const std::vector<Cel
 // the CSV.
 QString tabSeparatedText(const RowTexts& headers, const std::vector<RowTexts>& rows);
 QString tabSeparatedText(const RowTexts& headers, const EventSpan& events);
+QString tabSeparatedText(const CellTexts& headers, const std::vector<CellTexts>& rows);
 
 } // namespace archive_table

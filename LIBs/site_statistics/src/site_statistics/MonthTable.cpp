@@ -54,6 +54,31 @@ std::vector<MonthCounts> monthTable(const Tallies& tallies)
     return rows;
 }
 
+std::vector<MonthCounts> lastMonths(const std::vector<MonthCounts>& table, int count)
+{
+    // The table's dated rows are consecutive months, the undated row last.
+    const int dated = int(table.size()) - 1;
+    if (dated <= 0)
+        return {};
+    const int last = monthIndex(table[std::size_t(dated - 1)].month);
+    std::vector<MonthCounts> months(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const int row = dated - count + i;
+        if (row >= 0)
+            months[std::size_t(i)] = table[std::size_t(row)];
+        else
+            months[std::size_t(i)].month = monthOfIndex(last - (count - 1 - i));
+    }
+    return months;
+}
+
+QString monthText(int month)
+{
+    if (month == 0)
+        return QStringLiteral("без даты");
+    return QStringLiteral("%1-%2").arg(month / 100, 4, 10, QLatin1Char('0')).arg(month % 100, 2, 10, QLatin1Char('0'));
+}
+
 StatisticsTable monthTableTexts(const std::vector<MonthCounts>& months)
 {
     StatisticsTable table;
@@ -62,11 +87,8 @@ StatisticsTable monthTableTexts(const std::vector<MonthCounts>& months)
                      QStringLiteral("Состояний шлейфов"), QStringLiteral("Команд"),
                      QStringLiteral("Сбросов"),         QStringLiteral("Прочих")};
     for (const MonthCounts& m : months)
-        table.rows.push_back({m.month == 0 ? QStringLiteral("без даты")
-                                           : QStringLiteral("%1-%2").arg(m.month / 100, 4, 10, QLatin1Char('0'))
-                                                 .arg(m.month % 100, 2, 10, QLatin1Char('0')),
-                              QString::number(m.events), QString::number(m.emergencies), QString::number(m.faults),
-                              QString::number(m.loopStates), QString::number(m.commands), QString::number(m.resets),
+        table.rows.push_back({monthText(m.month), QString::number(m.events), QString::number(m.emergencies),
+                              QString::number(m.faults), QString::number(m.loopStates), QString::number(m.commands), QString::number(m.resets),
                               QString::number(m.others)});
     return table;
 }

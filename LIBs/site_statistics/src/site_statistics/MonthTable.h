@@ -3,6 +3,8 @@
 #include <site_statistics/EventTally.h>
 #include <site_statistics/StatisticsTable.h>
 
+#include <QString>
+
 #include <cstdint>
 #include <vector>
 
@@ -25,6 +27,14 @@ struct MonthCounts {
 // zeros; then always the row of the events without a date or with one no
 // calendar has (month 0), zeros included.
 std::vector<MonthCounts> monthTable(const Tallies& tallies);
+
+// The `count` calendar months that end with the latest dated month of the
+// table, oldest first, those before its first month with zeros; no undated
+// row. Empty when no event has a date.
+std::vector<MonthCounts> lastMonths(const std::vector<MonthCounts>& table, int count);
+
+// A month (YYYYMM) as the tables write it: YYYY-MM; "без даты" for 0.
+QString monthText(int month);
 
 // The table's texts: the month as YYYY-MM, the undated row's words, counts
 // in digits.
