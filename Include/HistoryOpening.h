@@ -5,6 +5,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <vector>
+
 // A site's history read for the window off the window's thread.
 //
 // The work runs on a thread of its own with a connection of its own, opened
@@ -28,3 +31,18 @@ OpenedHistory openHistoryAside(const QString& location, const QString& site);
 // The whole check of the store at `location` (seconds on a big store), off
 // the window's thread as above; a store that cannot be opened is unsound.
 site_history::HistoryCheck checkHistoryAside(const QString& location);
+
+// The sites of the store at `location` with their overview, off the
+// window's thread as above.
+struct SitesOverview {
+    std::vector<site_history::SiteInfo> sites;
+    std::vector<site_statistics::SiteOverview> overview;
+    // Why the sites cannot be listed; empty when they can.
+    QString error;
+};
+SitesOverview overviewAside(const QString& location);
+
+// A change of the store at `location` (one that may take long, such as
+// joining two sites' histories) made off the window's thread as above; why
+// it failed, or empty.
+QString changeAside(const QString& location, const std::function<void(site_history::SiteHistory&)>& change);

@@ -18,5 +18,7 @@ struct HistoryPrompts {
     std::function<int(const QString& label, const QStringList& items)> askChoice;
     std::function<QString()> askDumpFileName;
     std::function<QString()> askStoreFileName;
+    // Where to save a CSV file; empty when cancelled.
+    std::function<QString()> askCsvFileName;
     std::function<void(const QString&)> showCritical;
 };

@@ -30,7 +30,7 @@
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTableWidget>
+#include <QTableView>
 #include <QtTest>
 
 namespace {
@@ -171,10 +171,10 @@ private slots:
         bench.window->answerText = [](const QString&, const QString& text) { return text + QStringLiteral(" 2"); };
         QStringList listed;
         bench.window->answerSitesDialog = [&](SitesDialog& dialog) {
-            auto* sites = dialog.findChild<QTableWidget*>("sites");
-            for (int row = 0; row < sites->rowCount(); ++row)
-                listed << sites->item(row, 0)->text() + QLatin1Char('|') + sites->item(row, 1)->text()
-                        + QLatin1Char('|') + sites->item(row, 2)->text();
+            const QAbstractItemModel& sites = *dialog.findChild<QTableView*>("sites")->model();
+            for (int row = 0; row < sites.rowCount(); ++row)
+                listed << sites.index(row, 0).data().toString() + QLatin1Char('|') + sites.index(row, 1).data().toString()
+                        + QLatin1Char('|') + sites.index(row, 2).data().toString();
             dialog.selectSite(QStringLiteral("Склад"));
             dialog.findChild<QPushButton*>("renameSite")->click();
             dialog.findChild<QPushButton*>("openHistory")->click();
@@ -306,7 +306,7 @@ private slots:
         // Which store is in use: the note's tool tip and the sites dialog's title.
         const QString path = QDir::toNativeSeparators(bench.storeFolder.filePath(QStringLiteral("h.sqlite")));
         QCOMPARE(bench.window->findChild<QLabel*>("historyStatus")->toolTip(), QStringLiteral("История: ") + path);
-        QCOMPARE(SitesDialog(bench.store(), HistoryPrompts{}).windowTitle(), QStringLiteral("Объекты — ") + path);
+        QCOMPARE(SitesDialog(bench.store(), HistoryPrompts{}).windowTitle(), QStringLiteral("Обзор объектов — ") + path);
 
         QAction* check = bench.window->findChild<QAction*>("checkHistory");
         check->trigger();
