@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(save(), lines.join('\n'));
 
         // Any case, spaces around ignored.
-        dialog.findChild<QLineEdit*>(QStringLiteral("siteFilter"))->setText(QStringLiteral("склад "));
+        dialog.findChild<QLineEdit*>(QStringLiteral("siteFilter"))->setText(QStringLiteral(" склад "));
         QCOMPARE(column(dialog, SiteOverviewModel::NameColumn), (QStringList{"Склад 2", "Склад №1"}));
         QCOMPARE(save(), lines[0] + '\n' + lines[2] + '\n' + lines[3] + '\n');
         QVERIFY(store.criticals.isEmpty());
