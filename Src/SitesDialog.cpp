@@ -60,7 +60,10 @@ SitesDialog::SitesDialog(site_history::SiteHistory& store, HistoryPrompts prompt
     connect(ui->exportCsv, &QPushButton::clicked, this, &SitesDialog::onExportCsv);
     connect(ui->closeSites, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui->sites->selectionModel(), &QItemSelectionModel::selectionChanged, this, &SitesDialog::updateButtons);
-    connect(ui->sites, &QTableView::doubleClicked, this, &SitesDialog::onOpenHistory);
+    connect(ui->sites, &QTableView::doubleClicked, this, [this](const QModelIndex& at) {
+        ui->sites->selectRow(at.row());
+        onOpenHistory();
+    });
 
     // Opened no larger than the screen it opens on leaves room for.
     const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();

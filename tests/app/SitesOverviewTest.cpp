@@ -122,6 +122,11 @@ private slots:
         QCOMPARE(column(dialog, SiteOverviewModel::NameColumn), (QStringList{"Склад 2", "Склад №1"}));
         QCOMPARE(save(), lines[0] + '\n' + lines[2] + '\n' + lines[3] + '\n');
         QVERIFY(store.criticals.isEmpty());
+
+        // A double click opens the site's history.
+        emit view(dialog).doubleClicked(view(dialog).model()->index(1, SiteOverviewModel::EventsColumn));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.siteToOpen(), QStringLiteral("Склад №1"));
     }
 
     // On 1024×600 a 186-character name is cut short, whole in its tool tip,
