@@ -8,7 +8,6 @@
 #include <functional>
 
 class EventsView;
-class QIODevice;
 class QWidget;
 
 namespace archive_report {
@@ -33,8 +32,6 @@ public:
     void preview();
 
 private:
-    bool writeFile(const QString& fileName, bool text, const std::function<bool(QIODevice&)>& write);
-
     const EventsView& view;
     UserPrompts prompts;
     std::function<archive_report::ReportContent()> report;

@@ -7,6 +7,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <vector>
+
 // A site's history read for the window off the window's thread.
 //
 // The work runs on a thread of its own with a connection of its own, opened
@@ -43,3 +46,18 @@ struct SiteTallies {
 // Tallies `site` of the store at `location`, waiting as above: on a server
 // the server counts, which takes a while on a long history.
 SiteTallies talliesAside(const QString& location, const QString& site);
+
+// The sites of the store at `location` with their overview, off the
+// window's thread as above.
+struct SitesOverview {
+    std::vector<site_history::SiteInfo> sites;
+    std::vector<site_statistics::SiteOverview> overview;
+    // Why the sites cannot be listed; empty when they can.
+    QString error;
+};
+SitesOverview overviewAside(const QString& location);
+
+// A change of the store at `location` (one that may take long, such as
+// joining two sites' histories) made off the window's thread as above; why
+// it failed, or empty.
+QString changeAside(const QString& location, const std::function<void(site_history::SiteHistory&)>& change);

@@ -65,6 +65,8 @@ public slots:
     void onHideFilter();
     // The sites dialog of the history; opens the history of the site chosen.
     void onShowSites();
+    // The statistics of what is shown: by month, and the devices that fault.
+    void onShowStatistics();
     // The store's whole check, its result in words.
     void onCheckHistory();
     // What the read or the dump shown told about the panel.

@@ -7,6 +7,7 @@
 #include <memory>
 
 class QDialog;
+class QIODevice;
 class QWidget;
 
 namespace file_output {
@@ -42,3 +43,8 @@ struct UserPrompts {
 // The prompts as the desktop's dialogs over `window`; the save dialogs start
 // in the folder saved in last and remember the one chosen.
 UserPrompts dialogPrompts(QWidget* window);
+
+// Writes a file the user asked to save: whole or not at all, through the
+// prompts' file (a plain one when they give none), failures said in a box.
+bool writeSavedFile(const UserPrompts& prompts, const QString& fileName, bool text,
+                    const std::function<bool(QIODevice&)>& write);

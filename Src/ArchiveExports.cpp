@@ -4,7 +4,6 @@
 
 #include <archive_report/PdfReport.h>
 #include <archive_report/ReportContent.h>
-#include <file_output/OutputFile.h>
 
 ArchiveExports::ArchiveExports(QWidget* window, const EventsView& view, UserPrompts prompts,
                                std::function<archive_report::ReportContent()> report)
@@ -16,7 +15,7 @@ void ArchiveExports::saveText()
 {
     const QString fileName = prompts.askSaveName(SavedFile::Text);
     if (!fileName.isEmpty())
-        writeFile(fileName, true, [this](QIODevice& device) { return view.exportToText(&device); });
+        writeSavedFile(prompts, fileName, true, [this](QIODevice& device) { return view.exportToText(&device); });
 }
 
 void ArchiveExports::saveCsv()
@@ -24,7 +23,7 @@ void ArchiveExports::saveCsv()
     const QString fileName = prompts.askSaveName(SavedFile::Csv);
     // CSV has its CR LF line ends on every system, so no text mode.
     if (!fileName.isEmpty())
-        writeFile(fileName, false, [this](QIODevice& device) { return view.exportToCsv(&device); });
+        writeSavedFile(prompts, fileName, false, [this](QIODevice& device) { return view.exportToCsv(&device); });
 }
 
 void ArchiveExports::saveReport()
@@ -33,7 +32,7 @@ void ArchiveExports::saveReport()
     if (fileName.isEmpty())
         return;
     const archive_report::ReportContent content = report();
-    writeFile(fileName, false, [&](QIODevice& device) { return archive_report::writePdfReport(device, content); });
+    writeSavedFile(prompts, fileName, false, [&](QIODevice& device) { return archive_report::writePdfReport(device, content); });
 }
 
 void ArchiveExports::print()
@@ -44,19 +43,4 @@ void ArchiveExports::print()
 void ArchiveExports::preview()
 {
     printer.preview(report());
-}
-
-bool ArchiveExports::writeFile(const QString& fileName, bool text, const std::function<bool(QIODevice&)>& write)
-{
-    const std::unique_ptr<file_output::OutputFile> file = prompts.createOutputFile(fileName);
-    if (!file->open(text ? QIODevice::Text : QIODevice::NotOpen)) {
-        prompts.showCritical(tr("Невозможно открыть файл для записи"));
-        return false;
-    }
-    if (!write(file->device()) || !file->commit()) {
-        file->cancel();
-        prompts.showCritical(tr("Ошибка при записи файла"));
-        return false;
-    }
-    return true;
 }

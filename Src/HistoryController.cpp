@@ -218,6 +218,9 @@ QString HistoryController::chooseSite()
         return QString();
     }
     SitesDialog dialog(*history, prompts, window);
+    dialog.setMergeSites([](site_history::SiteHistory& store, const QString& from, const QString& into) {
+        store.mergeSite(from, into);
+    });
     if (prompts.runDialog(dialog) != QDialog::Accepted)
         return QString();
     return dialog.siteToOpen();

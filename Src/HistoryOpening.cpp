@@ -101,3 +101,32 @@ SiteTallies talliesAside(const QString& location, const QString& site)
     waitAside([&counted, location, site] { counted = countHistory(location, site); });
     return counted;
 }
+
+SitesOverview overviewAside(const QString& location)
+{
+    SitesOverview listed;
+    waitAside([&listed, location] {
+        try {
+            const site_history::SiteHistory store(location);
+            listed.sites = store.sites();
+            listed.overview = store.overview();
+        } catch (const site_history::HistoryError& error) {
+            listed.error = QString::fromUtf8(error.what());
+        }
+    });
+    return listed;
+}
+
+QString changeAside(const QString& location, const std::function<void(site_history::SiteHistory&)>& change)
+{
+    QString failure;
+    waitAside([&failure, &change, location] {
+        try {
+            site_history::SiteHistory store(location);
+            change(store);
+        } catch (const site_history::HistoryError& error) {
+            failure = QString::fromUtf8(error.what());
+        }
+    });
+    return failure;
+}

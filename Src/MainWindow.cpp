@@ -5,13 +5,16 @@
 #include <AboutProgram.h>
 #include <ArchiveExports.h>
 #include <DeviceOverview.h>
+#include <EventTableModel.h>
 #include <EventsView.h>
 #include <FilterBar.h>
 #include <GlanceCoordinator.h>
 #include <HistoryController.h>
+#include <HistoryOpening.h>
 #include <PanelDetailsDialog.h>
 #include <PanelReading.h>
 #include <SourceNames.h>
+#include <StatisticsWindow.h>
 #include <StatusNotes.h>
 #include <TimelineStrip.h>
 #include <ViewerArguments.h>
@@ -22,6 +25,7 @@
 #include <memory_dump/DumpError.h>
 #include <memory_dump/DumpFile.h>
 #include <rs485/SerialPlatform.h>
+#include <site_statistics/EventTally.h>
 #include <site_history/ServerAddress.h>
 #include <site_history/SiteHistory.h>
 
@@ -131,6 +135,7 @@ void MainWindow::connectHistory()
     ui->recordReads->setChecked(ViewerSettings::recordsReads());
     connect(ui->recordReads, &QAction::toggled, this, [](bool on) { ViewerSettings::setRecordsReads(on); });
     connect(ui->showSites, &QAction::triggered, this, &MainWindow::onShowSites);
+    connect(ui->showStatistics, &QAction::triggered, this, &MainWindow::onShowStatistics);
     connect(ui->checkHistory, &QAction::triggered, this, &MainWindow::onCheckHistory);
     connect(ui->sendPending, &QAction::triggered, this,
             [this] { notes->setHistoryNote(history->sendPendingNow()); });
@@ -160,6 +165,7 @@ void MainWindow::enableActions()
     const bool any = !busy && !shown.isEmpty();
     ui->saveToFile->setEnabled(any);
     ui->exportToCsv->setEnabled(any);
+    ui->showStatistics->setEnabled(any);
     // A report that the filter leaves empty still tells that nothing matched.
     for (QAction* action : {ui->print, ui->printPreview, ui->saveReport})
         action->setEnabled(any && ui->eventsView->eventCount() > 0);
@@ -236,8 +242,12 @@ void MainWindow::onSaveToFile()
 archive_report::ReportContent MainWindow::reportContent() const
 {
     const archive_table::EventSpan rows = ui->eventsView->shownEvents();
-    return archive_report::reportContent({rows.begin(), rows.end()}, shown.configuration, shown.source,
-                                         ui->eventsView->rowFilter());
+    archive_report::ReportContent content = archive_report::reportContent(
+        {rows.begin(), rows.end()}, shown.configuration, shown.source, ui->eventsView->rowFilter());
+    // A site's history ends with its last twelve months, whatever the filter.
+    if (shown.source.kind == archive_table::TableSource::Kind::History)
+        content.siteTallies = site_statistics::tallyEvents(ui->eventsView->eventModel().events().allEvents());
+    return content;
 }
 
 void MainWindow::onShowFilter()
@@ -317,6 +327,22 @@ bool MainWindow::showSiteHistory(const QString& site)
     else
         notes->setOutcome(before);
     return opened.has_value();
+}
+
+void MainWindow::onShowStatistics()
+{
+    // A site's history is counted by its store (on a server, by the
+    // server); a read or a dump, here.
+    SiteTallies counted{{}, archive_table::DeviceDirectory(shown.configuration), {}};
+    if (shown.source.kind == archive_table::TableSource::Kind::History)
+        counted = talliesAside(history->location(), shown.source.site);
+    else
+        counted.tallies = site_statistics::tallyEvents(ui->eventsView->eventModel().events().allEvents());
+    if (!counted.error.isEmpty())
+        return prompts.showCritical(counted.error);
+    auto* window = new StatisticsWindow(sourceDescription(shown.source), counted.tallies, counted.devices, prompts, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
 }
 
 void MainWindow::onOpenDump()

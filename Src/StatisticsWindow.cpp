@@ -5,7 +5,6 @@
 #include <MonthChart.h>
 
 #include <archive_table/CsvExport.h>
-#include <file_output/OutputFile.h>
 #include <site_statistics/DeviceRanking.h>
 
 #include <QApplication>
@@ -151,15 +150,7 @@ void StatisticsWindow::onSaveCsv()
     if (fileName.isEmpty())
         return;
     const site_statistics::StatisticsTable& table = tableInView();
-    // A failed write (a full disk) leaves an existing file as it was. CSV
-    // has its CR LF line ends on every system, so no text mode.
-    file_output::OutputFile file(fileName);
-    if (!file.open()) {
-        prompts.showCritical(tr("Невозможно открыть файл для записи"));
-        return;
-    }
-    if (!archive_table::writeCsv(file.device(), table.headers, table.rows) || !file.commit()) {
-        file.cancel();
-        prompts.showCritical(tr("Ошибка при записи файла"));
-    }
+    // CSV has its CR LF line ends on every system, so no text mode.
+    writeSavedFile(prompts, fileName, false,
+                   [&](QIODevice& device) { return archive_table::writeCsv(device, table.headers, table.rows); });
 }

@@ -121,3 +121,21 @@ UserPrompts dialogPrompts(QWidget* window)
     };
     return prompts;
 }
+
+bool writeSavedFile(const UserPrompts& prompts, const QString& fileName, bool text,
+                    const std::function<bool(QIODevice&)>& write)
+{
+    const std::unique_ptr<file_output::OutputFile> file = prompts.createOutputFile
+                                                              ? prompts.createOutputFile(fileName)
+                                                              : std::make_unique<file_output::OutputFile>(fileName);
+    if (!file->open(text ? QIODevice::Text : QIODevice::NotOpen)) {
+        prompts.showCritical(tr("Невозможно открыть файл для записи"));
+        return false;
+    }
+    if (!write(file->device()) || !file->commit()) {
+        file->cancel();
+        prompts.showCritical(tr("Ошибка при записи файла"));
+        return false;
+    }
+    return true;
+}

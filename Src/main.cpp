@@ -17,7 +17,7 @@ int main(int argc, char* argv[])
     MainWindow window;
     window.show();
     // A dump named on the command line (or opened with the program) is shown
-    // as if opened from the menu; a site's history as "Объекты…" opens it.
+    // as if opened from the menu; a site's history as "Обзор объектов…" opens it.
     // From inside the event loop: the window is on the screen at once, and a
     // close during a long open ends the program.
     QTimer::singleShot(0, &window, [&window] {

@@ -8,6 +8,7 @@
 #include <HistoryCommands.h>
 #include <HistoryController.h>
 #include <HistoryTestSupport.h>
+#include <StatisticsWindow.h>
 #include <ViewerArguments.h>
 #include <TestServer.h>
 
@@ -30,6 +31,7 @@
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -171,10 +173,10 @@ private slots:
         bench.window->answerText = [](const QString&, const QString& text) { return text + QStringLiteral(" 2"); };
         QStringList listed;
         bench.window->answerSitesDialog = [&](SitesDialog& dialog) {
-            auto* sites = dialog.findChild<QTableWidget*>("sites");
-            for (int row = 0; row < sites->rowCount(); ++row)
-                listed << sites->item(row, 0)->text() + QLatin1Char('|') + sites->item(row, 1)->text()
-                        + QLatin1Char('|') + sites->item(row, 2)->text();
+            const QAbstractItemModel& sites = *dialog.findChild<QTableView*>("sites")->model();
+            for (int row = 0; row < sites.rowCount(); ++row)
+                listed << sites.index(row, 0).data().toString() + QLatin1Char('|') + sites.index(row, 1).data().toString()
+                        + QLatin1Char('|') + sites.index(row, 2).data().toString();
             dialog.selectSite(QStringLiteral("Склад"));
             dialog.findChild<QPushButton*>("renameSite")->click();
             dialog.findChild<QPushButton*>("openHistory")->click();
@@ -216,6 +218,48 @@ private slots:
         bench.window->findChild<QAction*>("showSites")->trigger();
         QCOMPARE(question, QStringLiteral("Удалить объект «Гараж» из истории? Будут удалены чтений: 1, событий: 40."));
         QCOMPARE(int(bench.store().sites().size()), 1);
+    }
+
+    // Two sites of one place joined in the overview, then counted: the
+    // joined history's statistics hold the events of both.
+    void twoSitesJoinAndTheirStatisticsCountBoth()
+    {
+        Bench bench(ringPanel(100));
+        bench.read(ringPanel(100), QStringLiteral("Склад"));
+        panel_sim::PanelDescription garage = ringPanel(40, u"Bopoтa");
+        garage.zoneDevices[0].address = 4;
+        for (panel_sim::ArchiveRecord& record : garage.records)
+            record.address = 4;
+        bench.read(garage, QStringLiteral("Гараж"));
+        bench.window->answerChoice = [](const QString&, const QStringList& items) {
+            return int(items.indexOf(QStringLiteral("Склад")));
+        };
+        QString question;
+        bench.window->answerYesNo = [&](const QString& text) {
+            question = text;
+            return true;
+        };
+        bench.window->answerSitesDialog = [&](SitesDialog& dialog) {
+            dialog.selectSite(QStringLiteral("Гараж"));
+            dialog.findChild<QPushButton*>("mergeSites")->click();
+            dialog.findChild<QPushButton*>("openHistory")->click();
+            return dialog.result();
+        };
+        bench.window->findChild<QAction*>("showSites")->trigger();
+        QVERIFY2(question.startsWith(QStringLiteral("Объединить объект «Гараж» (чтений: 1, событий: 40) с объектом "
+                                                    "«Склад» (чтений: 1, событий: 100)?")),
+                 qPrintable(question));
+        QCOMPARE(int(bench.store().sites().size()), 1);
+        QCOMPARE(bench.table().eventCount(), 140);
+
+        bench.window->findChild<QAction*>("showStatistics")->trigger();
+        auto* statistics = bench.window->findChild<StatisticsWindow*>();
+        QVERIFY(statistics && statistics->isVisible());
+        const QTableWidget& months = *statistics->findChild<QTableWidget*>("months");
+        int counted = 0;
+        for (int row = 0; row < months.rowCount(); ++row)
+            counted += months.item(row, 1)->text().toInt();
+        QCOMPARE(counted, 140);
     }
 
     // Events of one time and events without one, in a history: the window
@@ -306,7 +350,7 @@ private slots:
         // Which store is in use: the note's tool tip and the sites dialog's title.
         const QString path = QDir::toNativeSeparators(bench.storeFolder.filePath(QStringLiteral("h.sqlite")));
         QCOMPARE(bench.window->findChild<QLabel*>("historyStatus")->toolTip(), QStringLiteral("История: ") + path);
-        QCOMPARE(SitesDialog(bench.store(), UserPrompts{}).windowTitle(), QStringLiteral("Объекты — ") + path);
+        QCOMPARE(SitesDialog(bench.store(), UserPrompts{}).windowTitle(), QStringLiteral("Обзор объектов — ") + path);
 
         QAction* check = bench.window->findChild<QAction*>("checkHistory");
         check->trigger();

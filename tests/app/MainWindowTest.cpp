@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(window.menuBar()->actions(), (QList<QAction*>{menuFile->menuAction(), menuView->menuAction(),
                                                                 menuHistory->menuAction(), menuHelp->menuAction()}));
         QCOMPARE(actionNames(menuHistory->actions()),
-                 (QStringList{"showSites", "checkHistory", "sendPending", "-", "recordReads", "chooseHistoryFile", "chooseHistoryServer"}));
+                 (QStringList{"showSites", "showStatistics", "checkHistory", "sendPending", "-", "recordReads", "chooseHistoryFile", "chooseHistoryServer"}));
         const QStringList fileActions = {"loadFromDevice", "saveToFile", "exportToCsv", "-", "saveReport",
                                          "printPreview", "print", "-", "openDump", "saveDump", "-",
                                          "panelDetails", "-", "quit"};
