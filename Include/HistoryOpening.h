@@ -61,3 +61,10 @@ SitesOverview overviewAside(const QString& location);
 // joining two sites' histories) made off the window's thread as above; why
 // it failed, or empty.
 QString changeAside(const QString& location, const std::function<void(site_history::SiteHistory&)>& change);
+
+// Records `dump` under `site` in the store at `location`, off the window's
+// thread as above: the recording ends whole or not at all before the call
+// returns, also when the window is closed meanwhile. The store's failures
+// come back as they are thrown.
+site_history::RecordedRead recordAside(const QString& location, const QString& site,
+                                       const memory_dump::MemoryDump& dump);

@@ -149,7 +149,7 @@ HistoryController::Outcome HistoryController::record(const memory_dump::MemoryDu
             }
             site = dialog.siteName();
         }
-        const site_history::RecordedRead recorded = history->record(site, dump);
+        const site_history::RecordedRead recorded = recordAside(storeLocation, site, dump);
         // The first read of a site is all new: marking it all says nothing.
         outcome.isNew = recorded.isNew;
         outcome.showNew = recorded.previousRead.isValid() || recorded.alreadyKept;

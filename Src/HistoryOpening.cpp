@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QThread>
 
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -129,4 +130,21 @@ QString changeAside(const QString& location, const std::function<void(site_histo
         }
     });
     return failure;
+}
+
+site_history::RecordedRead recordAside(const QString& location, const QString& site,
+                                       const memory_dump::MemoryDump& dump)
+{
+    site_history::RecordedRead recorded;
+    std::exception_ptr failure;
+    waitAside([&] {
+        try {
+            recorded = site_history::SiteHistory(location).record(site, dump);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    if (failure)
+        std::rethrow_exception(failure);
+    return recorded;
 }

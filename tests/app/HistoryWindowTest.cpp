@@ -220,6 +220,31 @@ private slots:
         QCOMPARE(int(bench.store().sites().size()), 1);
     }
 
+    // The read is recorded on a thread of its own while the window goes on:
+    // closed then, the window waits for the recording, which ends whole.
+    void closingDuringARecordingKeepsTheReadWhole()
+    {
+        Bench bench(ringPanel(100));
+        bench.panel->loader().setMemory(panel_sim::buildPanel(ringPanel(100)));
+        bool closedWhileRecording = false;
+        bench.window->answerSiteDialog = [&](SiteDialog& dialog) {
+            dialog.findChild<QComboBox*>("siteName")->lineEdit()->setText(QStringLiteral("Склад"));
+            // Fires only in the loop that waits for the recording.
+            QTimer::singleShot(0, bench.window.get(), [&] {
+                closedWhileRecording = true;
+                bench.window->close();
+            });
+            return int(QDialog::Accepted);
+        };
+        bench.window->onLoadFromDevice();
+        QVERIFY(closedWhileRecording);
+        QVERIFY(!bench.window->isVisible());
+        const std::vector<site_history::SiteInfo> sites = bench.store().sites();
+        QCOMPARE(int(sites.size()), 1);
+        QCOMPARE(sites.front().reads, 1);
+        QCOMPARE(sites.front().events, 100);
+    }
+
     // Two sites of one place joined in the overview, then counted: the
     // joined history's statistics hold the events of both.
     void twoSitesJoinAndTheirStatisticsCountBoth()
