@@ -1,6 +1,7 @@
 // Saves pictures of the window after a read of the demo panel, of the
 // window with a filter applied, of a larger window with one device chosen
-// in the overview, of the connect dialog, the panel's details and the about
+// in the overview, of the connect dialog, the sites' overview, a site's
+// statistics, the window at 1024×600, the panel's details and the about
 // box, and of the timeline strip after a read of the demo zone panel, whole
 // and zoomed, for a look at the layout:
 //   xvfb-run viewer_screenshot <folder>
@@ -8,6 +9,7 @@
 #include "ViewerTestSupport.h"
 
 #include <ConnectDialog.h>
+#include <StatisticsWindow.h>
 #include <TimelineStrip.h>
 
 #include <QAction>
@@ -90,6 +92,17 @@ int main(int argc, char* argv[])
     window.findChild<QAction*>(QStringLiteral("showSites"))->trigger();
     QApplication::processEvents();
     window.grab().save(folder.filePath(QStringLiteral("site-history.png")));
+
+    // The site's statistics, then the window on a laptop's 1024×600 with the
+    // filter bar and the device overview open.
+    window.findChild<QAction*>(QStringLiteral("showStatistics"))->trigger();
+    QApplication::processEvents();
+    if (auto* statistics = window.findChild<StatisticsWindow*>())
+        statistics->grab().save(folder.filePath(QStringLiteral("statistics.png")));
+    window.resize(1024, 600);
+    window.findChild<QAction*>(QStringLiteral("find"))->trigger();
+    QApplication::processEvents();
+    window.grab().save(folder.filePath(QStringLiteral("main-window-1024x600.png")));
 
     // The demo zone panel, one of whose events a clock that had lost power
     // dated 2011: the strip holds January 2024 and counts that event
