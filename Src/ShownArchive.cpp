@@ -6,7 +6,6 @@
 #include <memory_dump/DumpFile.h>
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QFileInfo>
 
 std::optional<ArchiveToShow> dumpArchive(const QString& fileName, QString& error)
@@ -17,12 +16,11 @@ std::optional<ArchiveToShow> dumpArchive(const QString& fileName, QString& error
         // The decoded events name their devices through the configuration
         // they came with: made into rows while it stays where it is.
         shown.events = archive_table::archiveEvents(memory_dump::decodeDump(dump, shown.archive.configuration));
-        const QDateTime readTime = QDateTime::fromMSecsSinceEpoch(dump.readTimeMs, Qt::UTC);
         shown.archive.source = archive_table::dumpSource(dump, fileName);
         shown.archive.dump = std::move(dump);
-        shown.outcome = QCoreApplication::translate("MainWindow", "Дамп памяти %1, прочитан из прибора %2 UTC")
-                            .arg(QFileInfo(fileName).fileName(),
-                                 readTime.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")));
+        // The read's time as the details, the sites and the report show it.
+        shown.outcome = QCoreApplication::translate("MainWindow", "Дамп памяти %1, прочитан из прибора %2")
+                            .arg(QFileInfo(fileName).fileName(), archive_table::shownTime(shown.archive.source.readTime));
         return shown;
     } catch (const memory_dump::DumpError& failure) {
         error = QString::fromUtf8(failure.what());
