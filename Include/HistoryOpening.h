@@ -68,3 +68,8 @@ QString changeAside(const QString& location, const std::function<void(site_histo
 // come back as they are thrown.
 site_history::RecordedRead recordAside(const QString& location, const QString& site,
                                        const memory_dump::MemoryDump& dump);
+
+// Opens the store at `location` once off the window's thread as above, and
+// throws what opening it throws: a server that takes its time to answer, or
+// never does, keeps only this call waiting, not the window.
+void reachAside(const QString& location);

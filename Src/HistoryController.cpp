@@ -104,6 +104,10 @@ std::unique_ptr<site_history::SiteHistory> HistoryController::opened(const QStri
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     unreachable = false;
     try {
+        // Reached first off the window's thread: a connection made there
+        // cannot serve here, but a server that answers once answers again.
+        if (server)
+            reachAside(location);
         store = std::make_unique<site_history::SiteHistory>(location);
     } catch (const site_history::HistoryError& error) {
         why = tr("История недоступна: %1").arg(QString::fromUtf8(error.what()));

@@ -132,19 +132,34 @@ QString changeAside(const QString& location, const std::function<void(site_histo
     return failure;
 }
 
-site_history::RecordedRead recordAside(const QString& location, const QString& site,
-                                       const memory_dump::MemoryDump& dump)
+namespace {
+
+// Runs `work` aside as waitAside does; what it throws is thrown here.
+void runAside(const std::function<void()>& work)
 {
-    site_history::RecordedRead recorded;
     std::exception_ptr failure;
     waitAside([&] {
         try {
-            recorded = site_history::SiteHistory(location).record(site, dump);
+            work();
         } catch (...) {
             failure = std::current_exception();
         }
     });
     if (failure)
         std::rethrow_exception(failure);
+}
+
+} // namespace
+
+site_history::RecordedRead recordAside(const QString& location, const QString& site,
+                                       const memory_dump::MemoryDump& dump)
+{
+    site_history::RecordedRead recorded;
+    runAside([&] { recorded = site_history::SiteHistory(location).record(site, dump); });
     return recorded;
+}
+
+void reachAside(const QString& location)
+{
+    runAside([&] { const site_history::SiteHistory reached(location); });
 }

@@ -35,6 +35,13 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 const char* const portName = "COM3";
@@ -533,6 +540,41 @@ private slots:
     // "Сервер истории…" takes a server's address only: any other text would
     // become a store file in the folder the viewer was started from. Neither
     // it nor a server that does not answer changes the settings.
+    // A server that takes connections but never answers: the window goes
+    // on (its timers run) while the attempt waits for its time-out, then
+    // says why and keeps the store in use.
+    void aServerThatNeverAnswersLeavesTheWindowAnswering()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("the silent server is a socket of the POSIX calls");
+#else
+        // Listening, so that the system takes the connection, and never read.
+        const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+        const auto closer = qScopeGuard([silent] { ::close(silent); });
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QVERIFY(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        QVERIFY(::listen(silent, 4) == 0);
+        QVERIFY(::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        Bench bench(ringPanel(10));
+        const QString file = QSettings().value(QStringLiteral("history/store")).toString();
+        bench.window->answerText = [&](const QString&, const QString&) {
+            return QStringLiteral("postgresql://quorvel@127.0.0.1:%1/history?connect_timeout=2").arg(ntohs(address.sin_port));
+        };
+        int ticks = 0;
+        QTimer ticking;
+        connect(&ticking, &QTimer::timeout, [&] { ++ticks; });
+        ticking.start(50);
+        bench.window->findChild<QAction*>("chooseHistoryServer")->trigger();
+        ticking.stop();
+        QVERIFY2(ticks > 0, "the window's timers stood still");
+        QCOMPARE(bench.window->criticals.size(), 1);
+        QCOMPARE(bench.store().location(), file);
+#endif
+    }
+
     void theServerQuestionTakesAServersAddressOnly()
     {
         Bench bench(ringPanel(10));
