@@ -74,6 +74,9 @@ public:
     // A site's history as the window shows it, read off the window's
     // thread; nothing when it cannot be shown, the reason said in a box.
     std::optional<ArchiveToShow> openSite(const QString& site);
+    // What became of the last opening the user stopped, for the status bar;
+    // empty when it was not stopped.
+    const QString& stoppedNote() const { return stopped; }
     // The store's whole check, off the window's thread: its result in words,
     // an unsound store also said in a box.
     QString checkStore();
@@ -99,4 +102,5 @@ private:
     bool unreachable = false;
     Outcome keepPending(const QString& site, const memory_dump::MemoryDump& dump);
     QString reason;
+    QString stopped;
 };

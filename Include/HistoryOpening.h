@@ -15,10 +15,11 @@
 // The work runs on a thread of its own with a connection of its own, opened
 // there from the store's location: a Qt SQL connection belongs to the thread
 // that made it, so the window's connection is never touched from elsewhere.
-// Meanwhile the caller waits in an event loop of its own that leaves out the
+// Meanwhile the caller waits in an event loop of its own that holds off the
 // user's input: the window repaints and its timers run, but no click acts on
-// what is about to change, and nothing else starts on the store. The loop
-// ends when the thread has ended, so nothing outlives the call.
+// what is about to change, and nothing else starts on the store; Escape asks
+// an opening to stop. The loop ends when the thread has ended, so nothing
+// outlives the call.
 struct OpenedHistory {
     site_history::HistoryTable table;
     // The settings and device names of the site's latest read.
@@ -27,7 +28,8 @@ struct OpenedHistory {
     QString error;
 };
 
-// Reads `site` of the store at `location`, waiting as above.
+// Reads `site` of the store at `location`, waiting as above; stopped with
+// Escape, the table is not whole and not to be shown.
 OpenedHistory openHistoryAside(const QString& location, const QString& site);
 
 // The whole check of the store at `location` (seconds on a big store), off

@@ -183,10 +183,11 @@ std::optional<ArchiveToShow> HistoryController::openSite(const QString& site)
     if (!history)
         return std::nullopt;
     OpenedHistory opened = openHistoryAside(storeLocation, site);
-    if (!opened.error.isEmpty()) {
+    stopped = opened.table.whole ? QString() : tr("Открытие истории объекта «%1» прервано").arg(site);
+    if (!opened.error.isEmpty())
         prompts.showCritical(opened.error);
+    if (!opened.error.isEmpty() || !opened.table.whole)
         return std::nullopt;
-    }
     const site_history::SiteInfo& info = opened.table.site;
     ArchiveToShow shown;
     shown.archive.configuration = std::move(opened.latest);

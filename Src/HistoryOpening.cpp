@@ -4,9 +4,12 @@
 #include <memory_dump/DumpDecode.h>
 #include <memory_dump/DumpError.h>
 
+#include <QCoreApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QThread>
 
+#include <atomic>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -29,12 +32,14 @@ QString failureOf(const std::function<void()>& work)
     return QString();
 }
 
-OpenedHistory readHistory(const QString& location, const QString& site)
+OpenedHistory readHistory(const QString& location, const QString& site, const std::atomic<bool>& stop)
 {
     OpenedHistory opened;
     opened.error = failureOf([&] {
         const site_history::SiteHistory store(location);
-        opened.table = store.table(site);
+        opened.table = store.table(site, [&stop] { return !stop; });
+        if (!opened.table.whole)
+            return;
         memory_dump::decodeDump(store.latestDump(site), opened.latest);
     });
     return opened;
@@ -60,8 +65,50 @@ SiteTallies countHistory(const QString& location, const QString& site)
 
 namespace {
 
-// Runs `work` on a thread of its own and waits for it as the header says.
-void waitAside(std::function<void()> work)
+// Keeps the user's input from the window while store work runs aside: no
+// click or key acts on what is about to change, and no shortcut starts other
+// work. Escape asks the work to stop, where the work can stop.
+class InputHeldOff : public QObject {
+public:
+    explicit InputHeldOff(std::atomic<bool>& stop) : stop(stop) { QCoreApplication::instance()->installEventFilter(this); }
+    ~InputHeldOff() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+                stop = true;
+            // Taken here, so that no shortcut acts on it either.
+            event->accept();
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::DragEnter:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    std::atomic<bool>& stop;
+};
+
+// Runs `work` on a thread of its own and waits for it as the header says;
+// `stop` turns true when the user presses Escape meanwhile.
+void waitAside(std::function<void()> work, std::atomic<bool>& stop)
 {
     const std::unique_ptr<QThread> worker(QThread::create(std::move(work)));
     worker->setObjectName(QStringLiteral("site history"));
@@ -69,9 +116,16 @@ void waitAside(std::function<void()> work)
     // Queued to this thread: a thread that ends before the loop starts still
     // ends it.
     QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    const InputHeldOff heldOff(stop);
     worker->start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    loop.exec();
     worker->wait();
+}
+
+void waitAside(std::function<void()> work)
+{
+    std::atomic<bool> unheeded{false};
+    waitAside(std::move(work), unheeded);
 }
 
 } // namespace
@@ -79,7 +133,8 @@ void waitAside(std::function<void()> work)
 OpenedHistory openHistoryAside(const QString& location, const QString& site)
 {
     OpenedHistory opened;
-    waitAside([&opened, location, site] { opened = readHistory(location, site); });
+    std::atomic<bool> stop{false};
+    waitAside([&opened, &stop, location, site] { opened = readHistory(location, site, stop); }, stop);
     return opened;
 }
 

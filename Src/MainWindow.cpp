@@ -320,12 +320,12 @@ void MainWindow::onCheckHistory()
 bool MainWindow::showSiteHistory(const QString& site)
 {
     const QString before = notes->outcome();
-    notes->setOutcome(tr("Открывается история объекта «%1»…").arg(site));
+    notes->setOutcome(tr("Открывается история объекта «%1»… (Escape — прервать)").arg(site));
     std::optional<ArchiveToShow> opened = history->openSite(site);
     if (opened)
         showArchive(std::move(*opened));
     else
-        notes->setOutcome(before);
+        notes->setOutcome(history->stoppedNote().isEmpty() ? before : history->stoppedNote());
     return opened.has_value();
 }
 

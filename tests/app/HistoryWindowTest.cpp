@@ -33,6 +33,7 @@
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTableWidget>
+#include <QToolBar>
 #include <QtTest>
 
 #ifndef Q_OS_WIN
@@ -418,6 +419,22 @@ private slots:
         QVERIFY(ticks > 0);
         QCOMPARE(bench.table().eventCount(), 8192);
         QVERIFY(bench.readStatus().startsWith(QStringLiteral("История объекта «Склад»: чтений 1")));
+
+        // Escape stops the next opening: what was shown stays, and clicks
+        // meanwhile act on nothing.
+        bench.store().record(QStringLiteral("Гараж"), readDump(ringPanel(8192), 1'700'000'100'000));
+        QTimer escape;
+        connect(&escape, &QTimer::timeout, [&] {
+            QTest::keyClick(bench.window.get(), Qt::Key_Escape);
+            QTest::mouseClick(bench.window->findChild<QToolBar*>(), Qt::LeftButton);
+        });
+        escape.start(0);
+        QVERIFY(!bench.window->showSiteHistory(QStringLiteral("Гараж")));
+        escape.stop();
+        QCOMPARE(bench.readStatus(), QStringLiteral("Открытие истории объекта «Гараж» прервано"));
+        QVERIFY(bench.window->windowTitle().startsWith(QStringLiteral("«Склад» ")));
+        QCOMPARE(bench.table().eventCount(), 8192);
+        QVERIFY(bench.window->criticals.isEmpty());
     }
 
     // A shortcut per site: the viewer starts with the site's history from the

@@ -514,15 +514,20 @@ RecordedRead SiteHistory::record(const QString& siteName, const memory_dump::Mem
     });
 }
 
-HistoryTable SiteHistory::table(const QString& siteName) const
+HistoryTable SiteHistory::table(const QString& siteName, const std::function<bool()>& goOn) const
 {
     HistoryTable table;
     connection->read([&] {
         const SiteRow site = siteRow(*connection, siteName);
         table.site = site.info;
         table.events.clear();
+        table.whole = true;
         table.events.reserve(std::size_t(site.info.events));
         streamEvents(*connection, site, [&](const archive_table::ArchiveEvent& event) {
+            if (goOn && !goOn()) {
+                table.whole = false;
+                return false;
+            }
             table.events.push_back(event);
             return true;
         });

@@ -61,6 +61,8 @@ struct HistoryTable {
     SiteInfo site;
     // In the order the window shows them (see SiteHistory::table).
     std::vector<archive_table::ArchiveEvent> events;
+    // False when the reading was ended early: then not to be shown.
+    bool whole = true;
 };
 
 // What merging one site into another did.
@@ -127,7 +129,9 @@ public:
     // saw them, oldest first), then as the window orders a read's events.
     // The history of a single read is that read's table. Throws HistoryError
     // (Damaged) when the store holds fewer or more events than it counted.
-    HistoryTable table(const QString& siteName) const;
+    // Asked before each event whether to go on, a `goOn` that says no ends
+    // the reading early: the table is then a part, `whole` false.
+    HistoryTable table(const QString& siteName, const std::function<bool()>& goOn = {}) const;
     // The same events one at a time, in the same order, without holding
     // them: take returns false to stop. The count is checked at the end, so
     // a damaged store throws after the events it could read were taken.
