@@ -13,6 +13,7 @@
 #include <vector>
 
 class QWidget;
+class StoreReach;
 
 namespace site_history {
 class SiteHistory;
@@ -29,12 +30,14 @@ public:
     HistoryController(QWidget* window, UserPrompts prompts);
     ~HistoryController() override;
 
-    // Opens the store the settings name, or the default one.
+    // Opens the store the settings name, or the default one; a server is
+    // reached aside, and storeSettled() tells when that has ended.
     void openStore();
     // Uses the store at `location` for this session, the settings left as
     // they are; one that cannot be used leaves none, with the reason.
     void openStoreAt(const QString& location);
-    site_history::SiteHistory* store() const { return history.get(); }
+    // The store in use, or null; one still being reached is waited for.
+    site_history::SiteHistory* store();
     // Where the store in use lies, for work on a connection of its own.
     const QString& location() const { return storeLocation; }
     // Why there is no store, or what became of the reads that waited for
@@ -89,14 +92,25 @@ public:
     // Asks for a server's URI and uses the store there, as chooseStoreFile.
     void chooseStoreServer();
 
+signals:
+    // The store named at start has been reached, or has failed to be: the
+    // reason to show has changed.
+    void storeSettled();
+
 private:
+    // Takes the store whose reaching began at start, waiting for it if need be.
+    void settle();
+    void afterOpening();
     void useStore(const QString& location);
     // The store at `location`, or null with the reason in `why`.
-    std::unique_ptr<site_history::SiteHistory> opened(const QString& location, QString& why);
+    // `reached` is an attempt already made for it.
+    std::unique_ptr<site_history::SiteHistory> opened(const QString& location, QString& why,
+                                                      StoreReach* reached = nullptr);
 
     QWidget* window;
     UserPrompts prompts;
     std::unique_ptr<site_history::SiteHistory> history;
+    std::unique_ptr<StoreReach> reaching;
     QString storeLocation;
     // The store's server could not be reached: reads wait on this computer.
     bool unreachable = false;

@@ -5,9 +5,13 @@
 #include <site_history/SiteHistory.h>
 #include <site_statistics/EventTally.h>
 
+#include <QObject>
 #include <QString>
+#include <QThread>
 
+#include <exception>
 #include <functional>
+#include <memory>
 #include <vector>
 
 // A site's history read for the window off the window's thread.
@@ -75,3 +79,26 @@ site_history::RecordedRead recordAside(const QString& location, const QString& s
 // throws what opening it throws: a server that takes its time to answer, or
 // never does, keeps only this call waiting, not the window.
 void reachAside(const QString& location);
+
+// The store at `location` reached once on a thread of its own while the user
+// goes on, for the store named at start: a server slow to answer delays
+// neither the window's first paint nor anything that does not need the store.
+class StoreReach : public QObject {
+    Q_OBJECT
+public:
+    explicit StoreReach(const QString& location);
+    // Waits for the attempt, which the connection's time-out bounds.
+    ~StoreReach() override;
+
+    // Waits as the functions above do until the attempt has ended, and
+    // throws what opening the store threw.
+    void wait();
+
+signals:
+    // The attempt has ended, whichever way.
+    void ended();
+
+private:
+    std::exception_ptr failure;
+    const std::unique_ptr<QThread> worker;
+};

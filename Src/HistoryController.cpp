@@ -23,6 +23,13 @@ HistoryController::HistoryController(QWidget* window, UserPrompts prompts)
 
 HistoryController::~HistoryController() = default;
 
+site_history::SiteHistory* HistoryController::store()
+{
+    settle();
+    return history.get();
+}
+
+
 QString HistoryController::storePath()
 {
     const QString chosen = ViewerSettings::chosenStore();
@@ -38,15 +45,43 @@ void HistoryController::openStore()
     // The default folder is made on first use; a chosen one must exist.
     if (ViewerSettings::chosenStore().isEmpty())
         QDir().mkpath(QFileInfo(path).absolutePath());
-    openStoreAt(path);
+    if (!site_history::isServerLocation(path)) {
+        openStoreAt(path);
+        return;
+    }
+    // A server is reached aside while the window comes up; whatever needs
+    // the store meanwhile waits for it.
+    history.reset();
+    storeLocation = path;
+    unreachable = false;
+    reason = tr("Подключение к серверу истории…");
+    reaching = std::make_unique<StoreReach>(path);
+    connect(reaching.get(), &StoreReach::ended, this, &HistoryController::settle);
+}
+
+void HistoryController::settle()
+{
+    if (!reaching)
+        return;
+    const std::unique_ptr<StoreReach> reached = std::move(reaching);
+    reason.clear();
+    history = opened(storeLocation, reason, reached.get());
+    afterOpening();
+    emit storeSettled();
 }
 
 void HistoryController::openStoreAt(const QString& location)
 {
+    settle();
     history.reset();
     reason.clear();
     storeLocation = location;
     history = opened(location, reason);
+    afterOpening();
+}
+
+void HistoryController::afterOpening()
+{
     if (history)
         reason = sendPending();
     else if (const int waiting = pendingCount())
@@ -95,7 +130,8 @@ HistoryController::Outcome HistoryController::keepPending(const QString& site, c
     return outcome;
 }
 
-std::unique_ptr<site_history::SiteHistory> HistoryController::opened(const QString& location, QString& why)
+std::unique_ptr<site_history::SiteHistory> HistoryController::opened(const QString& location, QString& why,
+                                                                     StoreReach* reached)
 {
     std::unique_ptr<site_history::SiteHistory> store;
     // A server may take up to its connection time-out to answer.
@@ -106,7 +142,9 @@ std::unique_ptr<site_history::SiteHistory> HistoryController::opened(const QStri
     try {
         // Reached first off the window's thread: a connection made there
         // cannot serve here, but a server that answers once answers again.
-        if (server)
+        if (reached)
+            reached->wait();
+        else if (server)
             reachAside(location);
         store = std::make_unique<site_history::SiteHistory>(location);
     } catch (const site_history::HistoryError& error) {
@@ -120,6 +158,7 @@ std::unique_ptr<site_history::SiteHistory> HistoryController::opened(const QStri
 
 HistoryController::Outcome HistoryController::record(const memory_dump::MemoryDump& dump)
 {
+    settle();
     Outcome outcome;
     if (!ViewerSettings::recordsReads())
         return outcome;
@@ -180,6 +219,7 @@ HistoryController::Outcome HistoryController::record(const memory_dump::MemoryDu
 
 std::optional<ArchiveToShow> HistoryController::openSite(const QString& site)
 {
+    settle();
     if (!history)
         return std::nullopt;
     OpenedHistory opened = openHistoryAside(storeLocation, site);
@@ -206,6 +246,7 @@ std::optional<ArchiveToShow> HistoryController::openSite(const QString& site)
 
 QString HistoryController::checkStore()
 {
+    settle();
     if (!history) {
         prompts.showCritical(reason);
         return QString();
@@ -218,6 +259,7 @@ QString HistoryController::checkStore()
 
 QString HistoryController::chooseSite()
 {
+    settle();
     if (!history) {
         prompts.showCritical(reason);
         return QString();
@@ -262,6 +304,7 @@ void HistoryController::chooseStoreServer()
 
 void HistoryController::useStore(const QString& location)
 {
+    settle();
     if (location.isEmpty())
         return;
     // The store in use stays, and the settings keep naming it, until the
@@ -282,6 +325,7 @@ void HistoryController::useStore(const QString& location)
 
 QString HistoryController::sendPendingNow()
 {
+    settle();
     if (!history && unreachable) {
         openStoreAt(storeLocation);
         if (!history)

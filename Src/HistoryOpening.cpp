@@ -108,18 +108,32 @@ private:
 
 // Runs `work` on a thread of its own and waits for it as the header says;
 // `stop` turns true when the user presses Escape meanwhile.
-void waitAside(std::function<void()> work, std::atomic<bool>& stop)
+QThread* storeThread(std::function<void()> work)
 {
-    const std::unique_ptr<QThread> worker(QThread::create(std::move(work)));
+    QThread* worker = QThread::create(std::move(work));
     worker->setObjectName(QStringLiteral("site history"));
+    return worker;
+}
+
+// Waits for `worker`, started or about to be, as the header says.
+void waitFor(QThread& worker, std::atomic<bool>& stop)
+{
     QEventLoop loop;
     // Queued to this thread: a thread that ends before the loop starts still
     // ends it.
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     const InputHeldOff heldOff(stop);
-    worker->start();
-    loop.exec();
-    worker->wait();
+    if (!worker.isRunning() && !worker.isFinished())
+        worker.start();
+    if (!worker.isFinished())
+        loop.exec();
+    worker.wait();
+}
+
+void waitAside(std::function<void()> work, std::atomic<bool>& stop)
+{
+    const std::unique_ptr<QThread> worker(storeThread(std::move(work)));
+    waitFor(*worker, stop);
 }
 
 void waitAside(std::function<void()> work)
@@ -217,4 +231,30 @@ site_history::RecordedRead recordAside(const QString& location, const QString& s
 void reachAside(const QString& location)
 {
     runAside([&] { const site_history::SiteHistory reached(location); });
+}
+
+StoreReach::StoreReach(const QString& location)
+    : worker(storeThread([this, location] {
+          try {
+              const site_history::SiteHistory reached(location);
+          } catch (...) {
+              failure = std::current_exception();
+          }
+      }))
+{
+    connect(worker.get(), &QThread::finished, this, &StoreReach::ended, Qt::QueuedConnection);
+    worker->start();
+}
+
+StoreReach::~StoreReach()
+{
+    worker->wait();
+}
+
+void StoreReach::wait()
+{
+    std::atomic<bool> unheeded{false};
+    waitFor(*worker, unheeded);
+    if (failure)
+        std::rethrow_exception(failure);
 }

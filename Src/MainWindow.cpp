@@ -130,6 +130,7 @@ void MainWindow::connectGlance()
 void MainWindow::connectHistory()
 {
     history = new HistoryController(this, prompts);
+    connect(history, &HistoryController::storeSettled, this, &MainWindow::showHistoryNote);
     history->openStore();
     showHistoryNote();
     ui->recordReads->setChecked(ViewerSettings::recordsReads());
@@ -313,8 +314,7 @@ void MainWindow::showHistoryNote()
 void MainWindow::onCheckHistory()
 {
     notes->setOutcome(tr("Проверяется история…"));
-    const QString result = history->checkStore();
-    notes->setOutcome(result);
+    notes->setOutcome(history->checkStore());
 }
 
 bool MainWindow::showSiteHistory(const QString& site)

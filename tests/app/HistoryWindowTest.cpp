@@ -53,6 +53,31 @@ class HistoryWindowTest : public QObject {
     Q_OBJECT
 
 private:
+#ifndef Q_OS_WIN
+    // A server's address whose socket takes connections and never answers.
+    struct SilentServer {
+        int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        bool bound = false;
+
+        SilentServer()
+        {
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            socklen_t length = sizeof address;
+            bound = ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                    ::listen(socket, 4) == 0 &&
+                    ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+        }
+        ~SilentServer() { ::close(socket); }
+        bool listening() const { return bound; }
+        QString location() const
+        {
+            return QStringLiteral("postgresql://quorvel@127.0.0.1:%1/history?connect_timeout=2").arg(ntohs(address.sin_port));
+        }
+    };
+#endif
+
     // A converter on COM3 with a panel behind it whose memory the test
     // changes between reads.
     struct Bench {
@@ -565,21 +590,11 @@ private slots:
 #ifdef Q_OS_WIN
         QSKIP("the silent server is a socket of the POSIX calls");
 #else
-        // Listening, so that the system takes the connection, and never read.
-        const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
-        const auto closer = qScopeGuard([silent] { ::close(silent); });
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        QVERIFY(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
-        QVERIFY(::listen(silent, 4) == 0);
-        QVERIFY(::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        const SilentServer silent;
+        QVERIFY(silent.listening());
         Bench bench(ringPanel(10));
         const QString file = QSettings().value(QStringLiteral("history/store")).toString();
-        bench.window->answerText = [&](const QString&, const QString&) {
-            return QStringLiteral("postgresql://quorvel@127.0.0.1:%1/history?connect_timeout=2").arg(ntohs(address.sin_port));
-        };
+        bench.window->answerText = [&](const QString&, const QString&) { return silent.location(); };
         int ticks = 0;
         QTimer ticking;
         connect(&ticking, &QTimer::timeout, [&] { ++ticks; });
@@ -589,6 +604,33 @@ private slots:
         QVERIFY2(ticks > 0, "the window's timers stood still");
         QCOMPARE(bench.window->criticals.size(), 1);
         QCOMPARE(bench.store().location(), file);
+#endif
+    }
+
+    // The server the settings name is reached after the window is up; what
+    // needs the store waits for it, and a read meanwhile is kept for later.
+    void aServerNamedAtStartIsReachedWhileTheWindowIsUp()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("the silent server is a socket of the POSIX calls");
+#else
+        const SilentServer silent;
+        QVERIFY(silent.listening());
+        QTemporaryDir dir;
+        qputenv("QUORVEL_PENDING_DIR", dir.filePath(QStringLiteral("pending")).toUtf8());
+        const auto restore = qScopeGuard([] { qunsetenv("QUORVEL_PENDING_DIR"); });
+        QSettings().setValue(QStringLiteral("history/store"), silent.location());
+        {
+            Bench bench(ringPanel(10));
+            QCOMPARE(bench.historyStatus(), QStringLiteral("Подключение к серверу истории…"));
+            QTRY_VERIFY_WITH_TIMEOUT(bench.historyStatus().startsWith(QStringLiteral("История недоступна: ")), 20000);
+            QVERIFY(!bench.window->findChild<HistoryController*>()->store());
+        }
+        Bench reading(ringPanel(10));
+        reading.read(ringPanel(10));
+        QCOMPARE(reading.table().eventCount(), 10);
+        QVERIFY2(reading.historyStatus().startsWith(QStringLiteral("Сервер истории недоступен: чтение оставлено")),
+                 qPrintable(reading.historyStatus()));
 #endif
     }
 
