@@ -63,6 +63,8 @@ StatisticsWindow::StatisticsWindow(const QString& title, const site_statistics::
 
     monthTexts = site_statistics::monthTableTexts(months);
     fillTable(ui->months, monthTexts, monthColumn);
+    // The latest months and the sum are what is looked for first.
+    ui->months->scrollToBottom();
 
     const std::vector<site_statistics::DeviceCounts> ranking = site_statistics::deviceRanking(tallies, devices);
     deviceTexts = site_statistics::deviceRankingTexts(ranking);

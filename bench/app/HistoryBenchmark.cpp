@@ -24,6 +24,8 @@
 #include <HistoryTestSupport.h>
 #include <TestServer.h>
 
+#include <StatisticsWindow.h>
+
 #include <memory_dump/DumpDecode.h>
 #include <panel_sim/PanelDump.h>
 #include <site_history/SiteHistory.h>
@@ -31,7 +33,11 @@
 #include <site_statistics/MonthTable.h>
 #include <site_statistics/SiteOverview.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTableView>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -226,6 +232,29 @@ void recordFullRead(benchmark::State& state)
     state.counters["store_bytes"] = double(bytes);
 }
 
+// Pictures of the window holding the history just opened, for the eye: at
+// 1366×768, at 1024×600 with the filter bar open on the top row's object,
+// and the site's statistics.
+void pictureHistoryWindow(TestMainWindow& window, const QDir& folder, int events)
+{
+    const QString name = QStringLiteral("history-%1-%2.png").arg(events);
+    window.resize(1366, 768);
+    QApplication::processEvents();
+    window.grab().save(folder.filePath(name.arg(QStringLiteral("1366x768"))));
+    window.resize(1024, 600);
+    window.findChild<QAction*>(QStringLiteral("find"))->trigger();
+    auto* table = window.findChild<QTableView*>(QStringLiteral("eventsView"));
+    window.findChild<QLineEdit*>(QStringLiteral("filterText"))->setText(table->model()->index(0, 6).data().toString());
+    QApplication::processEvents();
+    window.grab().save(folder.filePath(name.arg(QStringLiteral("1024x600-filtered"))));
+    window.findChild<QAction*>(QStringLiteral("showStatistics"))->trigger();
+    QApplication::processEvents();
+    if (auto* statistics = window.findChild<StatisticsWindow*>()) {
+        statistics->grab().save(folder.filePath(name.arg(QStringLiteral("statistics"))));
+        statistics->close();
+    }
+}
+
 void openSiteHistoryInWindow(benchmark::State& state)
 {
     const SiteStore& made = fileStore(int(state.range(0)));
@@ -254,6 +283,9 @@ void openSiteHistoryInWindow(benchmark::State& state)
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     state.counters["process_peak_rss_mb"] = double(usage.ru_maxrss) / 1024;
+    const QString pictures = qEnvironmentVariable("QUORVEL_BENCH_PICTURES");
+    if (!pictures.isEmpty())
+        pictureHistoryWindow(window, QDir(pictures), made.events);
 }
 
 void recordFullReadOnServer(benchmark::State& state)
