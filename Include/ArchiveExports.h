@@ -13,6 +13,9 @@ class QWidget;
 namespace archive_report {
 struct ReportContent;
 }
+namespace archive_table {
+struct TableSource;
+}
 
 // The rows shown (after the filter, in the table's order) saved as a text
 // table, CSV or the PDF report, or printed. Each save asks for its file
@@ -22,8 +25,9 @@ class ArchiveExports {
     Q_DECLARE_TR_FUNCTIONS(ArchiveExports)
 
 public:
-    ArchiveExports(QWidget* window, const EventsView& view, UserPrompts prompts,
-                   std::function<archive_report::ReportContent()> report);
+    // `source` names what is shown, for the names the saves propose.
+    ArchiveExports(QWidget* window, const EventsView& view, const archive_table::TableSource& source,
+                   UserPrompts prompts, std::function<archive_report::ReportContent()> report);
 
     void saveText();
     void saveCsv();
@@ -33,6 +37,7 @@ public:
 
 private:
     const EventsView& view;
+    const archive_table::TableSource& source;
     UserPrompts prompts;
     std::function<archive_report::ReportContent()> report;
     ReportPrinter printer;

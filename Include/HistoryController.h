@@ -61,6 +61,8 @@ public:
     // What recording a read did, for the window.
     struct Outcome {
         QString status;          // empty when nothing was recorded
+        // The site the read is kept under; empty when it is not kept.
+        QString site;
         // Per event of the read's list, whether it is new to the site's
         // history (on the site's first read, every one); empty when nothing
         // was recorded.

@@ -60,9 +60,6 @@ public slots:
     void onOpenDump();
     void onSaveDump();
     void onAbout();
-    // Shows the filter bar and hides it again.
-    void onShowFilter();
-    void onHideFilter();
     // The sites dialog of the history; opens the history of the site chosen.
     void onShowSites();
     // The statistics of what is shown: by month, and the devices that fault.

@@ -30,8 +30,9 @@ class StatisticsWindow : public QDialog {
 
 public:
     // `title` names what is counted: a site, or a read or a dump as the
-    // main window describes it. The devices are named from `devices`.
-    StatisticsWindow(const QString& title, const site_statistics::Tallies& tallies,
+    // main window describes it. The devices are named from `devices`. The
+    // name proposed for the CSV starts with `fileName`.
+    StatisticsWindow(const QString& title, const QString& fileName, const site_statistics::Tallies& tallies,
                      const archive_table::DeviceDirectory& devices, UserPrompts prompts, QWidget* parent = nullptr);
     ~StatisticsWindow() override;
 
@@ -55,6 +56,7 @@ private:
 
     Ui::StatisticsWindow* ui;
     UserPrompts prompts;
+    QString fileName;
     std::vector<site_statistics::MonthCounts> months;
     site_statistics::StatisticsTable monthTexts;
     site_statistics::StatisticsTable deviceTexts;

@@ -29,9 +29,9 @@ struct UserPrompts {
     std::function<QString(const QString& label, const QString& text)> askText;
     // The index of the chosen item, or -1.
     std::function<int(const QString& label, const QStringList& items)> askChoice;
-    // A name to save a file of the kind under, its suffix added; empty when
-    // cancelled.
-    std::function<QString(SavedFile kind)> askSaveName;
+    // A name to save a file of the kind under, its suffix added, `proposed`
+    // (without a suffix) offered first; empty when cancelled.
+    std::function<QString(SavedFile kind, const QString& proposed)> askSaveName;
     std::function<QString()> askOpenDumpName;
     // An existing store file or a new name; empty when cancelled.
     std::function<QString()> askStoreFileName;

@@ -193,6 +193,7 @@ HistoryController::Outcome HistoryController::record(const memory_dump::MemoryDu
             site = dialog.siteName();
         }
         const site_history::RecordedRead recorded = recordAside(storeLocation, site, dump);
+        outcome.site = site;
         // The first read of a site is all new: marking it all says nothing.
         outcome.isNew = recorded.isNew;
         outcome.showNew = recorded.previousRead.isValid() || recorded.alreadyKept;

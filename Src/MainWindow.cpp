@@ -13,6 +13,7 @@
 #include <HistoryOpening.h>
 #include <PanelDetailsDialog.h>
 #include <PanelReading.h>
+#include <SaveNames.h>
 #include <SourceNames.h>
 #include <StatisticsWindow.h>
 #include <StatusNotes.h>
@@ -66,7 +67,8 @@ MainWindow::MainWindow(rs485::SerialPlatform& platform, UserPrompts prompts, QWi
     notes = new StatusNotes(statusBar());
     reading = new PanelReading(platform, this->prompts, this, ui->quit);
     connect(reading, &PanelReading::runningChanged, this, &MainWindow::enableActions);
-    exports = std::make_unique<ArchiveExports>(this, *ui->eventsView, this->prompts, [this] { return reportContent(); });
+    exports = std::make_unique<ArchiveExports>(this, *ui->eventsView, shown.source, this->prompts,
+                                               [this] { return reportContent(); });
     connectActions();
     connectGlance();
     connectHistory();
@@ -106,13 +108,13 @@ void MainWindow::connectActions()
 void MainWindow::connectGlance()
 {
     glance = new GlanceCoordinator(*ui->eventsView, *ui->filterBar, *ui->timeline, *ui->deviceOverview, *notes, this);
-    connect(ui->find, &QAction::triggered, this, &MainWindow::onShowFilter);
+    connect(ui->find, &QAction::triggered, glance, &GlanceCoordinator::openFilter);
     connect(ui->copyRows, &QAction::triggered, ui->eventsView, &EventsView::copySelectedRows);
     addAction(ui->find);
     ui->eventsView->addAction(ui->copyRows);
     ui->eventsView->addAction(ui->find);
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            &MainWindow::onHideFilter);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, glance,
+            &GlanceCoordinator::hideFilter);
     connect(ui->eventsView, &EventsView::shownRowsChanged, this, &MainWindow::enableActions);
     QAction* showOverview = ui->deviceOverview->toggleViewAction();
     showOverview->setObjectName(QStringLiteral("showDeviceOverview"));
@@ -230,6 +232,7 @@ void MainWindow::recordInHistory()
     if (!shown.dump)
         return;
     const HistoryController::Outcome outcome = history->record(*shown.dump);
+    shown.source.site = outcome.site;
     ui->eventsView->markNewEvents(outcome.isNew, outcome.showNew);
     notes->setHistoryNote(outcome.status);
     glance->showCount();
@@ -249,16 +252,6 @@ archive_report::ReportContent MainWindow::reportContent() const
     if (shown.source.kind == archive_table::TableSource::Kind::History)
         content.siteTallies = site_statistics::tallyEvents(ui->eventsView->eventModel().events().allEvents());
     return content;
-}
-
-void MainWindow::onShowFilter()
-{
-    glance->openFilter();
-}
-
-void MainWindow::onHideFilter()
-{
-    glance->hideFilter();
 }
 
 void MainWindow::onPanelDetails()
@@ -340,7 +333,8 @@ void MainWindow::onShowStatistics()
         counted.tallies = site_statistics::tallyEvents(ui->eventsView->eventModel().events().allEvents());
     if (!counted.error.isEmpty())
         return prompts.showCritical(counted.error);
-    auto* window = new StatisticsWindow(sourceDescription(shown.source), counted.tallies, counted.devices, prompts, this);
+    auto* window = new StatisticsWindow(sourceDescription(shown.source), proposedName(shown.source), counted.tallies,
+                                        counted.devices, prompts, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
 }
@@ -356,7 +350,7 @@ void MainWindow::onSaveDump()
 {
     if (!shown.dump)
         return;
-    const QString fileName = prompts.askSaveName(SavedFile::Dump);
+    const QString fileName = prompts.askSaveName(SavedFile::Dump, proposedName(shown.source));
     if (fileName.isEmpty())
         return;
     try {

@@ -3,6 +3,7 @@
 #include "ui_SitesDialog.h"
 
 #include <HistoryOpening.h>
+#include <SaveNames.h>
 #include <SiteOverviewModel.h>
 
 #include <archive_table/CsvExport.h>
@@ -260,7 +261,10 @@ void SitesDialog::onSaveReadDump()
         const int chosenRead = prompts.askChoice(tr("Чтение объекта «%1»:").arg(site), items);
         if (chosenRead < 0 || chosenRead >= int(reads.size()))
             return;
-        const QString fileName = prompts.askSaveName(SavedFile::Dump);
+        const QString fileName = prompts.askSaveName(
+            SavedFile::Dump, safeFileName(site + QLatin1Char(' ') +
+                                          reads[std::size_t(chosenRead)].readTime.toLocalTime().toString(
+                                              QStringLiteral("yyyy-MM-dd"))));
         if (fileName.isEmpty())
             return;
         memory_dump::saveDumpFile(fileName, store.readDump(reads[std::size_t(chosenRead)].id));
@@ -289,7 +293,8 @@ void SitesDialog::onExportCsv()
 {
     if (!prompts.askSaveName)
         return;
-    const QString fileName = prompts.askSaveName(SavedFile::Csv);
+    const QString fileName = prompts.askSaveName(
+        SavedFile::Csv, tr("Обзор объектов %1").arg(today.toString(QStringLiteral("yyyy-MM-dd"))));
     if (fileName.isEmpty())
         return;
     // What is shown, in the order shown, as the reader's --overview writes it.

@@ -3,6 +3,7 @@
 #include "ui_StatisticsWindow.h"
 
 #include <MonthChart.h>
+#include <SaveNames.h>
 
 #include <archive_table/CsvExport.h>
 #include <site_statistics/DeviceRanking.h>
@@ -48,11 +49,11 @@ void fillTable(QTableWidget* view, const site_statistics::StatisticsTable& table
 
 } // namespace
 
-StatisticsWindow::StatisticsWindow(const QString& title, const site_statistics::Tallies& tallies,
+StatisticsWindow::StatisticsWindow(const QString& title, const QString& fileName, const site_statistics::Tallies& tallies,
                                    const archive_table::DeviceDirectory& devices, UserPrompts prompts,
                                    QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      ui(new Ui::StatisticsWindow), prompts(std::move(prompts)), months(site_statistics::monthTable(tallies))
+      ui(new Ui::StatisticsWindow), prompts(std::move(prompts)), fileName(fileName), months(site_statistics::monthTable(tallies))
 {
     ui->setupUi(this);
     setWindowTitle(tr("Статистика — %1").arg(title));
@@ -148,11 +149,13 @@ void StatisticsWindow::copySelectedRows() const
 
 void StatisticsWindow::onSaveCsv()
 {
-    const QString fileName = prompts.askSaveName(SavedFile::Csv);
-    if (fileName.isEmpty())
+    const bool byMonth = &tableInView() == &monthTexts;
+    const QString proposed = tr("%1 статистика %2").arg(fileName, byMonth ? tr("по месяцам") : tr("приборов"));
+    const QString saved = prompts.askSaveName(SavedFile::Csv, safeFileName(proposed.trimmed()));
+    if (saved.isEmpty())
         return;
     const site_statistics::StatisticsTable& table = tableInView();
     // CSV has its CR LF line ends on every system, so no text mode.
-    writeSavedFile(prompts, fileName, false,
+    writeSavedFile(prompts, saved, false,
                    [&](QIODevice& device) { return archive_table::writeCsv(device, table.headers, table.rows); });
 }

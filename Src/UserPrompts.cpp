@@ -35,7 +35,7 @@ QString dumpFilter()
     return tr("Дампы памяти (*.%1)").arg(QLatin1String(memory_dump::dumpExtension));
 }
 
-QString askSaveName(QWidget* window, SavedFile kind)
+QString askSaveName(QWidget* window, SavedFile kind, const QString& proposed)
 {
     QString filter;
     QString suffix;
@@ -59,6 +59,8 @@ QString askSaveName(QWidget* window, SavedFile kind)
     }
     QFileDialog dialog(window, QString(), ViewerSettings::saveFolder(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (!proposed.isEmpty())
+        dialog.selectFile(proposed + QLatin1Char('.') + suffix);
     // The dialog adds the suffix itself, so that it asks before replacing
     // the very file that will be written; where a dot in a folder's name
     // kept it from doing so, the suffix is added here and the question
@@ -111,7 +113,9 @@ UserPrompts dialogPrompts(QWidget* window)
             QInputDialog::getItem(window, window->windowTitle(), label, items, items.size() - 1, false, &ok);
         return ok ? items.indexOf(item) : -1;
     };
-    prompts.askSaveName = [window](SavedFile kind) { return askSaveName(window, kind); };
+    prompts.askSaveName = [window](SavedFile kind, const QString& proposed) {
+        return askSaveName(window, kind, proposed);
+    };
     prompts.askOpenDumpName = [window] {
         return QFileDialog::getOpenFileName(window, QString(), ViewerSettings::saveFolder(), dumpFilter());
     };

@@ -1,5 +1,6 @@
 #include <ViewerSettings.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -39,7 +40,10 @@ QString ViewerSettings::saveFolder()
     const QString folder = QSettings().value(saveFolderKey).toString();
     if (!folder.isEmpty() && QFileInfo(folder).isDir())
         return folder;
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // A system without a documents folder gets the home folder, not a
+    // proposed file named "Documents".
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 void ViewerSettings::rememberSaveFolder(const QString& fileName)

@@ -156,10 +156,20 @@ private slots:
         QCOMPARE(bench.siteQuestions, 1);
         QVERIFY(bench.store().sites().empty());
         QCOMPARE(bench.historyStatus(), QStringLiteral("Чтение не сохранено в истории"));
+        // The saves propose the panel's type and the day of the read, then
+        // the site the read was kept under.
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+        bench.window->findChild<QAction*>("saveToFile")->trigger();
+        QCOMPARE(bench.window->proposedNames, QStringList{archive_table::panelTypeText() + QLatin1Char(' ') + today});
 
         bench.read(ringPanel(100), QStringLiteral("Склад №1"));
         QCOMPARE(bench.siteQuestions, 2);
         QCOMPARE(bench.historyStatus(), QStringLiteral("Сохранено в истории объекта «Склад №1», новых событий: 100"));
+        bench.window->proposedNames.clear();
+        for (const char* save : {"exportToCsv", "saveDump", "saveReport"})
+            bench.window->findChild<QAction*>(save)->trigger();
+        const QString named = QStringLiteral("Склад №1 ") + today;
+        QCOMPARE(bench.window->proposedNames, (QStringList{named, named, named}));
         // The site's first read is all new: nothing stands out, and "only
         // new" shows it all.
         QCOMPARE(bench.boldRows(), 0);

@@ -4,6 +4,7 @@
 #include <QAboutDialog.h>
 #include <QAboutForm.h>
 #include <SaveNames.h>
+#include <archive_table/TableSource.h>
 
 #include <rs485/testing/FakeSerialPlatform.h>
 
@@ -172,6 +173,16 @@ private slots:
         QCOMPARE(withSuffix(QStringLiteral("/home/i.petrov/archive.csv"), QStringLiteral("txt")),
                  QStringLiteral("/home/i.petrov/archive.csv"));
         QCOMPARE(withSuffix(QString(), QStringLiteral("txt")), QString());
+
+        // The name proposed: the site, else the panel's type, and the read's
+        // local date; what no file system takes made "_".
+        archive_table::TableSource source;
+        QCOMPARE(proposedName(source), QString());
+        source.kind = archive_table::TableSource::Kind::Read;
+        source.readTime = QDateTime(QDate(2024, 1, 18), QTime(0, 30), Qt::LocalTime).toUTC();
+        QCOMPARE(proposedName(source), archive_table::panelTypeText() + QStringLiteral(" 2024-01-18"));
+        source.site = QStringLiteral("Склад №1 / ворота: \"север\" ");
+        QCOMPARE(proposedName(source), QStringLiteral("Склад №1 _ ворота_ _север_  2024-01-18"));
     }
 
     void quitClosesTheWindow()

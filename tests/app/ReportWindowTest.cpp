@@ -4,6 +4,7 @@
 #include "ViewerTestSupport.h"
 
 #include <PdfTools.h>
+#include <SiteDialog.h>
 
 #include <QAction>
 #include <QApplication>
@@ -84,6 +85,11 @@ private slots:
                 + bench.action("saveReport")->isEnabled();
         };
         QCOMPARE(enabled(), 0);
+        // The read is kept under a site, which the report then names.
+        bench.window->answerSiteDialog = [](SiteDialog& dialog) {
+            dialog.setSiteName(QStringLiteral("Склад №1"));
+            return int(QDialog::Accepted);
+        };
         bench.action("loadFromDevice")->trigger();
         bench.action("find")->trigger();
         bench.window->findChild<QLineEdit*>("filterText")->setText(QStringLiteral("нет такого текста"));
@@ -97,21 +103,24 @@ private slots:
         const QString text = pdfLines(pdfLayoutText(bench.window->reportFileName)).join('\n');
         for (const char* expected : {"2024/05/02 10:00:00", "2024/05/02 12:00:00", "Фильтр: только экстренные",
                                      "Событий в отчёте: 2", "Из них экстренных: 2", "Порт: COM3",
-                                     "Щит (адрес 3) 1", "Люк (адрес 4) 1", "Стр. 1 из 1"})
+                                     "Щит (адрес 3) 1", "Люк (адрес 4) 1", "Стр. 1 из 1", "Склад №1"})
             QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
         for (const char* left : {"08:00:00", "09:00:00", "11:00:00", "13:00:00"})
             QVERIFY2(!text.contains(QString::fromUtf8(left)), left);
 
-        // The window's own save dialog adds ".pdf".
+        // The window's own save dialog adds ".pdf" and proposes the name.
         QString suffix;
+        QString proposed;
         QTimer::singleShot(0, [&] {
             if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
                 suffix = dialog->defaultSuffix();
+                proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
                 dialog->reject();
             }
         });
-        bench.window->askReportFileNameAsTheWindowDoes();
+        bench.window->askReportFileNameAsTheWindowDoes(QStringLiteral("Склад №1 2024-05-02"));
         QCOMPARE(suffix, QStringLiteral("pdf"));
+        QCOMPARE(proposed, QStringLiteral("Склад №1 2024-05-02.pdf"));
     }
 
     // The print dialog starts on the report's page; what it prints (here to

@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(lines.size(), 5);
 
         const QString saved = dir.filePath(QStringLiteral("dialog.csv"));
-        store.prompts.askSaveName = [&saved](SavedFile) { return saved; };
+        store.prompts.askSaveName = [&saved](SavedFile, const QString&) { return saved; };
         SitesDialog dialog(store.history, store.prompts);
         auto save = [&] {
             dialog.findChild<QPushButton*>(QStringLiteral("exportCsv"))->click();

@@ -59,9 +59,9 @@ struct Window {
     explicit Window(const site_statistics::Tallies& tallies, const archive_table::DeviceDirectory& devices = {})
     {
         UserPrompts prompts;
-        prompts.askSaveName = [this](SavedFile) { return csvName; };
+        prompts.askSaveName = [this](SavedFile, const QString&) { return csvName; };
         prompts.showCritical = [this](const QString& text) { criticals << text; };
-        window = std::make_unique<StatisticsWindow>(QStringLiteral("Склад №1"), tallies, devices, prompts);
+        window = std::make_unique<StatisticsWindow>(QStringLiteral("Склад №1"), QStringLiteral("Склад №1"), tallies, devices, prompts);
     }
     QTableWidget& table(const char* name) { return *window->findChild<QTableWidget*>(QLatin1String(name)); }
     void showTab(const char* name)

@@ -76,16 +76,21 @@ public:
     QString saveDumpName;
     // What the report's save dialog returns; empty is a cancel.
     QString reportFileName;
+    // The names the save dialogs were asked to propose, in turn.
+    QStringList proposedNames;
     // Called at each progress report, before the window handles it.
     std::function<void(float)> progressSpy;
 
     QStringList criticals;
 
     // The window's own save dialogs, unanswered.
-    QString askSaveFileNameAsTheWindowDoes() { return dialogPrompts(this).askSaveName(SavedFile::Text); }
-    QString askCsvFileNameAsTheWindowDoes() { return dialogPrompts(this).askSaveName(SavedFile::Csv); }
-    QString askSaveDumpFileNameAsTheWindowDoes() { return dialogPrompts(this).askSaveName(SavedFile::Dump); }
-    QString askReportFileNameAsTheWindowDoes() { return dialogPrompts(this).askSaveName(SavedFile::Report); }
+    QString askSaveFileNameAsTheWindowDoes() { return dialogPrompts(this).askSaveName(SavedFile::Text, QString()); }
+    QString askCsvFileNameAsTheWindowDoes() { return dialogPrompts(this).askSaveName(SavedFile::Csv, QString()); }
+    QString askSaveDumpFileNameAsTheWindowDoes() { return dialogPrompts(this).askSaveName(SavedFile::Dump, QString()); }
+    QString askReportFileNameAsTheWindowDoes(const QString& proposed = QString())
+    {
+        return dialogPrompts(this).askSaveName(SavedFile::Report, proposed);
+    }
 
 private:
     // The answers are the members above, read when a question comes, long
@@ -104,7 +109,8 @@ private:
         prompts.askYesNo = [this](const QString& question) { return answerYesNo(question); };
         prompts.askText = [this](const QString& label, const QString& text) { return answerText(label, text); };
         prompts.askChoice = [this](const QString& label, const QStringList& items) { return answerChoice(label, items); };
-        prompts.askSaveName = [this](SavedFile kind) {
+        prompts.askSaveName = [this](SavedFile kind, const QString& proposed) {
+            proposedNames << proposed;
             switch (kind) {
             case SavedFile::Text: return saveFileName;
             case SavedFile::Csv: return csvFileName;

@@ -26,7 +26,7 @@ WindowExport windowExport(const panel_sim::PanelMemory& memory)
         // the save dialogs given a file name.
         UserPrompts answers;
         answers.runDialog = [](QDialog&) { return int(QDialog::Accepted); };
-        answers.askSaveName = [&](SavedFile kind) {
+        answers.askSaveName = [&](SavedFile kind, const QString&) {
             return dir.filePath(kind == SavedFile::Csv ? QStringLiteral("archive.csv") : QStringLiteral("archive.txt"));
         };
         answers.showCritical = [&](const QString& text) { result.errors << text; };
