@@ -533,7 +533,7 @@ private slots:
                                        // Tables 0, 1 and 2; the spare table is kept though unused.
                                        QStringLiteral("Таблиц событий используется: 3 из 4"),
                                    }));
-        QVERIFY(QRegularExpression(QStringLiteral("^Чтение: \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d$"))
+        QVERIFY(QRegularExpression(QStringLiteral("^Чтение: \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d UTC([+-]\\d+(:\\d\\d)?)?$"))
                     .match(lines[16]).hasMatch());
         QCOMPARE(lines.mid(17), (QStringList{QStringLiteral("Порт: COM3"),
                                             QStringLiteral("Скорость: 345600 бод (повышенная скорость)")}));

@@ -2,6 +2,7 @@
 
 #include <EventsView.h>
 
+#include <archive_table/TableSource.h>
 #include <config_quorvel/ConfiguratorError.h>
 #include <memory_dump/DumpFile.h>
 #include <panel_sim/SimulatedPanel.h>
@@ -163,8 +164,7 @@ private slots:
         QCOMPARE(rowsAsText(tableRows(viewer.table())), rowsAsText(readRows));
         QCOMPARE(viewer.exported(), readExport);
         // In this computer's time, as the panel's details and the report say it.
-        const QString readTime = QDateTime::fromMSecsSinceEpoch(kept.readTimeMs, Qt::LocalTime)
-                                     .toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+        const QString readTime = archive_table::shownTime(QDateTime::fromMSecsSinceEpoch(kept.readTimeMs, Qt::UTC));
         QCOMPARE(viewer.status(), QStringLiteral("Дамп памяти site.qrvdump, прочитан из прибора ") + readTime);
         QVERIFY(viewer.enabled("saveToFile"));
         QVERIFY(viewer.enabled("saveDump"));

@@ -161,8 +161,12 @@ private slots:
               "Версия программы: 1.1.6.1107 Период: 18.01.2024 10:00:00 — 19.01.2024 00:01:00, без даты: 1",
               "Фильтр: все события", "Отчёт составлен: 20.01.2024 11:45:10", "Событий в отчёте: 7",
               "Из них экстренных: 3", "Самые частые события Устройства с наибольшим числом событий",
-              "Отчёт составлен 20.01.2024 11:45:10 Стр. 1 из 1"})
+              "Стр. 1 из 1"})
             QVERIFY2(all.contains(QString::fromUtf8(expected)), expected);
+        // The footer: when, in this computer's time with its offset, and the page.
+        QVERIFY(QRegularExpression(QStringLiteral("Отчёт составлен 20\\.01\\.2024 11:45:10 UTC\\S* Стр\\. 1 из 1"))
+                    .match(all)
+                    .hasMatch());
 
         // The lists stand side by side: each line holds one entry of each.
         for (const char* pair : {"ПОЖАР 3 Ворота (секция 1, адрес 5) 3\n", "НЕИСПРАВН. 2 Рампа (секция 1, адрес 6) 1\n",

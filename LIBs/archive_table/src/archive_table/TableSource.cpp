@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 
+#include <cstdlib>
 #include <set>
 
 namespace archive_table {
@@ -44,7 +45,17 @@ QString panelTypeText()
 
 QString shownTime(const QDateTime& time)
 {
-    return time.isValid() ? time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : QString();
+    if (!time.isValid())
+        return QString();
+    const QDateTime local = time.toLocalTime();
+    QString zone = QStringLiteral("UTC");
+    if (const int offset = local.offsetFromUtc()) {
+        const int minutes = std::abs(offset) / 60;
+        zone += QLatin1Char(offset < 0 ? '-' : '+') + QString::number(minutes / 60);
+        if (minutes % 60)
+            zone += QStringLiteral(":%1").arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    }
+    return local.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss ")) + zone;
 }
 
 std::vector<DetailLine> panelIdentityLines(const config_quorvel::Configuration& configuration)

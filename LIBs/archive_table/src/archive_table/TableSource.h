@@ -59,7 +59,9 @@ std::vector<DetailLine> panelSettingsLines(const config_quorvel::Configuration& 
 // or dump recorded under a site names it first.
 std::vector<DetailLine> sourceLines(const TableSource& source);
 
-// A time as the program shows it: "18.01.2024 10:15:00", local time.
+// A time as the program shows it: local time with its offset from UTC,
+// "18.01.2024 13:15:00 UTC+3", "UTC+5:30", or "UTC" where local time is UTC.
+// Short on every system, where the zones' own names are not.
 QString shownTime(const QDateTime& time);
 
 } // namespace archive_table
