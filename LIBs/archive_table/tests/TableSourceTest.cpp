@@ -33,6 +33,9 @@ private slots:
     // that the same dump reads the same wherever it is opened.
     void aTimeIsShownInLocalTimeWithItsOffset()
     {
+#ifdef Q_OS_WIN
+        QSKIP("the zone is set here through the C library's TZ, which Windows' local time does not follow");
+#endif
         const QDateTime read(QDate(2024, 3, 1), QTime(10, 0), Qt::UTC);
         inZone("UTC0", [&] { QCOMPARE(archive_table::shownTime(read), QStringLiteral("01.03.2024 10:00:00 UTC")); });
         inZone("MSK-3", [&] { QCOMPARE(archive_table::shownTime(read), QStringLiteral("01.03.2024 13:00:00 UTC+3")); });
