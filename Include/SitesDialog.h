@@ -60,7 +60,9 @@ public slots:
     void onExportCsv();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    // The columns are fitted whenever the table's viewport changes size:
+    // the dialog's own resize comes before its layout has sized the table.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void fillSites();

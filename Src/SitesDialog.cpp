@@ -43,6 +43,7 @@ SitesDialog::SitesDialog(site_history::SiteHistory& store, UserPrompts prompts, 
     ui->sites->setModel(shown);
     ui->sites->sortByColumn(SiteOverviewModel::NameColumn, Qt::AscendingOrder);
     ui->sites->setTextElideMode(Qt::ElideRight);
+    ui->sites->viewport()->installEventFilter(this);
     ui->serviceDays->setSpecialValueText(tr("по умолчанию (%1)").arg(site_statistics::defaultServiceDays));
     ui->mergeSites->hide();
     ui->exportCsv->setVisible(bool(this->prompts.askSaveName));
@@ -125,10 +126,11 @@ void SitesDialog::fitColumns()
     header->resizeSection(SiteOverviewModel::NameColumn, std::min(wanted, std::max(room - others, room / 4)));
 }
 
-void SitesDialog::resizeEvent(QResizeEvent* event)
+bool SitesDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    QDialog::resizeEvent(event);
-    fitColumns();
+    if (watched == ui->sites->viewport() && event->type() == QEvent::Resize)
+        fitColumns();
+    return QDialog::eventFilter(watched, event);
 }
 
 int SitesDialog::selectedRow() const

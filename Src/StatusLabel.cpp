@@ -14,7 +14,15 @@ constexpr int smallestWidth = 60;
 
 QSize StatusLabel::minimumSizeHint() const
 {
+    if (whole)
+        return QLabel::minimumSizeHint();
     return {std::min(smallestWidth, QLabel::minimumSizeHint().width()), QLabel::minimumSizeHint().height()};
+}
+
+void StatusLabel::keepWhole()
+{
+    whole = true;
+    updateGeometry();
 }
 
 bool StatusLabel::isCut() const

@@ -24,6 +24,8 @@ StatusNotes::StatusNotes(QStatusBar* bar)
       undatedLabel(note(bar, "undatedStatus"))
 {
     shownLabel->hide();
+    shownLabel->keepWhole();
+    undatedLabel->keepWhole();
     undatedLabel->setToolTip(tr("События без даты или с датой, которой нет в календаре: "
                                 "на шкале времени их нет"));
     undatedLabel->hide();

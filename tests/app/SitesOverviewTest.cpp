@@ -12,6 +12,7 @@
 #include <site_history/SiteHistory.h>
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -158,6 +159,17 @@ private slots:
                      qPrintable(QString::number(column)));
         const int time = table.fontMetrics().horizontalAdvance(QStringLiteral("29.02.2024 10:00:00"));
         QVERIFY(header.sectionSize(SiteOverviewModel::LastReadColumn) > time);
+
+        // Opened at its own size, a short name is whole and the table starts
+        // at its left edge.
+        store.history.record(QStringLiteral("Гараж"), readDump(ringPanel(30), localTime(2024, 3, 21)));
+        SitesDialog opened(store.history, store.prompts);
+        opened.selectSite(QStringLiteral("Гараж"));
+        opened.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&opened));
+        QTableView& shown = view(opened);
+        QVERIFY(shown.horizontalHeader()->sectionSize(SiteOverviewModel::NameColumn) >= shown.viewport()->width() / 4);
+        QCOMPARE(shown.horizontalScrollBar()->value(), 0);
     }
 
     // The question names both sites with their counts; the join runs off

@@ -6,6 +6,7 @@
 #include <ConnectDialog.h>
 #include <EventsView.h>
 #include <FilterBar.h>
+#include <StatusLabel.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -171,6 +172,7 @@ private slots:
         readStatus->setText(QStringLiteral("История недоступна: could not connect to server: Connection refused ")
                                 .repeated(3));
         bench.action("find").trigger();
+        bench.window->findChild<QLineEdit*>("filterText")->setText(QStringLiteral("ПОЖАР"));
         auto* dock = bench.window->findChild<QDockWidget*>("deviceOverview");
         if (!dock->isVisible())
             bench.action("showDeviceOverview").trigger();
@@ -182,6 +184,9 @@ private slots:
         QVERIFY(bench.filterBar().isVisible() && dock->isVisible());
         QVERIFY(dock->geometry().right() < 1024);
         QVERIFY(bench.window->statusBar()->geometry().right() < 1024);
+        // The longer notes give way to the counts of what the filter shows.
+        auto* counts = bench.window->findChild<StatusLabel*>("shownStatus");
+        QVERIFY(counts->isVisible() && !counts->isCut());
 
         const QPoint at = historyStatus->rect().center();
         QHelpEvent help(QEvent::ToolTip, at, historyStatus->mapToGlobal(at));
