@@ -589,9 +589,6 @@ private slots:
         QCOMPARE(notAStore.readAll(), QByteArray("not a store"));
     }
 
-    // "Сервер истории…" takes a server's address only: any other text would
-    // become a store file in the folder the viewer was started from. Neither
-    // it nor a server that does not answer changes the settings.
     // A server that takes connections but never answers: the window goes
     // on (its timers run) while the attempt waits for its time-out, then
     // says why and keeps the store in use.
@@ -644,6 +641,9 @@ private slots:
 #endif
     }
 
+    // "Сервер истории…" takes a server's address only: any other text would
+    // become a store file in the folder the viewer was started from. Neither
+    // it nor a server that does not answer changes the settings.
     void theServerQuestionTakesAServersAddressOnly()
     {
         Bench bench(ringPanel(10));
