@@ -186,7 +186,7 @@ private slots:
         QVERIFY(bench.window->statusBar()->geometry().right() < 1024);
         // The longer notes give way to the counts of what the filter shows.
         auto* counts = bench.window->findChild<StatusLabel*>("shownStatus");
-        QVERIFY(counts->isVisible() && !counts->isCut());
+        QTRY_VERIFY(counts->isVisible() && !counts->isCut());
 
         const QPoint at = historyStatus->rect().center();
         QHelpEvent help(QEvent::ToolTip, at, historyStatus->mapToGlobal(at));
