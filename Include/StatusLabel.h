@@ -12,16 +12,13 @@ public:
     using QLabel::QLabel;
 
     QSize minimumSizeHint() const override;
-    // Never cut: for a short note that matters, such as the counts, which
-    // the longer notes then make room for.
-    void keepWhole();
+    // Sets a text that is never cut: a short note that matters, such as the
+    // counts, which the longer notes then make room for.
+    void setWholeText(const QString& text);
     // Whether the text is cut at the label's present width.
     bool isCut() const;
 
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-
-private:
-    bool whole = false;
 };

@@ -14,15 +14,15 @@ constexpr int smallestWidth = 60;
 
 QSize StatusLabel::minimumSizeHint() const
 {
-    if (whole)
-        return QLabel::minimumSizeHint();
     return {std::min(smallestWidth, QLabel::minimumSizeHint().width()), QLabel::minimumSizeHint().height()};
 }
 
-void StatusLabel::keepWhole()
+void StatusLabel::setWholeText(const QString& text)
 {
-    whole = true;
-    updateGeometry();
+    setText(text);
+    // Held as the widget's own minimum, which the status bar's layout
+    // honours at once, whatever hints it keeps.
+    setMinimumWidth(QLabel::minimumSizeHint().width());
 }
 
 bool StatusLabel::isCut() const

@@ -24,8 +24,6 @@ StatusNotes::StatusNotes(QStatusBar* bar)
       undatedLabel(note(bar, "undatedStatus"))
 {
     shownLabel->hide();
-    shownLabel->keepWhole();
-    undatedLabel->keepWhole();
     undatedLabel->setToolTip(tr("События без даты или с датой, которой нет в календаре: "
                                 "на шкале времени их нет"));
     undatedLabel->hide();
@@ -57,12 +55,12 @@ void StatusNotes::setHistoryLocation(const QString& shownLocation)
 
 void StatusNotes::showCounts(int shown, int total, bool filtering)
 {
-    shownLabel->setText(tr("Показано событий: %1 из %2").arg(shown).arg(total));
+    shownLabel->setWholeText(tr("Показано событий: %1 из %2").arg(shown).arg(total));
     shownLabel->setVisible(filtering);
 }
 
 void StatusNotes::showUndated(int undated)
 {
-    undatedLabel->setText(tr("без даты: %1").arg(undated));
+    undatedLabel->setWholeText(tr("без даты: %1").arg(undated));
     undatedLabel->setVisible(undated > 0);
 }
