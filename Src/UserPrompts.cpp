@@ -37,27 +37,32 @@ QString dumpFilter()
 
 QString askSaveName(QWidget* window, SavedFile kind, const QString& proposed)
 {
+    QString title;
     QString filter;
     QString suffix;
     switch (kind) {
     case SavedFile::Text:
+        title = tr("Сохранить таблицу");
         filter = tr("Текстовые документы (*.txt)");
         suffix = QStringLiteral("txt");
         break;
     case SavedFile::Csv:
+        title = tr("Экспорт в CSV");
         filter = tr("Файлы CSV (*.csv)");
         suffix = QStringLiteral("csv");
         break;
     case SavedFile::Dump:
+        title = tr("Сохранить дамп памяти");
         filter = dumpFilter();
         suffix = QLatin1String(memory_dump::dumpExtension);
         break;
     case SavedFile::Report:
+        title = tr("Сохранить отчёт в PDF");
         filter = tr("Документы PDF (*.pdf)");
         suffix = QStringLiteral("pdf");
         break;
     }
-    QFileDialog dialog(window, QString(), ViewerSettings::saveFolder(), filter);
+    QFileDialog dialog(window, title, ViewerSettings::saveFolder(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (!proposed.isEmpty())
         dialog.selectFile(proposed + QLatin1Char('.') + suffix);

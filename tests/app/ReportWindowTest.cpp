@@ -111,9 +111,11 @@ private slots:
         // The window's own save dialog adds ".pdf" and proposes the name.
         QString suffix;
         QString proposed;
+        QString title;
         QTimer::singleShot(0, [&] {
             if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
                 suffix = dialog->defaultSuffix();
+                title = dialog->windowTitle();
                 proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
                 dialog->reject();
             }
@@ -121,6 +123,7 @@ private slots:
         bench.window->askReportFileNameAsTheWindowDoes(QStringLiteral("Склад №1 2024-05-02"));
         QCOMPARE(suffix, QStringLiteral("pdf"));
         QCOMPARE(proposed, QStringLiteral("Склад №1 2024-05-02.pdf"));
+        QCOMPARE(title, QStringLiteral("Сохранить отчёт в PDF"));
     }
 
     // The print dialog starts on the report's page; what it prints (here to
