@@ -53,6 +53,16 @@ class HistoryWindowTest : public QObject {
     Q_OBJECT
 
 private:
+    // Another panel with 40 events: its device has another address.
+    static panel_sim::PanelDescription garagePanel()
+    {
+        panel_sim::PanelDescription garage = ringPanel(40, u"Bopoтa");
+        garage.zoneDevices[0].address = 4;
+        for (panel_sim::ArchiveRecord& record : garage.records)
+            record.address = 4;
+        return garage;
+    }
+
 #ifndef Q_OS_WIN
     // A server's address whose socket takes connections and never answers.
     struct SilentServer {
@@ -205,12 +215,7 @@ private slots:
         Bench bench(ringPanel(100));
         bench.read(ringPanel(100), QStringLiteral("Склад"));
         bench.read(ringPanel(150));
-        // Another panel: its device has another address.
-        panel_sim::PanelDescription garage = ringPanel(40, u"Bopoтa");
-        garage.zoneDevices[0].address = 4;
-        for (panel_sim::ArchiveRecord& record : garage.records)
-            record.address = 4;
-        bench.read(garage, QStringLiteral("Гараж"));
+        bench.read(garagePanel(), QStringLiteral("Гараж"));
 
         // Rename "Склад", then open its history.
         bench.window->answerText = [](const QString&, const QString& text) { return text + QStringLiteral(" 2"); };
@@ -294,11 +299,7 @@ private slots:
     {
         Bench bench(ringPanel(100));
         bench.read(ringPanel(100), QStringLiteral("Склад"));
-        panel_sim::PanelDescription garage = ringPanel(40, u"Bopoтa");
-        garage.zoneDevices[0].address = 4;
-        for (panel_sim::ArchiveRecord& record : garage.records)
-            record.address = 4;
-        bench.read(garage, QStringLiteral("Гараж"));
+        bench.read(garagePanel(), QStringLiteral("Гараж"));
         bench.window->answerChoice = [](const QString&, const QStringList& items) {
             return int(items.indexOf(QStringLiteral("Склад")));
         };
