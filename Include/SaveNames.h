@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 namespace archive_table {
@@ -14,6 +15,10 @@ QString withSuffix(const QString& path, const QString& suffix);
 // `text` as a file's name every file system takes: the characters some
 // refuse become "_".
 QString safeFileName(const QString& text);
+
+// `name` and the local date of `time` (when valid) as a file's name:
+// "Склад №1 2024-01-18".
+QString datedName(const QString& name, const QDateTime& time);
 
 // The name a save dialog proposes for what is shown, without a suffix: the
 // site (else the panel's type) and the local date of the read, e.g.

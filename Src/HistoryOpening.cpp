@@ -228,10 +228,6 @@ site_history::RecordedRead recordAside(const QString& location, const QString& s
     return recorded;
 }
 
-void reachAside(const QString& location)
-{
-    runAside([&] { const site_history::SiteHistory reached(location); });
-}
 
 StoreReach::StoreReach(const QString& location)
     : worker(storeThread([this, location] {
@@ -257,4 +253,9 @@ void StoreReach::wait()
     waitFor(*worker, unheeded);
     if (failure)
         std::rethrow_exception(failure);
+}
+
+void reachAside(const QString& location)
+{
+    StoreReach(location).wait();
 }

@@ -22,8 +22,12 @@ QString proposedName(const archive_table::TableSource& source)
 {
     if (source.kind == archive_table::TableSource::Kind::None)
         return QString();
-    QString name = source.site.isEmpty() ? archive_table::panelTypeText() : source.site;
-    if (source.readTime.isValid())
-        name += QLatin1Char(' ') + source.readTime.toLocalTime().toString(QStringLiteral("yyyy-MM-dd"));
-    return safeFileName(name);
+    return datedName(source.site.isEmpty() ? archive_table::panelTypeText() : source.site, source.readTime);
+}
+
+QString datedName(const QString& name, const QDateTime& time)
+{
+    if (!time.isValid())
+        return safeFileName(name);
+    return safeFileName(name + QLatin1Char(' ') + time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")));
 }

@@ -264,9 +264,7 @@ void SitesDialog::onSaveReadDump()
         if (chosenRead < 0 || chosenRead >= int(reads.size()))
             return;
         const QString fileName = prompts.askSaveName(
-            SavedFile::Dump, safeFileName(site + QLatin1Char(' ') +
-                                          reads[std::size_t(chosenRead)].readTime.toLocalTime().toString(
-                                              QStringLiteral("yyyy-MM-dd"))));
+            SavedFile::Dump, datedName(site, reads[std::size_t(chosenRead)].readTime));
         if (fileName.isEmpty())
             return;
         memory_dump::saveDumpFile(fileName, store.readDump(reads[std::size_t(chosenRead)].id));

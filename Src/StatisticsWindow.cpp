@@ -149,7 +149,7 @@ void StatisticsWindow::copySelectedRows() const
 
 void StatisticsWindow::onSaveCsv()
 {
-    const bool byMonth = &tableInView() == &monthTexts;
+    const bool byMonth = ui->tables->currentWidget() != ui->devicesTab;
     const QString proposed = tr("%1 статистика %2").arg(fileName, byMonth ? tr("по месяцам") : tr("приборов"));
     const QString saved = prompts.askSaveName(SavedFile::Csv, safeFileName(proposed.trimmed()));
     if (saved.isEmpty())
